@@ -1,0 +1,109 @@
+// kiss2bmp: the batch form of the conversion run.
+#include "conversion/ConvertConfiguration.h"
+#include "conversion/TextNumbers.h"
+
+#include "platform/Exception.h"
+#include "platform/File.h"
+
+#include <cstdio>
+#include <iostream>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: kiss2bmp [--set N] [--open] CONFIG.cnf [OUTPUT_DIR]\n"
+    "Converts every cel of set N (0 to 9, default 0) of a KiSS configuration into an 8-bit\n"
+    "BMP file in OUTPUT_DIR (default: the current directory) and writes a report of HTML\n"
+    "applet parameter lines named after the configuration.\n"
+    "\n"
+    "  --set N    the set to convert, written as in the window's set selector\n"
+    "  --open     open the report in the desktop's text editor afterwards\n"
+    "  --help     show this help and exit\n"
+    "  --version  show the version and exit\n";
+
+class BatchControls : public RunControls {
+public:
+    BatchControls(std::string setText, bool open) : setText_(std::move(setText)), open_(open) {}
+    void ShowPaletteCount(const std::string& text) override { paletteCount = text; }
+    void ShowCelCount(const std::string& text) override { celCount = text; }
+    std::string SetSelectorText() override { return setText_; }
+    void StartEditor(const std::string& reportPath) override
+    {
+        if (open_) platform::OpenInTextEditor(reportPath);
+    }
+
+    std::string paletteCount = "0";
+    std::string celCount = "0";
+
+private:
+    std::string setText_;
+    bool open_;
+};
+
+int UsageError(const std::string& problem)
+{
+    std::cerr << "kiss2bmp: " << problem << "\n" << kUsage;
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string setText = "0";
+    bool open = false;
+    std::vector<std::string> operands;
+    bool optionsDone = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (optionsDone || arg.empty() || arg[0] != '-' || arg == "-") {
+            operands.push_back(arg);
+        } else if (arg == "--") {
+            optionsDone = true;
+        } else if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            return 0;
+        } else if (arg == "--version") {
+            std::cout << "kiss2bmp " KISS_VERSION "\n";
+            return 0;
+        } else if (arg == "--open") {
+            open = true;
+        } else if (arg == "--set" || arg.rfind("--set=", 0) == 0) {
+            if (arg == "--set") {
+                if (++i == argc) return UsageError("--set needs a set number");
+                setText = argv[i];
+            } else {
+                setText = arg.substr(6);
+            }
+        } else {
+            return UsageError("unknown option " + arg);
+        }
+    }
+    if (operands.empty() || operands.size() > 2)
+        return UsageError(operands.empty() ? "no configuration file given" : "too many arguments");
+
+    // The set is checked before anything is written, as the window's selector keeps it in range.
+    const IntConversion set = TextToInt(setText);
+    if (!set.ok || set.value < 0 || set.value > 9)
+        return UsageError("the set number must be 0 to 9, not '" + setText + "'");
+
+    const std::string& configuration = operands[0];
+    const std::string output = operands.size() == 2 ? operands[1] : ".";
+    BatchControls controls(setText, open);
+    try {
+        ConvertConfiguration(configuration, output, controls);
+    } catch (const Exception& e) {
+        std::cerr << e.Message() << ".\n";
+        return 1;
+    } catch (const std::bad_alloc&) {
+        std::cerr << EOutOfMemory().Message() << ".\n";
+        return 1;
+    }
+    std::cout << "palettes: " << controls.paletteCount << "\n"
+              << "cels: " << controls.celCount << "\n"
+              << "report: " << ReportPathFor(configuration, output) << "\n";
+    return 0;
+}

@@ -1,0 +1,85 @@
+#include "CelPaths.h"
+
+#include "TextPaths.h"
+
+#include "platform/File.h"
+
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Components(const std::string& name)
+{
+    std::vector<std::string> parts(1);
+    for (const char c : name) {
+        if (IsDirectorySeparator(c))
+            parts.emplace_back();
+        else
+            parts.back().push_back(c);
+    }
+    return parts;
+}
+
+} // namespace
+
+std::string NativeName(const std::string& name)
+{
+    std::string native = name;
+    for (char& c : native)
+        if (IsDirectorySeparator(c)) c = platform::kSeparator;
+    return native;
+}
+
+bool StaysInside(const std::string& name)
+{
+    if (name.empty()) return true;
+    if (IsDirectorySeparator(name[0])) return false;
+    if (name.size() >= 2 && name[1] == ':') return false;
+    for (const std::string& part : Components(name))
+        if (part == "..") return false;
+    return true;
+}
+
+std::string FindInDirectory(const std::string& directory, const std::string& name)
+{
+    const std::string asWritten = directory + NativeName(name);
+    if (name.empty() || platform::Exists(asWritten)) return asWritten;
+
+    std::string found = directory;
+    const std::vector<std::string> parts = Components(name);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const std::string& part = parts[i];
+        const std::string here = found;
+        if (part.empty() || part == "." || part == "..") {
+            found += part;
+        } else if (platform::Exists(here + part)) {
+            found += part;
+        } else {
+            const std::string lowered = AsciiLowerCase(part);
+            std::string match;
+            int matches = 0;
+            for (const std::string& entry : platform::ListDirectory(here)) {
+                if (AsciiLowerCase(entry) == lowered) {
+                    match = entry;
+                    ++matches;
+                }
+            }
+            if (matches != 1) return asWritten;
+            found += match;
+        }
+        if (i + 1 < parts.size()) found += platform::kSeparator;
+    }
+    return found;
+}
+
+bool MakeParentDirectories(const std::string& base, const std::string& relativeName)
+{
+    const std::vector<std::string> parts = Components(relativeName);
+    std::string path = base;
+    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+        if (parts[i].empty() || parts[i] == ".") continue;
+        path += platform::kSeparator + parts[i];
+        if (!platform::MakeDirectory(path)) return false;
+    }
+    return true;
+}

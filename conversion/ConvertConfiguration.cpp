@@ -1,0 +1,157 @@
+#include "ConvertConfiguration.h"
+
+#include "BufferedTextFile.h"
+#include "CelPaths.h"
+#include "KissConfiguration.h"
+#include "TextNumbers.h"
+#include "TextPaths.h"
+
+#include "imaging/Bmp256Image.h"
+#include "imaging/DecodeCel.h"
+#include "imaging/MemoryStream.h"
+#include "platform/Exception.h"
+#include "platform/File.h"
+
+#include <memory>
+#include <new>
+
+namespace {
+
+class ENameOutsideOutput : public Exception {
+public:
+    explicit ENameOutsideOutput(const std::string& celFile)
+        : Exception(FormatMessage("ｾﾙ %s は出力ﾌｫﾙﾀﾞの外を指すため変換できません", celFile)) {}
+};
+
+class EObjectOutOfRange : public Exception {
+public:
+    explicit EObjectOutOfRange(std::int32_t object)
+        : Exception(FormatMessage("ｵﾌﾞｼﾞｪｸﾄ番号 %d は範囲外です (0 から 255)", IntToText(object))) {}
+};
+
+class ESetOutOfRange : public Exception {
+public:
+    explicit ESetOutOfRange(std::int32_t set)
+        : Exception(FormatMessage("ｾｯﾄ番号 %d は範囲外です (0 から 9)", IntToText(set))) {}
+};
+
+// Everything one run holds, released when the run ends on any path.
+struct Run {
+    TBmp256Image image;
+    MemoryStream celStream;
+    MemoryStream paletteStream;
+    std::unique_ptr<KissConfiguration> configuration = std::make_unique<KissConfiguration>();
+    BufferedTextFile report;
+};
+
+std::string JoinOutput(const std::string& outputDirectory, const std::string& name)
+{
+    return outputDirectory + platform::kSeparator + name;
+}
+
+void WritePiece(BufferedTextFile& report, const std::string& text)
+{
+    report.WriteText(text);
+    report.Flush();
+}
+
+void WriteReportLine(BufferedTextFile& report, int index, const std::string& imageName,
+                     const TKissCel& cel, const KissPosition& position)
+{
+    WritePiece(report, "<PARAM NAME=");
+    WritePiece(report, "\"image" + IntToText(index) + "\" ");
+    WritePiece(report, "VALUE=");
+    WritePiece(report, "\"" + imageName + ",");
+    WritePiece(report, IntToText(cel.objectNumber) + ",");
+    WritePiece(report, IntToText(cel.fixValue) + ",");
+    WritePiece(report, IntToText(position.x) + ",");
+    WritePiece(report, IntToText(position.y));
+    WritePiece(report, "\">");
+    report.WriteLineEnd();
+}
+
+void ConvertCel(Run& run, int index, const std::string& sourceDirectory,
+                const std::string& outputDirectory, const KissSet& set)
+{
+    const KissConfiguration& c = *run.configuration;
+    const TKissCel& cel = c.cels[index];
+    if (!StaysInside(cel.fileName)) throw ENameOutsideOutput(cel.fileName);
+    if (cel.objectNumber < 0 || cel.objectNumber >= KissConfiguration::kMaxPositions)
+        throw EObjectOutOfRange(cel.objectNumber);
+
+    // An index without a "%" line names the configuration's folder itself, which fails to open.
+    const std::string paletteName =
+        cel.paletteIndex < KissConfiguration::kMaxPalettes ? c.paletteFiles[cel.paletteIndex] : "";
+    run.celStream.LoadFromFile(FindInDirectory(sourceDirectory, cel.fileName));
+    run.paletteStream.LoadFromFile(FindInDirectory(sourceDirectory, paletteName));
+
+    DecodeCel(run.image, run.celStream, run.paletteStream,
+              static_cast<std::uint8_t>(16 * set.paletteGroup));
+
+    const std::string imageName = AsciiLowerCase(StripExtension(cel.fileName));
+    const std::string nativeImage = NativeName(imageName) + ".bmp";
+    MakeParentDirectories(outputDirectory, nativeImage);
+    run.image.SaveToFile(JoinOutput(outputDirectory, nativeImage));
+
+    WriteReportLine(run.report, index, imageName, cel, set.positions[cel.objectNumber]);
+}
+
+void Convert(Run& run, const std::string& configurationPath, const std::string& outputDirectory,
+             RunControls& controls)
+{
+    run.report.CreateForWriting(ReportPathFor(configurationPath, outputDirectory));
+    {
+        BufferedTextFile configurationFile;
+        configurationFile.OpenForReading(configurationPath);
+        ReadConfiguration(configurationFile, *run.configuration);
+        configurationFile.Close();
+    }
+
+    const KissConfiguration& c = *run.configuration;
+    if (c.celCount > 0) {
+        controls.ShowPaletteCount(IntToText(c.paletteCount));
+        controls.ShowCelCount(IntToText(c.celCount));
+        const std::int32_t setNumber = StrictTextToInt(controls.SetSelectorText());
+        if (setNumber < 0 || setNumber > 9) throw ESetOutOfRange(setNumber);
+
+        // A set without a "$" line has palette group 0 and no positions.
+        static const KissSet kEmptySet;
+        const KissSet& set = setNumber < c.setCount ? c.sets[setNumber] : kEmptySet;
+        const std::string sourceDirectory = DirectoryOf(configurationPath);
+        for (int j = 0; j < c.celCount; ++j) {
+            if (c.cels[j].inSet[setNumber])
+                ConvertCel(run, j, sourceDirectory, outputDirectory, set);
+        }
+    }
+    run.report.Close();
+}
+
+} // namespace
+
+std::string ReportPathFor(const std::string& configurationPath, const std::string& outputDirectory)
+{
+    return JoinOutput(outputDirectory, BaseName(StripExtension(configurationPath)) + ".txt");
+}
+
+void ConvertConfiguration(const std::string& configurationPath, const std::string& outputDirectory,
+                          RunControls& controls)
+{
+    try {
+        {
+            Run run;
+            try {
+                Convert(run, configurationPath, outputDirectory, controls);
+            } catch (...) {
+                // Keep the lines written so far; the original failure is the one to report.
+                try {
+                    run.report.Close();
+                } catch (const Exception&) {
+                }
+                throw;
+            }
+        }
+        controls.StartEditor(ReportPathFor(configurationPath, outputDirectory));
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory();
+    }
+}

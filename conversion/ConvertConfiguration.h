@@ -1,0 +1,16 @@
+#pragma once
+
+#include "RunControls.h"
+
+#include <string>
+
+// The conversion run: reads the configuration, converts every cel of the chosen set into a BMP
+// file in the output directory, writes the report of applet parameter lines and starts the
+// editor on it. The first failure ends the run with its exception; what was written before it
+// stays, nothing outside the output directory is written.
+void ConvertConfiguration(const std::string& configurationPath, const std::string& outputDirectory,
+                          RunControls& controls);
+
+// The report's path for a configuration: output directory, separator, configuration base name,
+// ".txt".
+std::string ReportPathFor(const std::string& configurationPath, const std::string& outputDirectory);

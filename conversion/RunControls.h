@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+// What a conversion run needs from whoever started it: two count displays, the set selector's
+// text and the text editor. The window and the batch command each supply their own, and
+// tests watch the run through one.
+class RunControls {
+public:
+    virtual ~RunControls() = default;
+    virtual void ShowPaletteCount(const std::string& text) = 0;
+    virtual void ShowCelCount(const std::string& text) = 0;
+    virtual std::string SetSelectorText() = 0;
+    // Called once the report is closed; the run never waits for the editor.
+    virtual void StartEditor(const std::string& reportPath) = 0;
+};

@@ -1,0 +1,39 @@
+#include "TextPaths.h"
+
+bool IsDirectorySeparator(char c)
+{
+#ifdef _WIN32
+    return c == '\\';
+#else
+    return c == '\\' || c == '/';
+#endif
+}
+
+std::string StripExtension(const std::string& text)
+{
+    const auto dot = text.rfind('.');
+    return dot == std::string::npos ? text : text.substr(0, dot);
+}
+
+std::string BaseName(const std::string& path)
+{
+    std::size_t start = path.size();
+    while (start > 0 && !IsDirectorySeparator(path[start - 1])) --start;
+    const std::string component = path.substr(start);
+    return component.substr(0, component.find('.'));
+}
+
+std::string DirectoryOf(const std::string& path)
+{
+    std::size_t end = path.size();
+    while (end > 0 && !IsDirectorySeparator(path[end - 1])) --end;
+    return path.substr(0, end);
+}
+
+std::string AsciiLowerCase(const std::string& text)
+{
+    std::string lowered = text;
+    for (char& c : lowered)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return lowered;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+// Path operations on byte strings. Every byte counts on its own (no double-byte awareness).
+// On Windows only "\" separates directories; elsewhere "/" does too, so that both native paths
+// and DOS-style names from configuration files work.
+
+bool IsDirectorySeparator(char c);
+
+// The text up to its last "." (the whole text searched, directory part included).
+std::string StripExtension(const std::string& text);
+// The last path component up to its first "."; a path without separator is one component.
+std::string BaseName(const std::string& path);
+// The path up to and including its last separator; empty when it holds none.
+std::string DirectoryOf(const std::string& path);
+// Every byte from 'A' to 'Z' lowered; all other bytes and the length unchanged.
+std::string AsciiLowerCase(const std::string& text);

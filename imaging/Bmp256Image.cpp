@@ -1,0 +1,130 @@
+#include "Bmp256Image.h"
+
+#include "ByteOrder.h"
+#include "StreamErrors.h"
+
+#include <cstring>
+
+namespace {
+constexpr std::int64_t kHeadersSize = TBmp256Image::kPixelOffset;
+}
+
+void TBmp256Image::Clear()
+{
+    fileHeader_ = {};
+    infoHeader_ = {};
+    colourTable_.fill(0);
+    rowStride_ = width_ = height_ = fileSize_ = 0;
+    stream_.SetSize(0);
+}
+
+void TBmp256Image::SetSize(std::int32_t width, std::int32_t height)
+{
+    // Rows are padded to a multiple of 4 bytes.
+    const std::int64_t stride = (static_cast<std::int64_t>(width) + 3) / 4 * 4;
+    const std::int64_t size = stride * height + kHeadersSize;
+    if (width < 0 || height < 0 || size > MemoryStream::kMaxSize) {
+        Clear();
+        throw EStreamMemoryError();
+    }
+    try {
+        stream_.SetSize(size); // zero-filled: every pixel and all row padding are 0
+    } catch (...) {
+        Clear();
+        throw;
+    }
+    rowStride_ = static_cast<std::int32_t>(stride);
+    width_ = width;
+    height_ = height;
+    fileSize_ = static_cast<std::int32_t>(size);
+
+    fileHeader_.signature = 0x4D42; // "BM"
+    fileHeader_.fileSize = static_cast<std::uint32_t>(fileSize_);
+    fileHeader_.reserved1 = 0;
+    fileHeader_.reserved2 = 0;
+    fileHeader_.pixelOffset = kPixelOffset;
+
+    infoHeader_ = {};
+    infoHeader_.headerSize = 40;
+    infoHeader_.width = width;
+    infoHeader_.height = height; // positive: rows are stored bottom-up
+    infoHeader_.planes = 1;
+    infoHeader_.bitsPerPixel = 8;
+
+    for (std::size_t i = 0; i < 256; ++i) {
+        const auto grey = static_cast<std::uint8_t>(i);
+        colourTable_[i * 4 + 0] = grey;
+        colourTable_[i * 4 + 1] = grey;
+        colourTable_[i * 4 + 2] = grey;
+        colourTable_[i * 4 + 3] = 0;
+    }
+    StoreHeaders();
+    StoreColourTable();
+}
+
+void TBmp256Image::StoreHeaders()
+{
+    std::uint8_t* p = stream_.Data();
+    StoreU16(p + 0, fileHeader_.signature);
+    StoreU32(p + 2, fileHeader_.fileSize);
+    StoreU16(p + 6, fileHeader_.reserved1);
+    StoreU16(p + 8, fileHeader_.reserved2);
+    StoreU32(p + 10, fileHeader_.pixelOffset);
+
+    StoreU32(p + 14, infoHeader_.headerSize);
+    StoreU32(p + 18, static_cast<std::uint32_t>(infoHeader_.width));
+    StoreU32(p + 22, static_cast<std::uint32_t>(infoHeader_.height));
+    StoreU16(p + 26, infoHeader_.planes);
+    StoreU16(p + 28, infoHeader_.bitsPerPixel);
+    StoreU32(p + 30, infoHeader_.compression);
+    StoreU32(p + 34, infoHeader_.imageSize);
+    StoreU32(p + 38, static_cast<std::uint32_t>(infoHeader_.xResolution));
+    StoreU32(p + 42, static_cast<std::uint32_t>(infoHeader_.yResolution));
+    StoreU32(p + 46, infoHeader_.coloursUsed);
+    StoreU32(p + 50, infoHeader_.importantColours);
+}
+
+void TBmp256Image::StoreColourTable()
+{
+    if (stream_.Size() < kHeadersSize) return;
+    std::memcpy(stream_.Data() + kColourTableOffset, colourTable_.data(), colourTable_.size());
+}
+
+std::uint8_t* TBmp256Image::Row(std::int32_t y)
+{
+    if (y < 0 || y >= height_) return nullptr;
+    const std::int64_t storedRow = height_ - 1 - y;
+    return stream_.Data() + kPixelOffset + storedRow * rowStride_;
+}
+
+void TBmp256Image::WritePixel(std::int32_t x, std::int32_t y, std::uint8_t value)
+{
+    std::uint8_t* row = Row(y);
+    if (row == nullptr || x < 0 || x >= rowStride_) return;
+    row[x] = value;
+}
+
+void TBmp256Image::WritePaletteEntry(std::int32_t index, std::uint8_t red, std::uint8_t green,
+                                     std::uint8_t blue)
+{
+    const Colour colour{red, green, blue};
+    WritePaletteEntries(index, &colour, 1);
+}
+
+void TBmp256Image::WritePaletteEntries(std::int32_t first, const Colour* colours,
+                                       std::int32_t count)
+{
+    bool changed = false;
+    for (std::int32_t k = 0; k < count; ++k) {
+        const std::int64_t index = static_cast<std::int64_t>(first) + k;
+        if (index < 0 || index > 255) continue;
+        // Blue, green, red; the reserved fourth byte stays 0.
+        colourTable_[static_cast<std::size_t>(index) * 4 + 0] = colours[k].blue;
+        colourTable_[static_cast<std::size_t>(index) * 4 + 1] = colours[k].green;
+        colourTable_[static_cast<std::size_t>(index) * 4 + 2] = colours[k].red;
+        changed = true;
+    }
+    if (changed) StoreColourTable();
+}
+
+void TBmp256Image::SaveToFile(const std::string& path) const { stream_.SaveToFile(path); }

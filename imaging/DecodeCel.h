@@ -1,0 +1,13 @@
+#pragma once
+
+#include "Bmp256Image.h"
+#include "MemoryStream.h"
+
+#include <cstdint>
+
+// Turns one KiSS cel and one KiSS palette, each loaded whole into a stream, into the image:
+// sized so the cel stands at its offset, pixels from the cel, colour table from the palette.
+// Both files may be in the old headerless form or begin with a 32-byte "KiSS" header.
+// paletteOffset is added (mod 256) to the non-zero pixels of 4-bit cels.
+void DecodeCel(TBmp256Image& image, MemoryStream& cel, MemoryStream& palette,
+               std::uint8_t paletteOffset);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "MemoryStream.h"
+
+#include <cstdint>
+
+// The headers of the two KiSS file forms, each filled field by field from the start of its
+// stream. Fields that a short file does not reach read as 0.
+struct CelHeader {
+    bool headed = false; // the file begins with "KiSS"
+    std::uint8_t bitsPerPixel = 4;
+    std::uint16_t width = 0;
+    std::uint16_t height = 0;
+    std::uint16_t xOffset = 0;
+    std::uint16_t yOffset = 0;
+};
+
+struct PaletteHeader {
+    bool headed = false;
+    std::uint8_t bitsPerColour = 12;
+    std::uint16_t colours = 16;
+    std::uint16_t groups = 10;
+};
+
+// Each leaves its stream where the pixel or colour data begins (offset 4 or 32 for a cel,
+// 0 or 32 for a palette; less when the file is shorter than that).
+CelHeader ReadCelHeader(MemoryStream& cel);
+PaletteHeader ReadPaletteHeader(MemoryStream& palette);

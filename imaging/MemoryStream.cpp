@@ -1,0 +1,71 @@
+#include "MemoryStream.h"
+
+#include "StreamErrors.h"
+#include "platform/File.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+std::size_t MemoryStream::Read(void* destination, std::size_t count)
+{
+    if (position_ >= Size()) return 0;
+    const auto available = static_cast<std::size_t>(Size() - position_);
+    const std::size_t n = std::min(count, available);
+    std::memcpy(destination, bytes_.data() + position_, n);
+    position_ += static_cast<std::int64_t>(n);
+    return n;
+}
+
+void MemoryStream::Write(const void* source, std::size_t count)
+{
+    if (count == 0) return;
+    const std::int64_t end = position_ + static_cast<std::int64_t>(count);
+    if (end > kMaxSize) throw EStreamMemoryError();
+    if (end > Size()) Reserve(end);
+    std::memcpy(bytes_.data() + position_, source, count);
+    position_ = end;
+}
+
+void MemoryStream::Reserve(std::int64_t size)
+{
+    try {
+        bytes_.resize(static_cast<std::size_t>(size));
+    } catch (const std::bad_alloc&) {
+        throw EStreamMemoryError();
+    } catch (const std::length_error&) {
+        throw EStreamMemoryError();
+    }
+}
+
+void MemoryStream::SetSize(std::int64_t size)
+{
+    if (size < 0 || size > kMaxSize) throw EStreamMemoryError();
+    // Release first so a failed request leaves an empty, usable stream behind.
+    std::vector<std::uint8_t>().swap(bytes_);
+    position_ = 0;
+    Reserve(size);
+}
+
+void MemoryStream::LoadFromFile(const std::string& path)
+{
+    platform::File file = platform::File::OpenForReading(path);
+    if (!file.IsOpen()) throw EFileOpenError(path);
+    const std::int64_t size = file.Size();
+    if (size < 0) throw EStreamReadError();
+    SetSize(size);
+    const std::ptrdiff_t got = file.Read(bytes_.data(), bytes_.size());
+    if (got < 0 || static_cast<std::size_t>(got) != bytes_.size()) throw EStreamReadError();
+    position_ = 0;
+}
+
+void MemoryStream::SaveToFile(const std::string& path) const
+{
+    platform::File file = platform::File::CreateForWriting(path);
+    if (!file.IsOpen()) throw EFileCreateError(path);
+    const std::ptrdiff_t put = file.Write(bytes_.data(), bytes_.size());
+    const bool closed = file.Close();
+    if (put < 0 || static_cast<std::size_t>(put) != bytes_.size() || !closed)
+        throw EStreamWriteError();
+}

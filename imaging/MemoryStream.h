@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A growable byte buffer with a current position.
+//
+// Reads copy at most what lies after the position and advance it by that much; at or past the
+// end they deliver nothing and leave the destination untouched, which the cel decoder relies on
+// for cut-short files.
+class MemoryStream {
+public:
+    // The largest content a stream may hold: its length is a signed 32-bit count.
+    static constexpr std::int64_t kMaxSize = 0x7FFFFFFF;
+
+    std::int64_t Size() const { return static_cast<std::int64_t>(bytes_.size()); }
+    std::int64_t Position() const { return position_; }
+    void Seek(std::int64_t position) { position_ = position < 0 ? 0 : position; }
+
+    // Copies up to count bytes into destination; returns how many were copied.
+    std::size_t Read(void* destination, std::size_t count);
+    // Writes at the position, lengthening the stream when the bytes reach past its end.
+    void Write(const void* source, std::size_t count);
+    // Gives the stream exactly size bytes; the previous content is discarded and the new bytes
+    // are 0. Raises the memory-growth error when the size is out of range or cannot be had.
+    void SetSize(std::int64_t size);
+
+    // Replaces the content with the whole file and moves to its start.
+    void LoadFromFile(const std::string& path);
+    // Writes the whole content to a newly created (or emptied) file.
+    void SaveToFile(const std::string& path) const;
+
+    std::uint8_t* Data() { return bytes_.data(); }
+    const std::uint8_t* Data() const { return bytes_.data(); }
+
+private:
+    void Reserve(std::int64_t size);
+
+    std::vector<std::uint8_t> bytes_;
+    std::int64_t position_ = 0;
+};

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The small operating-system layer: raw files, directories and starting a detached program.
+// Paths are byte strings handed to the system unchanged. Failures are reported through return
+// values and LastError(); the layers above turn them into their own exceptions.
+namespace platform {
+
+#ifdef _WIN32
+inline constexpr char kSeparator = '\\';
+#else
+inline constexpr char kSeparator = '/';
+#endif
+
+// An open file. Invalid when the open failed.
+class File {
+public:
+    File() = default;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
+    File& operator=(File&& other) noexcept;
+    ~File() { Close(); }
+
+    // Opens an existing file for reading at its first byte. A folder is not a file: opening one
+    // fails with the system's "is a directory" error.
+    static File OpenForReading(const std::string& path);
+    // Creates the file, or empties an existing one, and opens it for writing only.
+    static File CreateForWriting(const std::string& path);
+
+    bool IsOpen() const { return handle_ != kInvalid; }
+    // Reads up to size bytes; returns the number read (0 at the end), or -1 on failure.
+    std::ptrdiff_t Read(void* buffer, std::size_t size);
+    // Writes up to size bytes; returns the number written, or -1 on failure.
+    std::ptrdiff_t Write(const void* buffer, std::size_t size);
+    // The file's size in bytes, or -1 on failure.
+    std::int64_t Size() const;
+    bool IsCharacterDevice() const;
+    // Closes the file; false when the system reported a failure (the handle is gone either way).
+    bool Close();
+
+private:
+    static constexpr std::intptr_t kInvalid = -1;
+    explicit File(std::intptr_t handle) : handle_(handle) {}
+    std::intptr_t handle_ = kInvalid;
+};
+
+// The error number of a write that the device took only in part (a full disk).
+#ifdef _WIN32
+inline constexpr int kDiskFullError = 112; // ERROR_DISK_FULL
+#else
+inline constexpr int kDiskFullError = 28; // ENOSPC
+#endif
+
+// The system's error number of the last failed operation on this thread.
+int LastError();
+// Text of a system error number, for messages that show the system's reason.
+std::string ErrorText(int error);
+
+// Error numbers by meaning, so callers can select their messages portably.
+enum class ErrorKind { FileNotFound, PathNotFound, TooManyOpenFiles, AccessDenied, Other };
+// path: the path whose operation failed; a missing file and a missing folder are told apart by it.
+ErrorKind ClassifyError(int error, const std::string& path);
+
+bool IsDirectory(const std::string& path);
+bool Exists(const std::string& path);
+// Creates one folder; true when it exists afterwards as a folder.
+bool MakeDirectory(const std::string& path);
+// Names in a folder, without "." and "..". Empty when the folder cannot be read.
+std::vector<std::string> ListDirectory(const std::string& path);
+
+// Starts program with the arguments, detached: no shell, not waited for, no result reported.
+void StartDetached(const std::string& program, const std::vector<std::string>& arguments);
+// Opens a text file in the desktop's text editor, detached.
+void OpenInTextEditor(const std::string& path);
+
+} // namespace platform

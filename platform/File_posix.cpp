@@ -1,0 +1,202 @@
+#include "File.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace platform {
+
+File& File::operator=(File&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        handle_ = other.handle_;
+        other.handle_ = kInvalid;
+    }
+    return *this;
+}
+
+File File::OpenForReading(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return File();
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        errno = EISDIR;
+        return File();
+    }
+    return File(fd);
+}
+
+File File::CreateForWriting(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return File();
+    return File(fd);
+}
+
+std::ptrdiff_t File::Read(void* buffer, std::size_t size)
+{
+    auto* bytes = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(static_cast<int>(handle_), bytes + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::ptrdiff_t>(done);
+}
+
+std::ptrdiff_t File::Write(const void* buffer, std::size_t size)
+{
+    const auto* bytes = static_cast<const char*>(buffer);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(static_cast<int>(handle_), bytes + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return done > 0 ? static_cast<std::ptrdiff_t>(done) : -1;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::ptrdiff_t>(done);
+}
+
+std::int64_t File::Size() const
+{
+    struct stat st {};
+    if (::fstat(static_cast<int>(handle_), &st) != 0) return -1;
+    return static_cast<std::int64_t>(st.st_size);
+}
+
+bool File::IsCharacterDevice() const
+{
+    struct stat st {};
+    return ::fstat(static_cast<int>(handle_), &st) == 0 && S_ISCHR(st.st_mode);
+}
+
+bool File::Close()
+{
+    if (handle_ == kInvalid) return true;
+    const int fd = static_cast<int>(handle_);
+    handle_ = kInvalid;
+    return ::close(fd) == 0;
+}
+
+int LastError() { return errno; }
+
+std::string ErrorText(int error) { return std::strerror(error); }
+
+ErrorKind ClassifyError(int error, const std::string& path)
+{
+    switch (error) {
+    case ENOENT: {
+        const auto slash = path.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+        return IsDirectory(folder) ? ErrorKind::FileNotFound : ErrorKind::PathNotFound;
+    }
+    case ENOTDIR:
+    case ENAMETOOLONG:
+        return ErrorKind::PathNotFound;
+    case EMFILE:
+    case ENFILE:
+        return ErrorKind::TooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+        return ErrorKind::AccessDenied;
+    default:
+        return ErrorKind::Other;
+    }
+}
+
+bool IsDirectory(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool Exists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+bool MakeDirectory(const std::string& path)
+{
+    if (::mkdir(path.c_str(), 0777) == 0) return true;
+    const int error = errno;
+    if (IsDirectory(path)) return true;
+    errno = error;
+    return false;
+}
+
+std::vector<std::string> ListDirectory(const std::string& path)
+{
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(path.empty() ? "." : path.c_str());
+    if (dir == nullptr) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
+void StartDetached(const std::string& program, const std::vector<std::string>& arguments)
+{
+    // Everything the child needs is prepared before fork: after it only exec and _exit run.
+    std::vector<std::string> storage;
+    storage.reserve(arguments.size() + 1);
+    storage.push_back(program);
+    storage.insert(storage.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (auto& a : storage) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    // Fork twice so the program is adopted by init and never becomes our zombie; we wait only
+    // for the short-lived middle process, never for the program itself.
+    const pid_t middle = ::fork();
+    if (middle < 0) return;
+    if (middle == 0) {
+        ::setsid();
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const int null = ::open("/dev/null", O_RDWR);
+            if (null >= 0) {
+                ::dup2(null, STDIN_FILENO);
+                ::dup2(null, STDOUT_FILENO);
+                ::dup2(null, STDERR_FILENO);
+            }
+            ::execvp(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+void OpenInTextEditor(const std::string& path)
+{
+#ifdef __APPLE__
+    StartDetached("open", {"-t", path});
+#else
+    StartDetached("xdg-open", {path});
+#endif
+}
+
+} // namespace platform

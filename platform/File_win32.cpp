@@ -1,0 +1,147 @@
+#include "File.h"
+
+#include <algorithm>
+#include <windows.h>
+
+namespace platform {
+
+namespace {
+HANDLE AsHandle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+} // namespace
+
+File& File::operator=(File&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        handle_ = other.handle_;
+        other.handle_ = kInvalid;
+    }
+    return *this;
+}
+
+File File::OpenForReading(const std::string& path)
+{
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return File();
+    return File(reinterpret_cast<std::intptr_t>(h));
+}
+
+File File::CreateForWriting(const std::string& path)
+{
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return File();
+    return File(reinterpret_cast<std::intptr_t>(h));
+}
+
+std::ptrdiff_t File::Read(void* buffer, std::size_t size)
+{
+    auto* bytes = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (done < size) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
+        DWORD got = 0;
+        if (!::ReadFile(AsHandle(handle_), bytes + done, chunk, &got, nullptr)) return -1;
+        if (got == 0) break;
+        done += got;
+    }
+    return static_cast<std::ptrdiff_t>(done);
+}
+
+std::ptrdiff_t File::Write(const void* buffer, std::size_t size)
+{
+    const auto* bytes = static_cast<const char*>(buffer);
+    std::size_t done = 0;
+    while (done < size) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
+        DWORD put = 0;
+        if (!::WriteFile(AsHandle(handle_), bytes + done, chunk, &put, nullptr))
+            return done > 0 ? static_cast<std::ptrdiff_t>(done) : -1;
+        if (put == 0) break;
+        done += put;
+    }
+    return static_cast<std::ptrdiff_t>(done);
+}
+
+std::int64_t File::Size() const
+{
+    LARGE_INTEGER size;
+    if (!::GetFileSizeEx(AsHandle(handle_), &size)) return -1;
+    return size.QuadPart;
+}
+
+bool File::IsCharacterDevice() const { return ::GetFileType(AsHandle(handle_)) == FILE_TYPE_CHAR; }
+
+bool File::Close()
+{
+    if (handle_ == kInvalid) return true;
+    HANDLE h = AsHandle(handle_);
+    handle_ = kInvalid;
+    return ::CloseHandle(h) != 0;
+}
+
+int LastError() { return static_cast<int>(::GetLastError()); }
+
+std::string ErrorText(int error) { return "Windows error " + std::to_string(error); }
+
+ErrorKind ClassifyError(int error, const std::string&)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND: return ErrorKind::FileNotFound;
+    case ERROR_PATH_NOT_FOUND: return ErrorKind::PathNotFound;
+    case ERROR_TOO_MANY_OPEN_FILES: return ErrorKind::TooManyOpenFiles;
+    case ERROR_ACCESS_DENIED: return ErrorKind::AccessDenied;
+    default: return ErrorKind::Other;
+    }
+}
+
+bool IsDirectory(const std::string& path)
+{
+    const DWORD a = ::GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool Exists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool MakeDirectory(const std::string& path)
+{
+    return ::CreateDirectoryA(path.c_str(), nullptr) != 0 || IsDirectory(path);
+}
+
+std::vector<std::string> ListDirectory(const std::string& path)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = ::FindFirstFileA((path.empty() ? std::string(".") : path + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = data.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+    return names;
+}
+
+void StartDetached(const std::string& program, const std::vector<std::string>& arguments)
+{
+    std::string command = "\"" + program + "\"";
+    for (const auto& a : arguments) command += " \"" + a + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION pi{};
+    if (::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS,
+                         nullptr, nullptr, &si, &pi)) {
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
+    }
+}
+
+void OpenInTextEditor(const std::string& path) { StartDetached("notepad.exe", {path}); }
+
+} // namespace platform
