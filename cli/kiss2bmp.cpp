@@ -85,9 +85,10 @@ int main(int argc, char** argv)
     if (operands.empty() || operands.size() > 2)
         return UsageError(operands.empty() ? "no configuration file given" : "too many arguments");
 
-    // The set is checked before anything is written, as the window's selector keeps it in range.
+    // A number outside the sets is refused before anything is written, as the window's selector
+    // never holds one; any other text goes to the run, whose strict conversion refuses it.
     const IntConversion set = TextToInt(setText);
-    if (!set.ok || set.value < 0 || set.value > 9)
+    if (set.ok && (set.value < 0 || set.value > 9))
         return UsageError("the set number must be 0 to 9, not '" + setText + "'");
 
     const std::string& configuration = operands[0];

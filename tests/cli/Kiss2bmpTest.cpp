@@ -110,8 +110,8 @@ TEST(Kiss2bmp, RefusesBadUseAndReportsFailedRuns)
         {{"--bogus", kSample}, 2, "kiss2bmp: unknown option --bogus\n"},
         {{"--set"}, 2, "kiss2bmp: --set needs a set number\n"},
         {{"--set", "10", kSample, dir}, 2, "kiss2bmp: the set number must be 0 to 9, not '10'\n"},
-        {{"--set", "x", kSample, dir}, 2, "kiss2bmp: the set number must be 0 to 9, not 'x'\n"},
-        {{"--set", "", kSample, dir}, 2, "kiss2bmp: the set number must be 0 to 9, not ''\n"},
+        {{"--set", "-1", kSample, dir}, 2, "kiss2bmp: the set number must be 0 to 9, not '-1'\n"},
+        {{"--set", "x", dir + "/missing.cnf", dir}, 1, "ﾌｧｲﾙが見つかりません.\n"},
         {{dir + "/missing.cnf", dir}, 1, "ﾌｧｲﾙが見つかりません.\n"},
         {{kSample, dir + "/no/such/folder"}, 1, "不正なﾌｧｲﾙ名です.\n"},
     };
@@ -121,8 +121,20 @@ TEST(Kiss2bmp, RefusesBadUseAndReportsFailedRuns)
         EXPECT_EQ(r.err.substr(0, c.errStart.size()), c.errStart);
         EXPECT_EQ(r.out, "");
     }
-    // Refused before the run: nothing was written.
+    // Usage errors are refused before the run: only the failed runs left their (empty) report.
     EXPECT_EQ(FilesIn(out.Path()), (std::set<std::string>{"missing.txt"}));
+    EXPECT_EQ(ReadText(out / "missing.txt"), "");
+}
+
+TEST(Kiss2bmp, SetTextThatIsNoNumberFailsInTheRunLikeTheWindow)
+{
+    for (const std::string set : {"x", "", "1.5"}) {
+        TempDir out;
+        const Result r = RunProgram(kTool, {"--set", set, kSample, out.Path().string()}, out);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "'" + set + "' は整数ではありません.\n");
+        EXPECT_EQ(FilesIn(out.Path()), (std::set<std::string>{"pip.txt"}));
+    }
 }
 
 TEST(Kiss2bmp, SignsAndLeadingZerosAreAcceptedAsInTheWindow)
