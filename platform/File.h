@@ -23,7 +23,15 @@ public:
     File(const File&) = delete;
     File& operator=(const File&) = delete;
     File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
-    File& operator=(File&& other) noexcept;
+    File& operator=(File&& other) noexcept
+    {
+        if (this != &other) {
+            Close();
+            handle_ = other.handle_;
+            other.handle_ = kInvalid;
+        }
+        return *this;
+    }
     ~File() { Close(); }
 
     // Opens an existing file for reading at its first byte. A folder is not a file: opening one
