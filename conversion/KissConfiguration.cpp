@@ -27,7 +27,9 @@ std::int32_t ValueOf(const std::string& text) { return TextToInt(text).value; }
 void ReadPositions(std::string line, KissSet& set, int& cursor)
 {
     std::string token;
-    while (!line.empty()) {
+    // No object number can refer past the table, so the list stops there: a line of any length
+    // then costs no more than reading it.
+    while (!line.empty() && cursor < KissConfiguration::kMaxPositions) {
         NextToken(line, token);
         KissPosition position;
         if (token != "*") {
@@ -36,9 +38,7 @@ void ReadPositions(std::string line, KissSet& set, int& cursor)
             position.x = ValueOf(x);
             position.y = ValueOf(rest);
         }
-        // No object number can refer past the table, so such positions are dropped.
-        if (cursor < KissConfiguration::kMaxPositions) set.positions[cursor] = position;
-        ++cursor;
+        set.positions[cursor++] = position;
     }
 }
 

@@ -130,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t next = input.find(kMarker, nameEnd + 1);
         const std::string name = input.substr(nameStart, nameEnd - nameStart);
         if (Creatable(name))
-            scratch::Write(doll + name, input.substr(nameEnd + 1, next - (nameEnd + 1)));
+            scratch::TryWrite(doll + name, input.substr(nameEnd + 1, next - (nameEnd + 1)));
         at = next;
     }
     if (!WithinLimits(cnf, doll)) return 0;

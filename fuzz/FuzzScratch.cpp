@@ -53,6 +53,16 @@ void Write(const std::string& path, const std::string& text) {
     Write(path, reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
 }
 
+bool TryWrite(const std::string& path, const std::string& bytes) {
+    std::error_code error;
+    const fs::path parent = fs::path(path).parent_path();
+    if (!parent.empty()) fs::create_directories(parent, error);
+    if (error || fs::is_directory(path, error)) return false;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return out.good();
+}
+
 std::string Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -60,8 +70,11 @@ std::string Read(const std::string& path) {
 
 std::map<std::string, std::string> Snapshot(const std::string& folder) {
     std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        const std::string relative = fs::relative(entry.path(), folder).string();
+    // Without its trailing "/", so that names come out relative to the folder itself.
+    const fs::path base =
+        fs::path(folder).has_filename() ? fs::path(folder) : fs::path(folder).parent_path();
+    for (const auto& entry : fs::recursive_directory_iterator(base)) {
+        const std::string relative = entry.path().lexically_relative(base).string();
         if (entry.is_directory())
             files[relative + "/"] = "";
         else

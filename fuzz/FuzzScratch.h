@@ -16,6 +16,9 @@ void Clear();
 // Writes a whole file (creating missing folders of a relative name under the root).
 void Write(const std::string& path, const std::uint8_t* data, std::size_t size);
 void Write(const std::string& path, const std::string& text);
+// The same for names that come from an input: false, and nothing written, when the path
+// cannot be made (a file stands where a folder should, or a folder where the file should).
+bool TryWrite(const std::string& path, const std::string& bytes);
 std::string Read(const std::string& path);
 
 // Every file under folder, by path relative to it, with its bytes ("/" ends folder names,

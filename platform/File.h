@@ -6,8 +6,10 @@
 #include <vector>
 
 // The small operating-system layer: raw files, directories and starting a detached program.
-// Paths are byte strings handed to the system unchanged. Failures are reported through return
-// values and LastError(); the layers above turn them into their own exceptions.
+// Paths are byte strings handed to the system unchanged. A path holding a NUL byte names no file
+// (the system would read it only up to the NUL, which is another file): every operation on it
+// fails as on a missing file. Failures are reported through return values and LastError(); the
+// layers above turn them into their own exceptions.
 namespace platform {
 
 #ifdef _WIN32

@@ -11,8 +11,21 @@
 
 namespace platform {
 
+namespace {
+
+// A path the system would cut at a NUL byte fails as a missing file.
+bool CutByNul(const std::string& path)
+{
+    if (path.find('\0') == std::string::npos) return false;
+    errno = ENOENT;
+    return true;
+}
+
+} // namespace
+
 File File::OpenForReading(const std::string& path)
 {
+    if (CutByNul(path)) return File();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return File();
     struct stat st {};
@@ -26,6 +39,7 @@ File File::OpenForReading(const std::string& path)
 
 File File::CreateForWriting(const std::string& path)
 {
+    if (CutByNul(path)) return File();
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return File();
     return File(fd);
@@ -113,18 +127,21 @@ ErrorKind ClassifyError(int error, const std::string& path)
 
 bool IsDirectory(const std::string& path)
 {
+    if (CutByNul(path)) return false;
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool Exists(const std::string& path)
 {
+    if (CutByNul(path)) return false;
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
 }
 
 bool MakeDirectory(const std::string& path)
 {
+    if (CutByNul(path)) return false;
     if (::mkdir(path.c_str(), 0777) == 0) return true;
     const int error = errno;
     if (IsDirectory(path)) return true;
@@ -135,6 +152,7 @@ bool MakeDirectory(const std::string& path)
 std::vector<std::string> ListDirectory(const std::string& path)
 {
     std::vector<std::string> names;
+    if (CutByNul(path)) return names;
     DIR* dir = ::opendir(path.empty() ? "." : path.c_str());
     if (dir == nullptr) return names;
     while (const dirent* entry = ::readdir(dir)) {

@@ -7,10 +7,19 @@ namespace platform {
 
 namespace {
 HANDLE AsHandle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+// A path the system would cut at a NUL byte fails as a missing file.
+bool CutByNul(const std::string& path)
+{
+    if (path.find('\0') == std::string::npos) return false;
+    ::SetLastError(ERROR_FILE_NOT_FOUND);
+    return true;
+}
 } // namespace
 
 File File::OpenForReading(const std::string& path)
 {
+    if (CutByNul(path)) return File();
     HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return File();
@@ -19,6 +28,7 @@ File File::OpenForReading(const std::string& path)
 
 File File::CreateForWriting(const std::string& path)
 {
+    if (CutByNul(path)) return File();
     HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return File();
@@ -88,23 +98,27 @@ ErrorKind ClassifyError(int error, const std::string&)
 
 bool IsDirectory(const std::string& path)
 {
+    if (CutByNul(path)) return false;
     const DWORD a = ::GetFileAttributesA(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool Exists(const std::string& path)
 {
+    if (CutByNul(path)) return false;
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool MakeDirectory(const std::string& path)
 {
+    if (CutByNul(path)) return false;
     return ::CreateDirectoryA(path.c_str(), nullptr) != 0 || IsDirectory(path);
 }
 
 std::vector<std::string> ListDirectory(const std::string& path)
 {
     std::vector<std::string> names;
+    if (CutByNul(path)) return names;
     WIN32_FIND_DATAA data;
     HANDLE find = ::FindFirstFileA((path.empty() ? std::string(".") : path + "\\*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return names;
