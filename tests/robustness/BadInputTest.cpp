@@ -75,6 +75,15 @@ std::vector<std::uint8_t> WithU16(std::vector<std::uint8_t> bytes, std::size_t a
     return bytes;
 }
 
+// Colour table entry i of a saved image as blue, green, red, 0.
+std::string Entry(const Scene& s, const std::string& image, int i) {
+    return ReadText(s.out + "/" + image).substr(54 + 4 * i, 4);
+}
+
+std::string Grey(int level) {
+    return std::string(3, static_cast<char>(level)) + '\0';
+}
+
 struct BadInput {
     const char* id;
     std::function<void(Scene&)> prepare;
@@ -136,11 +145,31 @@ std::vector<BadInput> Cases() {
          [](const Scene& s) { EXPECT_EQ(fs::file_size(s.out + "/body.bmp"), 1078u); }},
         {"CelCutInsideItsHeader",
          [](Scene& s) { s.PutBytes("hair.cel", Cut(s.SampleFile("hair.cel"), 20)); }, "",
-         kAllImages, all},
-        {"EmptyPalette", [](Scene& s) { s.PutText("pip.kcf", ""); }, "", kAllImages, all},
+         kAllImages, all, false,
+         [](const Scene& s) {
+             // 24 x 9 at offset (3, 0): rows of 28 bytes, every pixel 0.
+             const std::string bytes = ReadText(s.out + "/hair.bmp");
+             ASSERT_EQ(bytes.size(), 1078u + 28 * 9);
+             EXPECT_EQ(bytes.substr(1078), std::string(28 * 9, '\0'));
+         }},
+        {"EmptyPalette", [](Scene& s) { s.PutText("pip.kcf", ""); }, "", kAllImages, all, false,
+         [](const Scene& s) {
+             // An old-form palette without data: its 160 colours black, the rest grey.
+             for (int i : {0, 5, 159})
+                 EXPECT_EQ(Entry(s, "body.bmp", i), Grey(0));
+             for (int i : {160, 255})
+                 EXPECT_EQ(Entry(s, "body.bmp", i), Grey(i));
+         }},
         {"PaletteCutInsideAColour",
          [](Scene& s) { s.PutBytes("clothes.kcf", Cut(s.SampleFile("clothes.kcf"), 33)); }, "",
-         kAllImages, all},
+         kAllImages, all, false,
+         [](const Scene& s) {
+             // One byte of colour data: it is every component of the file's 64 colours.
+             const int b = static_cast<unsigned char>(s.SampleFile("clothes.kcf")[32]);
+             for (int i : {0, 63})
+                 EXPECT_EQ(Entry(s, "back.bmp", i), Grey(b));
+             EXPECT_EQ(Entry(s, "back.bmp", 64), Grey(64));
+         }},
 
         // Huge header sizes.
         {"CelOf65535By65535Pixels",
@@ -164,7 +193,13 @@ std::vector<BadInput> Cases() {
          [](Scene& s) {
              s.PutBytes("clothes.kcf", WithU16(s.SampleFile("clothes.kcf"), 10, 0xFFFF));
          },
-         "", kAllImages, all},
+         "", kAllImages, all, false,
+         [](const Scene& s) {
+             // 16 x 65535 colours: the table's 256 entries are filled, past the file's end with
+             // its last byte.
+             const int last = static_cast<unsigned char>(s.SampleFile("clothes.kcf").back());
+             EXPECT_EQ(Entry(s, "back.bmp", 255), Grey(last));
+         }},
         {"PaletteOf65535ColoursIn65535Groups",
          [](Scene& s) {
              s.PutBytes("clothes.kcf",
@@ -433,8 +468,8 @@ TEST(UnreadableFileTest, CelWithoutReadPermission) {
         GTEST_SKIP() << "runs as root, whom file permissions do not stop; the folder-in-place "
                         "cases cover files that cannot be read";
     Scene s;
+    const auto decoys = s.Decoys(); // taken while every file can still be read
     fs::permissions(s.doll + "body.cel", fs::perms::none);
-    const auto decoys = s.Decoys();
     WatchingControls controls;
     try {
         ConvertConfiguration(s.config, s.out, controls);
@@ -442,7 +477,7 @@ TEST(UnreadableFileTest, CelWithoutReadPermission) {
     } catch (const Exception& e) {
         EXPECT_EQ(e.Message(), OpenError(s.doll + "body.cel"));
     }
-    fs::permissions(s.doll + "body.cel", fs::perms::owner_all);
+    fs::permissions(s.doll + "body.cel", fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(s.Decoys(), decoys);
     EXPECT_EQ(s.Outputs(), (std::vector<std::string>{"back.bmp", "pip.txt"}));
 }
