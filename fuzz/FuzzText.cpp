@@ -61,7 +61,8 @@ void CheckNumbers(const std::string& text) {
     } catch (const EConvertError& e) {
         FUZZ_CHECK(!got.ok && e.Message() == "'" + text + "' は整数ではありません");
     }
-    if (got.ok) {
+    // "-2147483648" is refused by the rules, although "$80000000" gives that value.
+    if (got.ok && got.value != INT32_MIN) {
         const IntConversion back = TextToInt(IntToText(got.value));
         FUZZ_CHECK(back.ok && back.value == got.value);
     }
