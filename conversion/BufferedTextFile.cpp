@@ -2,6 +2,9 @@
 
 #include "TextErrors.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 constexpr char kCtrlZ = 26;
 constexpr char kCR = 13;
@@ -70,11 +73,20 @@ std::string BufferedTextFile::ReadLine()
 {
     std::string line;
     for (;;) {
-        const int c = Peek();
-        if (c < 0) return line;
-        ++position_;
-        if (c == kCR) break;
-        line.push_back(static_cast<char>(c));
+        if (position_ == end_ && !FillBuffer()) return line;
+        // Take the bytes up to the first CR or Ctrl-Z in the buffer in one piece.
+        std::size_t stop = position_;
+        while (stop < end_ && buffer_[stop] != kCR && buffer_[stop] != kCtrlZ)
+            ++stop;
+        line.append(buffer_.data() + position_, stop - position_);
+        position_ = stop;
+        if (stop == end_) continue;
+        if (buffer_[stop] == kCtrlZ) {
+            Peek(); // marks the end of the data there
+            return line;
+        }
+        ++position_; // the CR
+        break;
     }
     if (Peek() == kLF) ++position_;
     return line;
@@ -94,8 +106,13 @@ void BufferedTextFile::WriteBuffer()
 
 void BufferedTextFile::WriteText(const std::string& text)
 {
-    for (const char c : text) {
-        buffer_[position_++] = c;
+    // Fills the buffer piece by piece; each full buffer leaves as one 128-byte block.
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const std::size_t n = std::min(text.size() - done, buffer_.size() - position_);
+        std::memcpy(buffer_.data() + position_, text.data() + done, n);
+        position_ += n;
+        done += n;
         if (position_ == buffer_.size()) WriteBuffer();
     }
 }

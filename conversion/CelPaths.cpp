@@ -20,6 +20,18 @@ std::vector<std::string> Components(const std::string& name)
     return parts;
 }
 
+// The same as AsciiLowerCase(entry) == lowered, without building the lowered copy.
+bool LowersTo(const std::string& entry, const std::string& lowered)
+{
+    if (entry.size() != lowered.size()) return false;
+    for (std::size_t i = 0; i < entry.size(); ++i) {
+        const char c = entry[i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != lowered[i])
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::string NativeName(const std::string& name)
@@ -50,16 +62,17 @@ std::string FindInDirectory(const std::string& directory, const std::string& nam
     for (std::size_t i = 0; i < parts.size(); ++i) {
         const std::string& part = parts[i];
         const std::string here = found;
+        const std::string candidate = here + part;
         if (part.empty() || part == "." || part == "..") {
             found += part;
-        } else if (platform::Exists(here + part)) {
-            found += part;
+        } else if (candidate != asWritten && platform::Exists(candidate)) {
+            found += part; // (the path as written is already known to be missing)
         } else {
             const std::string lowered = AsciiLowerCase(part);
             std::string match;
             int matches = 0;
             for (const std::string& entry : platform::ListDirectory(here)) {
-                if (AsciiLowerCase(entry) == lowered) {
+                if (LowersTo(entry, lowered)) {
                     match = entry;
                     ++matches;
                 }

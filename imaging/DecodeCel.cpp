@@ -19,7 +19,8 @@ void ReadRow(MemoryStream& cel, std::uint8_t* row, std::size_t count, std::uint8
 }
 
 // Pixel values for every byte of a 4-bit cel: high nibble, low nibble, each offset unless 0.
-std::array<std::array<std::uint8_t, 2>, 256> NibbleTable(std::uint8_t offset)
+// One look-up gives both pixels of a byte.
+std::array<std::array<std::uint8_t, 2>, 256> NibblePairs(std::uint8_t offset)
 {
     std::array<std::array<std::uint8_t, 2>, 256> table{};
     for (int b = 0; b < 256; ++b) {
@@ -31,27 +32,31 @@ std::array<std::array<std::uint8_t, 2>, 256> NibbleTable(std::uint8_t offset)
     return table;
 }
 
-void DecodePixels(TBmp256Image& image, MemoryStream& cel, const CelHeader& h,
-                  std::uint8_t offset)
+void DecodePixels(TBmp256Image& image, MemoryStream& cel, const CelHeader& h, std::uint8_t offset)
 {
     if (h.bitsPerPixel != 4 && h.bitsPerPixel != 8) return; // nothing is read, pixels stay 0
     const std::size_t width = h.width;
     const std::size_t rowBytes = h.bitsPerPixel == 4 ? (width + 1) / 2 : width;
     if (rowBytes == 0) return;
 
-    std::vector<std::uint8_t> source(rowBytes);
+    // The picture is exactly xOffset + width wide, so every row has room for the cel.
     std::uint8_t last = 0;
-    const auto nibbles = NibbleTable(offset);
+    if (h.bitsPerPixel == 8) {
+        for (std::int32_t r = 0; r < h.height; ++r)
+            ReadRow(cel, image.Row(h.yOffset + r) + h.xOffset, rowBytes, last);
+        return;
+    }
+
+    std::vector<std::uint8_t> source(rowBytes);
+    const auto pairs = NibblePairs(offset);
+    const std::size_t wholeBytes = width / 2; // bytes whose two nibbles are both pixels
     for (std::int32_t r = 0; r < h.height; ++r) {
         ReadRow(cel, source.data(), rowBytes, last);
-        // The picture is exactly xOffset + width wide, so the row always has room for the cel.
         std::uint8_t* out = image.Row(h.yOffset + r) + h.xOffset;
-        if (h.bitsPerPixel == 8) {
-            std::memcpy(out, source.data(), width);
-            continue;
-        }
-        for (std::size_t col = 0; col < width; ++col)
-            out[col] = nibbles[source[col / 2]][col % 2];
+        for (std::size_t k = 0; k < wholeBytes; ++k)
+            std::memcpy(out + 2 * k, pairs[source[k]].data(), 2);
+        // An odd width ends on a high nibble; the low one is ignored.
+        if (width % 2 != 0) out[width - 1] = pairs[source[wholeBytes]][0];
     }
 }
 
@@ -64,23 +69,28 @@ void DecodeColours(TBmp256Image& image, MemoryStream& palette, const PaletteHead
     const std::int64_t count =
         std::min<std::int64_t>(static_cast<std::int64_t>(h.colours) * h.groups, 256);
 
+    // All colour bytes in one read. Bytes a cut file lacks are what reads into reused variables
+    // would leave: a 12-bit colour is read into one 2-byte pair, so each half keeps the last
+    // byte read into it; a 24-bit colour is read a component at a time into one byte.
+    const std::size_t step = h.bitsPerColour == 12 ? 2 : 3;
+    const std::size_t wanted = static_cast<std::size_t>(count) * step;
+    const std::size_t back = h.bitsPerColour == 12 ? 2 : 1;
+    std::array<std::uint8_t, 256 * 3> bytes{};
+    for (std::size_t i = palette.Read(bytes.data(), wanted); i < wanted; ++i)
+        bytes[i] = i >= back ? bytes[i - back] : 0;
+
     std::array<TBmp256Image::Colour, 256> colours{};
-    std::array<std::uint8_t, 2> pair{}; // one 12-bit colour: b0 = red, blue; b1 = green
-    std::uint8_t component = 0;         // one component of a 24-bit colour
-    for (std::int64_t k = 0; k < count; ++k) {
-        auto& c = colours[static_cast<std::size_t>(k)];
-        if (h.bitsPerColour == 12) {
-            palette.Read(pair.data(), pair.size());
-            c.red = static_cast<std::uint8_t>((pair[0] >> 4) * 16);
-            c.green = static_cast<std::uint8_t>((pair[1] & 0x0F) * 16);
-            c.blue = static_cast<std::uint8_t>((pair[0] & 0x0F) * 16);
+    for (std::size_t k = 0; k < static_cast<std::size_t>(count); ++k) {
+        const std::uint8_t* b = &bytes[k * step];
+        auto& c = colours[k];
+        if (h.bitsPerColour == 12) { // b0 = red, blue; b1 = green
+            c.red = static_cast<std::uint8_t>((b[0] >> 4) * 16);
+            c.green = static_cast<std::uint8_t>((b[1] & 0x0F) * 16);
+            c.blue = static_cast<std::uint8_t>((b[0] & 0x0F) * 16);
         } else {
-            palette.Read(&component, 1);
-            c.red = component;
-            palette.Read(&component, 1);
-            c.green = component;
-            palette.Read(&component, 1);
-            c.blue = component;
+            c.red = b[0];
+            c.green = b[1];
+            c.blue = b[2];
         }
     }
     image.WritePaletteEntries(0, colours.data(), static_cast<std::int32_t>(count));

@@ -23,14 +23,21 @@ void MemoryStream::Write(const void* source, std::size_t count)
     if (count == 0) return;
     const std::int64_t end = position_ + static_cast<std::int64_t>(count);
     if (end > kMaxSize) throw EStreamMemoryError();
-    if (end > Size()) Reserve(end);
+    if (end > Size()) {
+        const std::int64_t oldSize = Size();
+        Reserve(end, false);
+        // A gap between the old end and the position reads as 0.
+        if (position_ > oldSize)
+            std::memset(bytes_.data() + oldSize, 0, static_cast<std::size_t>(position_ - oldSize));
+    }
     std::memcpy(bytes_.data() + position_, source, count);
     position_ = end;
 }
 
-void MemoryStream::Reserve(std::int64_t size)
+void MemoryStream::Reserve(std::int64_t size, bool discard)
 {
     try {
+        if (discard && static_cast<std::size_t>(size) > bytes_.capacity()) Bytes().swap(bytes_);
         bytes_.resize(static_cast<std::size_t>(size));
     } catch (const std::bad_alloc&) {
         throw EStreamMemoryError();
@@ -42,10 +49,9 @@ void MemoryStream::Reserve(std::int64_t size)
 void MemoryStream::SetSize(std::int64_t size)
 {
     if (size < 0 || size > kMaxSize) throw EStreamMemoryError();
-    // Release first so a failed request leaves an empty, usable stream behind.
-    std::vector<std::uint8_t>().swap(bytes_);
     position_ = 0;
-    Reserve(size);
+    Reserve(size, true);
+    if (!bytes_.empty()) std::memset(bytes_.data(), 0, bytes_.size());
 }
 
 void MemoryStream::LoadFromFile(const std::string& path)
@@ -54,10 +60,17 @@ void MemoryStream::LoadFromFile(const std::string& path)
     if (!file.IsOpen()) throw EFileOpenError(path);
     const std::int64_t size = file.Size();
     if (size < 0) throw EStreamReadError();
-    SetSize(size);
-    const std::ptrdiff_t got = file.Read(bytes_.data(), bytes_.size());
-    if (got < 0 || static_cast<std::size_t>(got) != bytes_.size()) throw EStreamReadError();
+    if (size > kMaxSize) throw EStreamMemoryError();
+    // As SetSize, without zeroing the bytes that the file fills.
     position_ = 0;
+    Reserve(size, true);
+    const std::ptrdiff_t got = file.Read(bytes_.data(), bytes_.size());
+    if (got < 0 || static_cast<std::size_t>(got) != bytes_.size()) {
+        // What the file did not deliver reads as 0, as in a stream sized and then part filled.
+        const std::size_t filled = got < 0 ? 0 : static_cast<std::size_t>(got);
+        std::memset(bytes_.data() + filled, 0, bytes_.size() - filled);
+        throw EStreamReadError();
+    }
 }
 
 void MemoryStream::SaveToFile(const std::string& path) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UninitialisedAllocator.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -36,8 +38,14 @@ public:
     const std::uint8_t* Data() const { return bytes_.data(); }
 
 private:
-    void Reserve(std::int64_t size);
+    using Bytes = std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>>;
 
-    std::vector<std::uint8_t> bytes_;
+    // Gives the stream size bytes, keeping those up to the old length; the bytes past it are
+    // for the caller to fill. The buffer stays between fillings, so refilling a stream with no
+    // more bytes than it held allocates nothing; a larger one releases the old buffer first when
+    // the content is discarded anyway, so a failed request leaves an empty, usable stream.
+    void Reserve(std::int64_t size, bool discard);
+
+    Bytes bytes_;
     std::int64_t position_ = 0;
 };
