@@ -15,14 +15,16 @@ namespace {
 
 using namespace kisswriter;
 
-MemoryStream StreamOf(const Bytes& bytes) {
+MemoryStream StreamOf(const Bytes& bytes)
+{
     MemoryStream stream;
     stream.Write(bytes.data(), bytes.size());
     stream.Seek(0);
     return stream;
 }
 
-Picture Pattern(int width, int height, int bits) {
+Picture Pattern(int width, int height, int bits)
+{
     Picture p(width, height);
     const int mask = bits == 4 ? 0x0F : 0xFF;
     for (int y = 0; y < height; ++y)
@@ -31,7 +33,8 @@ Picture Pattern(int width, int height, int bits) {
     return p;
 }
 
-std::vector<Rgb> Ramp(int count) {
+std::vector<Rgb> Ramp(int count)
+{
     std::vector<Rgb> colours;
     for (int k = 0; k < count; ++k)
         colours.push_back({static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(255 - k),
@@ -39,7 +42,8 @@ std::vector<Rgb> Ramp(int count) {
     return colours;
 }
 
-void DecodeBench(benchmark::State& state, int bits, int width, int height, bool headedPalette) {
+void DecodeBench(benchmark::State& state, int bits, int width, int height, bool headedPalette)
+{
     MemoryStream cel = StreamOf(HeadedCel(Pattern(width, height, bits), bits, 0, 0));
     MemoryStream palette =
         StreamOf(headedPalette ? HeadedPalette(Ramp(256), 24, 256, 1) : OldPalette(Ramp(160)));

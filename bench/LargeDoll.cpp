@@ -12,16 +12,13 @@ namespace largedoll {
 
 namespace {
 
-bool IsEightBit(int cel) {
-    return cel % 2 == 0;
-}
+bool IsEightBit(int cel) { return cel % 2 == 0; }
 
 // 8-bit cels use palettes 0 to 7 (256 colours); 4-bit cels use 8 to 15 (groups of 16).
-int PaletteOf(int cel) {
-    return (IsEightBit(cel) ? 0 : 8) + (cel / 2) % 8;
-}
+int PaletteOf(int cel) { return (IsEightBit(cel) ? 0 : 8) + (cel / 2) % 8; }
 
-std::string Name(const char* format, int number, bool upper) {
+std::string Name(const char* format, int number, bool upper)
+{
     char name[32];
     std::snprintf(name, sizeof name, format, number);
     std::string text = name;
@@ -31,24 +28,22 @@ std::string Name(const char* format, int number, bool upper) {
     return text;
 }
 
-std::string CelName(int cel, bool upper) {
-    return Name("c%03d.cel", cel, upper);
-}
-std::string PaletteName(int palette, bool upper) {
-    return Name("p%02d.kcf", palette, upper);
-}
+std::string CelName(int cel, bool upper) { return Name("c%03d.cel", cel, upper); }
+std::string PaletteName(int palette, bool upper) { return Name("p%02d.kcf", palette, upper); }
 
 // A cheap, repeatable noise source so the pictures are not trivially uniform.
 struct Noise {
     std::uint32_t state;
-    std::uint8_t Next() {
+    std::uint8_t Next()
+    {
         state = state * 1664525u + 1013904223u;
         return static_cast<std::uint8_t>(state >> 24);
     }
 };
 
 // A coloured disc on a clear ground with a striped border; 4-bit cels keep to 0 to 15.
-Picture Draw(int cel, int width, int height) {
+Picture Draw(int cel, int width, int height)
+{
     Picture p(width, height);
     Noise noise{static_cast<std::uint32_t>(cel) * 2654435761u + 1};
     const int cx = width / 2 + (cel * 13) % (width / 4 + 1);
@@ -70,7 +65,8 @@ Picture Draw(int cel, int width, int height) {
     return p;
 }
 
-std::vector<Rgb> Colours(int palette, int count) {
+std::vector<Rgb> Colours(int palette, int count)
+{
     std::vector<Rgb> colours;
     for (int k = 0; k < count; ++k)
         colours.push_back({static_cast<std::uint8_t>(k * 3 + palette * 16),
@@ -79,13 +75,15 @@ std::vector<Rgb> Colours(int palette, int count) {
     return colours;
 }
 
-Bytes Palette(int palette) {
+Bytes Palette(int palette)
+{
     if (palette < 8) return HeadedPalette(Colours(palette, 256), 24, 256, 1);
     if (palette < 12) return OldPalette(Colours(palette, 160));
     return HeadedPalette(Colours(palette, 160), 12, 16, 10);
 }
 
-Bytes Cel(int cel, int width, int height) {
+Bytes Cel(int cel, int width, int height)
+{
     const Picture picture = Draw(cel, width, height);
     if (IsEightBit(cel)) return HeadedCel(picture, 8, 0, 0);
     if (cel % 4 == 1) return OldCel(picture);
@@ -94,7 +92,8 @@ Bytes Cel(int cel, int width, int height) {
 
 } // namespace
 
-std::string Configuration(int cels) {
+std::string Configuration(int cels)
+{
     // Built by appending pieces; the text is about 25 KiB for 256 cels.
     std::string text = "; The large benchmark doll, drawn by bench/LargeDoll.cpp.\r\n(640,480)\r\n";
     for (int p = 0; p < kPalettes; ++p) {
@@ -142,7 +141,8 @@ std::string Configuration(int cels) {
     return text;
 }
 
-void Write(const std::string& folder, int cels, int width, int height) {
+void Write(const std::string& folder, int cels, int width, int height)
+{
     const std::string dir = folder + "/";
     for (int p = 0; p < kPalettes; ++p)
         Save(dir + PaletteName(p, false), Palette(p));

@@ -13,7 +13,8 @@
 
 namespace {
 
-void BM_ReadConfiguration(benchmark::State& state) {
+void BM_ReadConfiguration(benchmark::State& state)
+{
     const BenchFolder folder;
     const std::string path = folder / "doll.cnf";
     const std::string text = largedoll::Configuration(256);

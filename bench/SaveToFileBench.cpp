@@ -7,7 +7,8 @@
 
 namespace {
 
-void BM_SaveToFile(benchmark::State& state) {
+void BM_SaveToFile(benchmark::State& state)
+{
     const BenchFolder folder;
     const std::string path = folder / "image.bmp";
     TBmp256Image image;

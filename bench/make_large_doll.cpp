@@ -9,7 +9,8 @@
 
 namespace {
 
-bool ParseCount(const char* text, int low, int high, int& value) {
+bool ParseCount(const char* text, int low, int high, int& value)
+{
     char* end = nullptr;
     const long v = std::strtol(text, &end, 10);
     if (end == text || *end != '\0' || v < low || v > high) return false;
@@ -19,7 +20,8 @@ bool ParseCount(const char* text, int low, int high, int& value) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     int cels = 256, width = 640, height = 480;
     const bool ok =
         (argc == 2 || argc == 3 || argc == 5) && (argc < 3 || ParseCount(argv[2], 1, 256, cels)) &&
