@@ -52,14 +52,13 @@ TEST(ReadConfiguration, ADollOfOurOwn) {
         " 9,9 8,8 7,7 6,6 5,5", // no set yet: skipped
         "",
         "\t#99 ghost.cel        ; a TAB line is skipped",
-        "#0.12 body.cel *0 :0 1 2 ;base",
-        "#1 eye.cel",
-        "#2 hat.cel *2",
-        "#3 arm.cel :1 ;version 3",
-        "#4.7.9 leg.cel :0 ;*old",
-        "#1.99 Shoe.CEL *1 :0 1 2 ;comment",
-        "#5 sub\\dress.cel *1:4 5",
-        "#6 tail.cel  ",
+        "#1.99 body.cel *0 :0 1 2 ;comment",
+        "#3 eye.cel",
+        "#4 hat.cel *2",
+        "#5 arm.cel :1 ;version 3",
+        "#6 leg.cel :0 ;*old",
+        "#0.12.9 Shoe.CEL *1:4 5",
+        "#2 sub\\tail.cel  ",
         "#8 big.cel *300 : 10",
         "#7",
         "[ set 0",
@@ -89,13 +88,14 @@ TEST(ReadConfiguration, ADollOfOurOwn) {
         int palette;
         std::string sets;
     };
+    // clang-format off
     const Cel cels[] = {
-        {0, 12, "body.cel", 0, "012"},      {1, 0, "eye.cel", 0, "0123456789"},
-        {2, 0, "hat.cel", 2, "0123456789"}, {3, 0, "arm.cel", 0, "13"},
-        {4, 7, "leg.cel", 0, "0"},          {1, 99, "Shoe.CEL", 1, "012"},
-        {5, 0, "sub\\dress.cel", 1, "45"},  {6, 0, "tail.cel", 0, "0123456789"},
+        {1, 99, "body.cel", 0, "012"}, {3, 0, "eye.cel", 0, "0123456789"},
+        {4, 0, "hat.cel", 2, "0123456789"}, {5, 0, "arm.cel", 0, "13"}, {6, 0, "leg.cel", 0, "0"},
+        {0, 12, "Shoe.CEL", 1, "45"}, {2, 0, "sub\\tail.cel", 0, "0123456789"},
         {8, 0, "big.cel", 300 % 256, "01"}, {7, 0, "", 0, "0123456789"},
     };
+    // clang-format on
     ASSERT_EQ(c->celCount, static_cast<int>(std::size(cels)));
     for (int i = 0; i < c->celCount; ++i) {
         SCOPED_TRACE(i);

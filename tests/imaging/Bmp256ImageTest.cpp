@@ -62,9 +62,9 @@ TEST(Bmp256Image, WritePixelOffsetsAndIgnoredPositions) {
         int x, y;
         long offset; // -1: outside the picture, nothing changes
     };
-    const Row rows[] = {{0, 0, 1114},  {9, 3, 1087},     {0, 3, 1078},    {5, 1, 1107},
-                        {11, 0, 1125}, {12, 0, -1},      {-1, 0, -1},     {0, 4, -1},
-                        {0, -1, -1},   {INT_MAX, 0, -1}, {0, INT_MIN, -1}};
+    const Row rows[] = {{0, 0, 1114},  {9, 3, 1087}, {0, 3, 1078},     {5, 1, 1107},
+                        {11, 0, 1125}, {12, 0, -1},  {12, 3, -1},      {-1, 0, -1},
+                        {0, 4, -1},    {0, -1, -1},  {INT_MAX, 0, -1}, {0, INT_MIN, -1}};
     for (const Row& r : rows) {
         SCOPED_TRACE(testing::Message() << r.x << "," << r.y);
         image.SetSize(10, 4);
