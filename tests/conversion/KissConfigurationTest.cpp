@@ -60,11 +60,11 @@ TEST(ReadConfiguration, ADollOfOurOwn) {
         "#0.12.9 Shoe.CEL *1:4 5",
         "#2 sub\\tail.cel  ",
         "#8 big.cel *300 : 10",
-        "#7",
         "[ set 0",
         "$2 10,20 * 30,40",
         " 50,60",
         "$0 1,2 15 ;x",
+        "#7", // other lines leave the position cursor where it is
         " ; note",
         "$1 * 5,6  ",
         "$3 7,8 ",
