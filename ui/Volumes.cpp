@@ -1,0 +1,160 @@
+#include "Volumes.h"
+
+#include "conversion/TextErrors.h"
+#include "conversion/TextPaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStorageInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <set>
+
+#ifdef _WIN32
+#include <direct.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+#ifdef _WIN32
+constexpr Qt::CaseSensitivity kNameCase = Qt::CaseInsensitive;
+#else
+constexpr Qt::CaseSensitivity kNameCase = Qt::CaseSensitive;
+#endif
+
+QString AsciiLower(const QString& text) {
+    return QString::fromStdString(AsciiLowerCase(text.toStdString()));
+}
+
+bool IsDriveRoot(const QString& rootPath) {
+    return rootPath.size() == 3 && rootPath[0].isLetter() && rootPath[1] == u':' &&
+           rootPath[2] == u'/';
+}
+
+TVolumeKind KindOf(const QString& rootPath, const QByteArray& type) {
+    static const std::set<QByteArray> network = {
+        "nfs", "nfs4", "cifs", "smb3",  "smbfs",     "fuse.sshfs",     "sshfs",
+        "9p",  "ceph", "afs",  "davfs", "glusterfs", "fuse.glusterfs", "fuse.davfs2"};
+    if (network.count(type) != 0) return TVolumeKind::Network;
+    if (type == "iso9660" || type == "udf") return TVolumeKind::Optical;
+    if (type == "tmpfs" || type == "ramfs") return TVolumeKind::Ram;
+    if (rootPath.startsWith(u"/media/") || rootPath.startsWith(u"/run/media/"))
+        return TVolumeKind::Removable;
+    return TVolumeKind::Fixed;
+}
+
+// Mounts that hold no user files: the system's own trees, snap packages, runtime folders.
+bool IsSystemMount(const QString& rootPath, const QByteArray& type) {
+    if (type == "squashfs" || type == "autofs" || type == "devtmpfs") return true;
+    for (const char* tree : {"/proc", "/sys", "/dev", "/run", "/snap", "/var/snap", "/boot/efi"}) {
+        const QString t = QString::fromLatin1(tree);
+        if (rootPath == t || rootPath.startsWith(t + u'/'))
+            return !rootPath.startsWith(u"/run/media/");
+    }
+    return false;
+}
+
+bool LiesIn(const QString& path, const QString& root) {
+    if (!path.startsWith(root, kNameCase)) return false;
+    return path.size() == root.size() || root.endsWith(u'/') || path[root.size()] == u'/';
+}
+
+} // namespace
+
+TVolume DescribeVolume(const QString& rootPath, const QString& label, const QString& device,
+                       const QByteArray& fileSystemType) {
+    TVolume volume;
+    volume.rootPath = rootPath;
+    volume.kind = KindOf(rootPath, fileSystemType);
+    const QString head = IsDriveRoot(rootPath) ? rootPath.left(1).toLower() + u':' : rootPath;
+    const QString framedLabel = label.isEmpty() ? QString() : u'[' + AsciiLower(label) + u']';
+    QString detail;
+    switch (volume.kind) {
+    case TVolumeKind::Removable:
+        break;
+    case TVolumeKind::Network:
+        detail = device.isEmpty() ? framedLabel : AsciiLower(device);
+        break;
+    default:
+        detail = framedLabel;
+        break;
+    }
+    volume.text = detail.isEmpty() ? head : head + u' ' + detail;
+    return volume;
+}
+
+std::vector<TVolume> MountedVolumes() {
+    std::vector<TVolume> lines;
+    for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
+        if (!storage.isValid() || IsSystemMount(storage.rootPath(), storage.fileSystemType()))
+            continue;
+        const bool removable =
+            KindOf(storage.rootPath(), storage.fileSystemType()) == TVolumeKind::Removable;
+        lines.push_back(DescribeVolume(storage.rootPath(), removable ? QString() : storage.name(),
+                                       QString::fromLocal8Bit(storage.device()),
+                                       storage.fileSystemType()));
+    }
+#ifndef _WIN32
+    const bool hasRoot = std::any_of(lines.begin(), lines.end(),
+                                     [](const TVolume& v) { return v.rootPath == u"/"; });
+    if (!hasRoot) lines.push_back(DescribeVolume("/", QString(), QString(), "ext4"));
+#endif
+    std::sort(lines.begin(), lines.end(), [](const TVolume& a, const TVolume& b) {
+        return a.rootPath.compare(b.rootPath, kNameCase) < 0;
+    });
+    lines.erase(std::unique(lines.begin(), lines.end(),
+                            [](const TVolume& a, const TVolume& b) {
+                                return SamePath(a.rootPath, b.rootPath);
+                            }),
+                lines.end());
+    return lines;
+}
+
+bool SamePath(const QString& a, const QString& b) {
+    return a.compare(b, kNameCase) == 0;
+}
+
+TVolumes::TVolumes(std::vector<TVolume> lines) : lines_(std::move(lines)) {
+    KeepCurrent(ProcessDirectory());
+}
+
+QString TVolumes::RootOf(const QString& path) const {
+    const QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(path));
+    QString best;
+    for (const TVolume& volume : lines_) {
+        if (volume.rootPath.size() > best.size() && LiesIn(absolute, volume.rootPath))
+            best = volume.rootPath;
+    }
+    return best;
+}
+
+QString TVolumes::CurrentDirectoryOn(const QString& root) const {
+    const auto kept = current_.find(root);
+    return kept != current_.end() ? kept->second : root;
+}
+
+QString TVolumes::ProcessDirectory() {
+    return QDir::currentPath();
+}
+
+void TVolumes::ChangeProcessDirectory(const QString& directory) {
+#ifdef _WIN32
+    const int failed = ::_wchdir(reinterpret_cast<const wchar_t*>(directory.utf16()));
+#else
+    const int failed = ::chdir(QFile::encodeName(directory).constData());
+#endif
+    if (failed != 0) {
+        const int error = errno;
+        throw EInOutError::FromSystemError(error, QFile::encodeName(directory).toStdString());
+    }
+    KeepCurrent(ProcessDirectory());
+}
+
+void TVolumes::KeepCurrent(const QString& directory) {
+    if (directory.isEmpty()) return;
+    const QString root = RootOf(directory);
+    if (!root.isEmpty()) current_[root] = directory;
+}

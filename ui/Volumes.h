@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <map>
+#include <vector>
+
+enum class TVolumeKind { Removable, Fixed, Network, Optical, Ram };
+
+// One line of the drive chooser: a mounted volume, named by its root path.
+struct TVolume {
+    QString rootPath; // with "/" separators, as Qt spells it: "/", "/media/usb", "C:/"
+    QString text;
+    TVolumeKind kind = TVolumeKind::Fixed;
+};
+
+// A volume's line. Removable volumes show their root alone (their label is never read), network
+// volumes the share they are connected to, the others their label in brackets; labels and
+// share names have their letters A to Z lowered. A drive root "C:/" is written "c:".
+TVolume DescribeVolume(const QString& rootPath, const QString& label, const QString& device,
+                       const QByteArray& fileSystemType);
+
+// The machine's real volumes, sorted by root path; "/" is always among them on systems without
+// drive letters, so that every absolute path lies on one.
+std::vector<TVolume> MountedVolumes();
+
+// The volumes the drive chooser offers and the current directory that each one keeps, as
+// Windows keeps one per drive: the process's current directory sets it for its own volume.
+class TVolumes {
+public:
+    explicit TVolumes(std::vector<TVolume> lines);
+
+    const std::vector<TVolume>& Lines() const { return lines_; }
+    // The root of the volume that holds the path (the longest root it lies in), "" for none.
+    // A relative path is taken from the process's current directory.
+    QString RootOf(const QString& path) const;
+    // What a volume's root alone stands for: the directory last current on it, else the root.
+    QString CurrentDirectoryOn(const QString& root) const;
+
+    // The process's current directory as the system spells it; "" when it cannot be read.
+    static QString ProcessDirectory();
+    // Makes the directory the process's current one and keeps it for its volume. Raises the
+    // input/output error (EInOutError) and changes nothing when the system refuses.
+    void ChangeProcessDirectory(const QString& directory);
+
+private:
+    void KeepCurrent(const QString& directory);
+
+    std::vector<TVolume> lines_;
+    std::map<QString, QString> current_; // volume root, as in lines_ -> its current directory
+};
+
+// Whether two paths name the same place as the platform compares names.
+bool SamePath(const QString& a, const QString& b);
