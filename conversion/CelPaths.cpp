@@ -1,5 +1,7 @@
 #include "CelPaths.h"
 
+#include "DirectoryListings.h"
+
 #include "TextPaths.h"
 
 #include "platform/File.h"
@@ -18,18 +20,6 @@ std::vector<std::string> Components(const std::string& name)
             parts.back().push_back(c);
     }
     return parts;
-}
-
-// The same as AsciiLowerCase(entry) == lowered, without building the lowered copy.
-bool LowersTo(const std::string& entry, const std::string& lowered)
-{
-    if (entry.size() != lowered.size()) return false;
-    for (std::size_t i = 0; i < entry.size(); ++i) {
-        const char c = entry[i];
-        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != lowered[i])
-            return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -54,6 +44,13 @@ bool StaysInside(const std::string& name)
 
 std::string FindInDirectory(const std::string& directory, const std::string& name)
 {
+    DirectoryListings listings; // each folder on the way is read once, as it stands now
+    return FindInDirectory(directory, name, listings);
+}
+
+std::string FindInDirectory(const std::string& directory, const std::string& name,
+                            DirectoryListings& listings)
+{
     const std::string asWritten = directory + NativeName(name);
     if (name.empty() || platform::Exists(asWritten)) return asWritten;
 
@@ -68,17 +65,9 @@ std::string FindInDirectory(const std::string& directory, const std::string& nam
         } else if (candidate != asWritten && platform::Exists(candidate)) {
             found += part; // (the path as written is already known to be missing)
         } else {
-            const std::string lowered = AsciiLowerCase(part);
-            std::string match;
-            int matches = 0;
-            for (const std::string& entry : platform::ListDirectory(here)) {
-                if (LowersTo(entry, lowered)) {
-                    match = entry;
-                    ++matches;
-                }
-            }
-            if (matches != 1) return asWritten;
-            found += match;
+            const std::vector<std::string> matches = listings.Matching(here, AsciiLowerCase(part));
+            if (matches.size() != 1) return asWritten;
+            found += matches[0];
         }
         if (i + 1 < parts.size()) found += platform::kSeparator;
     }

@@ -2,6 +2,8 @@
 
 #include <string>
 
+class DirectoryListings;
+
 // Turns a name written in a configuration file (DOS-style "\" allowed) into a native path.
 std::string NativeName(const std::string& name);
 
@@ -12,6 +14,9 @@ bool StaysInside(const std::string& name);
 // component is matched without regard to case (exactly one match wins). Without a match the
 // path as written is returned, so opening it fails with that path.
 std::string FindInDirectory(const std::string& directory, const std::string& name);
+// The same, reading each folder through listings, which a run keeps from cel to cel.
+std::string FindInDirectory(const std::string& directory, const std::string& name,
+                            DirectoryListings& listings);
 
 // Creates the folders of a relative name inside base that do not exist yet; false on failure.
 bool MakeParentDirectories(const std::string& base, const std::string& relativeName);

@@ -2,6 +2,7 @@
 
 #include "BufferedTextFile.h"
 #include "CelPaths.h"
+#include "DirectoryListings.h"
 #include "KissConfiguration.h"
 #include "TextNumbers.h"
 #include "TextPaths.h"
@@ -42,6 +43,7 @@ struct Run {
     MemoryStream paletteStream;
     std::unique_ptr<KissConfiguration> configuration = std::make_unique<KissConfiguration>();
     BufferedTextFile report;
+    DirectoryListings listings; // of the folders the cels and palettes are looked up in
 };
 
 std::string JoinOutput(const std::string& outputDirectory, const std::string& name)
@@ -82,8 +84,8 @@ void ConvertCel(Run& run, int index, const std::string& sourceDirectory,
     // An index without a "%" line names the configuration's folder itself, which fails to open.
     const std::string paletteName =
         cel.paletteIndex < KissConfiguration::kMaxPalettes ? c.paletteFiles[cel.paletteIndex] : "";
-    run.celStream.LoadFromFile(FindInDirectory(sourceDirectory, cel.fileName));
-    run.paletteStream.LoadFromFile(FindInDirectory(sourceDirectory, paletteName));
+    run.celStream.LoadFromFile(FindInDirectory(sourceDirectory, cel.fileName, run.listings));
+    run.paletteStream.LoadFromFile(FindInDirectory(sourceDirectory, paletteName, run.listings));
 
     DecodeCel(run.image, run.celStream, run.paletteStream,
               static_cast<std::uint8_t>(16 * set.paletteGroup));
@@ -92,6 +94,7 @@ void ConvertCel(Run& run, int index, const std::string& sourceDirectory,
     const std::string nativeImage = NativeName(imageName) + ".bmp";
     MakeParentDirectories(outputDirectory, nativeImage);
     run.image.SaveToFile(JoinOutput(outputDirectory, nativeImage));
+    run.listings.Written(nativeImage);
 
     WriteReportLine(run.report, index, imageName, cel, set.positions[cel.objectNumber]);
 }
@@ -99,6 +102,7 @@ void ConvertCel(Run& run, int index, const std::string& sourceDirectory,
 void Convert(Run& run, const std::string& configurationPath, const std::string& outputDirectory,
              RunControls& controls)
 {
+    run.listings = DirectoryListings(outputDirectory);
     run.report.CreateForWriting(ReportPathFor(configurationPath, outputDirectory));
     {
         BufferedTextFile configurationFile;

@@ -1,0 +1,108 @@
+#include "DirectoryListings.h"
+
+#include "TextPaths.h"
+
+#include "platform/File.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+// The same as AsciiLowerCase(entry) == lowered, without building the lowered copy.
+bool LowersTo(const std::string& entry, const std::string& lowered)
+{
+    if (entry.size() != lowered.size()) return false;
+    for (std::size_t i = 0; i < entry.size(); ++i) {
+        const char c = entry[i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != lowered[i])
+            return false;
+    }
+    return true;
+}
+
+// True when both name one existing folder, whatever the spelling (links, "." parts).
+bool SameFolder(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(a.empty() ? "." : a, b.empty() ? "." : b, error);
+}
+
+bool IsAscii(const std::string& text)
+{
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+} // namespace
+
+DirectoryListings::DirectoryListings(std::string outputDirectory)
+    : outputDirectory_(std::move(outputDirectory))
+{
+}
+
+std::vector<std::string> DirectoryListings::Matching(const std::string& folder,
+                                                     const std::string& lowered)
+{
+    auto at = listings_.find(folder);
+    if (at == listings_.end()) {
+        Listing listing;
+        listing.names = platform::ListDirectory(folder);
+        listing.isOutput = outputDirectory_ && SameFolder(folder, *outputDirectory_);
+        at = listings_.emplace(folder, std::move(listing)).first;
+    }
+    std::vector<std::string> matches;
+    for (const std::string& name : at->second.names)
+        if (LowersTo(name, lowered)) matches.push_back(name);
+    return matches;
+}
+
+void DirectoryListings::Written(const std::string& relativeName)
+{
+    if (!outputDirectory_ || listings_.empty()) return;
+    const std::string& output = *outputDirectory_;
+
+    std::vector<std::string> parts(1);
+    for (const char c : relativeName) {
+        if (IsDirectorySeparator(c))
+            parts.emplace_back();
+        else
+            parts.back().push_back(c);
+    }
+    if (parts.size() > 1) {
+        // Folders may have been made on the way: forget every folder on it, however spelt.
+        std::vector<std::string> chain{output};
+        std::string path = output;
+        for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+            if (parts[i].empty() || parts[i] == ".") continue;
+            path += platform::kSeparator + parts[i];
+            chain.push_back(path);
+        }
+        for (auto at = listings_.begin(); at != listings_.end();) {
+            const bool onTheWay =
+                at->second.isOutput ||
+                std::any_of(chain.begin(), chain.end(), [&](const std::string& folder) {
+                    return SameFolder(at->first, folder);
+                });
+            at = onTheWay ? listings_.erase(at) : std::next(at);
+        }
+        return;
+    }
+
+    const std::string& name = parts[0];
+    const std::string lowered = AsciiLowerCase(name);
+    for (auto at = listings_.begin(); at != listings_.end();) {
+        std::vector<std::string>& names = at->second.names;
+        bool forget = false;
+        if (at->second.isOutput && std::find(names.begin(), names.end(), name) == names.end()) {
+            // A folder blind to case may have replaced a name that differs in case only, and
+            // another may store a non-ASCII name otherwise than written: read it again then.
+            forget = !IsAscii(name) ||
+                     std::any_of(names.begin(), names.end(),
+                                 [&](const std::string& n) { return LowersTo(n, lowered); });
+            if (!forget) names.push_back(name);
+        }
+        at = forget ? listings_.erase(at) : std::next(at);
+    }
+}
