@@ -4,7 +4,8 @@
 
 #include <QCoreApplication>
 
-QString ApplicationTitleFor(const QString& programPath) {
+QString ApplicationTitleFor(const QString& programPath)
+{
     const qsizetype slash = std::max(programPath.lastIndexOf(u'/'),
                                      programPath.lastIndexOf(QChar(platform::kSeparator)));
     QString name = programPath.mid(slash + 1);
@@ -14,6 +15,7 @@ QString ApplicationTitleFor(const QString& programPath) {
     return name.left(1) + name.mid(1).toLower();
 }
 
-QString ApplicationTitle() {
+QString ApplicationTitle()
+{
     return ApplicationTitleFor(QCoreApplication::applicationFilePath());
 }

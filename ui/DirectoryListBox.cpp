@@ -27,20 +27,23 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
+               const QModelIndex& index) const override
+    {
         QStyleOptionViewItem shifted(option);
         shifted.rect.setLeft(option.rect.left() + index.data(kDepthRole).toInt() * kIndent);
         QStyledItemDelegate::paint(painter, shifted, index);
     }
 
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
         const QSize natural = QStyledItemDelegate::sizeHint(option, index);
         return {natural.width() + index.data(kDepthRole).toInt() * kIndent,
                 TDirectoryListBox::kLineHeight};
     }
 };
 
-QStringList Subdirectories(const QString& directory) {
+QStringList Subdirectories(const QString& directory)
+{
     QStringList names;
     // Without QDir::Hidden the iterator leaves out hidden names; "." and ".." are not asked for.
     QDirIterator entries(directory, QDir::Dirs | QDir::NoDotAndDotDot);
@@ -57,18 +60,21 @@ QStringList Subdirectories(const QString& directory) {
 }
 
 // "C:/" for a path on a drive, else "/".
-QString RootOfPath(const QString& path) {
+QString RootOfPath(const QString& path)
+{
     return path.size() >= 3 && path[1] == u':' ? path.left(3) : QStringLiteral("/");
 }
 
-QString Join(const QString& directory, const QString& name) {
+QString Join(const QString& directory, const QString& name)
+{
     return directory.endsWith(u'/') ? directory + name : directory + u'/' + name;
 }
 
 } // namespace
 
 TDirectoryListBox::TDirectoryListBox(TVolumes& volumes, QWidget* parent)
-    : QListWidget(parent), volumes_(volumes), directory_(TVolumes::ProcessDirectory()) {
+    : QListWidget(parent), volumes_(volumes), directory_(TVolumes::ProcessDirectory())
+{
     setItemDelegate(new IndentedLines(this));
     setUniformItemSizes(true);
     setIconSize(QSize(16, 16));
@@ -76,7 +82,8 @@ TDirectoryListBox::TDirectoryListBox(TVolumes& volumes, QWidget* parent)
     BuildLines();
 }
 
-void TDirectoryListBox::SetDirectory(const QString& path) {
+void TDirectoryListBox::SetDirectory(const QString& path)
+{
     if (path.isEmpty() || SamePath(QDir::cleanPath(path), directory_)) return;
     volumes_.ChangeProcessDirectory(path);
     directory_ = TVolumes::ProcessDirectory();
@@ -84,17 +91,20 @@ void TDirectoryListBox::SetDirectory(const QString& path) {
     ShowInLabel();
 }
 
-void TDirectoryListBox::SetDrive(const QString& root) {
+void TDirectoryListBox::SetDrive(const QString& root)
+{
     if (root.isEmpty() || SamePath(volumes_.RootOf(directory_), root)) return;
     SetDirectory(volumes_.CurrentDirectoryOn(root));
 }
 
-void TDirectoryListBox::SetDirLabel(QLabel* label) {
+void TDirectoryListBox::SetDirLabel(QLabel* label)
+{
     dirLabel_ = label;
     ShowInLabel();
 }
 
-void TDirectoryListBox::ShowInLabel() {
+void TDirectoryListBox::ShowInLabel()
+{
     if (dirLabel_ == nullptr) return;
     dirLabel_->setText(
         MinimizeName(QDir::toNativeSeparators(directory_), dirLabel_->fontMetrics(), width()));
@@ -102,13 +112,15 @@ void TDirectoryListBox::ShowInLabel() {
 }
 
 void TDirectoryListBox::AddLine(const QString& text, const QString& path, int depth,
-                                TFolderPicture picture) {
+                                TFolderPicture picture)
+{
     auto* line = new QListWidgetItem(FolderPicture(picture, *style()), text, this);
     line->setData(kPathRole, path);
     line->setData(kDepthRole, depth);
 }
 
-void TDirectoryListBox::BuildLines() {
+void TDirectoryListBox::BuildLines()
+{
     clear();
     if (directory_.isEmpty()) return;
     const QString root = RootOfPath(directory_);
@@ -129,11 +141,13 @@ void TDirectoryListBox::BuildLines() {
     setCurrentRow(currentRow);
 }
 
-void TDirectoryListBox::OpenLine(int row) {
+void TDirectoryListBox::OpenLine(int row)
+{
     if (const QListWidgetItem* line = item(row)) SetDirectory(line->data(kPathRole).toString());
 }
 
-void TDirectoryListBox::keyPressEvent(QKeyEvent* event) {
+void TDirectoryListBox::keyPressEvent(QKeyEvent* event)
+{
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         event->accept();
         RunHandler([this] { OpenLine(currentRow()); });
@@ -142,7 +156,8 @@ void TDirectoryListBox::keyPressEvent(QKeyEvent* event) {
     QListWidget::keyPressEvent(event);
 }
 
-void TDirectoryListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+void TDirectoryListBox::mouseDoubleClickEvent(QMouseEvent* event)
+{
     QListWidget::mouseDoubleClickEvent(event);
     const int row = indexAt(event->position().toPoint()).row();
     if (row >= 0) RunHandler([this, row] { OpenLine(row); });

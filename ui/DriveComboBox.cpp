@@ -7,7 +7,8 @@
 #include <algorithm>
 
 TDriveComboBox::TDriveComboBox(const TVolumes& volumes, QWidget* parent)
-    : QComboBox(parent), volumes_(volumes) {
+    : QComboBox(parent), volumes_(volumes)
+{
     setEditable(false);
     for (const TVolume& volume : volumes_.Lines())
         addItem(DrivePicture(volume.kind, *style()), volume.text);
@@ -20,7 +21,8 @@ TDriveComboBox::TDriveComboBox(const TVolumes& volumes, QWidget* parent)
     });
 }
 
-void TDriveComboBox::SetDrive(const QString& root) {
+void TDriveComboBox::SetDrive(const QString& root)
+{
     if (root.isEmpty() || SamePath(root, drive_)) return;
     drive_ = root;
     const auto& lines = volumes_.Lines();

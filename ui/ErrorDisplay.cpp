@@ -13,18 +13,21 @@
 
 namespace {
 
-ErrorBoxRunner& Runner() {
+ErrorBoxRunner& Runner()
+{
     static ErrorBoxRunner runner;
     return runner;
 }
 
 } // namespace
 
-void SetErrorBoxRunner(ErrorBoxRunner runner) {
+void SetErrorBoxRunner(ErrorBoxRunner runner)
+{
     Runner() = std::move(runner);
 }
 
-void ShowErrorMessage(const QString& message) {
+void ShowErrorMessage(const QString& message)
+{
     // A drag or a held button would otherwise keep the mouse while the box waits for OK.
     if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
     if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
@@ -38,7 +41,8 @@ void ShowErrorMessage(const QString& message) {
         box.exec();
 }
 
-void ShowCurrentException() {
+void ShowCurrentException()
+{
     try {
         throw;
     } catch (const Exception& e) {

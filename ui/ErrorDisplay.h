@@ -18,7 +18,8 @@ void ShowCurrentException();
 // Runs the handling of one event and shows the error that ends it. Qt's widget library is built
 // without exception support, so an error must not unwind through its frames: every event that
 // reaches our code enters through here.
-template <typename Handler> void RunHandler(Handler&& handler) {
+template <typename Handler> void RunHandler(Handler&& handler)
+{
     try {
         handler();
     } catch (...) {

@@ -5,7 +5,8 @@
 
 #include <QSettings>
 
-KissApplication::KissApplication(int& argc, char** argv) : QApplication(argc, argv) {
+KissApplication::KissApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
     if (settingsDir_.isValid()) {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir_.path());
@@ -13,7 +14,8 @@ KissApplication::KissApplication(int& argc, char** argv) : QApplication(argc, ar
     setWindowIcon(ProgramIcon());
 }
 
-bool KissApplication::notify(QObject* receiver, QEvent* event) {
+bool KissApplication::notify(QObject* receiver, QEvent* event)
+{
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {

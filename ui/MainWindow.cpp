@@ -26,7 +26,8 @@ constexpr int kClientHeight = 193;
 
 // The window's fonts are Japanese system fonts; where they are missing, the IPA fonts share
 // their measures and Noto CJK at least has every glyph of the messages.
-QFont JapaneseFont(const QStringList& families, QFont::StyleHint hint) {
+QFont JapaneseFont(const QStringList& families, QFont::StyleHint hint)
+{
     QFont font;
     font.setFamilies(families);
     font.setStyleHint(hint);
@@ -34,13 +35,15 @@ QFont JapaneseFont(const QStringList& families, QFont::StyleHint hint) {
     return font;
 }
 
-QFont WindowFont() {
+QFont WindowFont()
+{
     return JapaneseFont({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
                          QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")},
                         QFont::SansSerif);
 }
 
-QFont PanelFont() {
+QFont PanelFont()
+{
     return JapaneseFont({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
                          QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP")},
                         QFont::Monospace);
@@ -48,7 +51,8 @@ QFont PanelFont() {
 
 enum Style { Regular = 0, Bold = 1, Italic = 2, Underlined = 4 };
 
-template <typename Control> Control* Styled(Control* control, int style) {
+template <typename Control> Control* Styled(Control* control, int style)
+{
     QFont font = control->font();
     font.setBold(style & Bold);
     font.setItalic(style & Italic);
@@ -58,7 +62,8 @@ template <typename Control> Control* Styled(Control* control, int style) {
 }
 
 template <typename Control>
-Control* Place(Control* control, const char* name, int left, int top, int width, int height) {
+Control* Place(Control* control, const char* name, int left, int top, int width, int height)
+{
     control->setObjectName(QString::fromLatin1(name));
     control->setGeometry(left, top, width, height);
     return control;
@@ -66,7 +71,8 @@ Control* Place(Control* control, const char* name, int left, int top, int width,
 
 // A label that sizes itself to its text.
 QLabel* AutoLabel(QWidget* parent, const char* name, const QString& text, int left, int top,
-                  int style) {
+                  int style)
+{
     auto* label = Styled(new QLabel(text, parent), style);
     label->setObjectName(QString::fromLatin1(name));
     label->move(left, top);
@@ -74,13 +80,15 @@ QLabel* AutoLabel(QWidget* parent, const char* name, const QString& text, int le
     return label;
 }
 
-QLabel* CountLabel(QWidget* parent, const char* name, int left, int top) {
+QLabel* CountLabel(QWidget* parent, const char* name, int left, int top)
+{
     auto* label = Place(new QLabel(QStringLiteral("0"), parent), name, left, top, 57, 13);
     label->setAlignment(Qt::AlignRight | Qt::AlignTop);
     return label;
 }
 
-std::string PathBytes(const QString& path) {
+std::string PathBytes(const QString& path)
+{
     return QFile::encodeName(path).toStdString();
 }
 
@@ -95,14 +103,16 @@ public:
 
 } // namespace
 
-TfrmMainServices MachineServices() {
+TfrmMainServices MachineServices()
+{
     return {[](const std::string& path) { platform::OpenInTextEditor(path); }, MountedVolumes};
 }
 
 TfrmMain::TfrmMain(TfrmMainServices services, QWidget* parent)
     : QWidget(parent), services_(std::move(services)),
       volumes_(services_.listVolumes ? services_.listVolumes() : MountedVolumes()),
-      OpenDialog1(volumes_) {
+      OpenDialog1(volumes_)
+{
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("KISS file convertor"));
     setWindowIcon(ProgramIcon());
@@ -127,7 +137,8 @@ TfrmMain::TfrmMain(TfrmMainServices services, QWidget* parent)
     edInFile->setFocus();
 }
 
-void TfrmMain::CreateControls() {
+void TfrmMain::CreateControls()
+{
     Panel1 = Place(new TPanel(this), "Panel1", 0, 0, 249, kClientHeight);
     Panel2 = Place(new TPanel(this), "Panel2", 249, 0, 232, kClientHeight);
     Panel1->setFont(PanelFont());
@@ -171,13 +182,15 @@ void TfrmMain::CreateControls() {
             [this] { RunHandler([this] { btnConvClick(); }); });
 }
 
-void TfrmMain::SpeedButton1Click() {
+void TfrmMain::SpeedButton1Click()
+{
     if (!OpenDialog1.Execute(this)) return;
     edInFile->setText(OpenDialog1.FileName());
     DriveComboBox2->SetDrive(volumes_.RootOf(QDir::fromNativeSeparators(edInFile->text())));
 }
 
-void TfrmMain::btnConvClick() {
+void TfrmMain::btnConvClick()
+{
     if (edInFile->text().isEmpty()) return;
     const BusyCursor busy;
     ConvertConfiguration(PathBytes(edInFile->text()),
@@ -185,22 +198,27 @@ void TfrmMain::btnConvClick() {
                          *this);
 }
 
-void TfrmMain::DriveComboBox2Change() {
+void TfrmMain::DriveComboBox2Change()
+{
     DirectoryListBox2->SetDrive(DriveComboBox2->Drive());
 }
 
-void TfrmMain::ShowPaletteCount(const std::string& text) {
+void TfrmMain::ShowPaletteCount(const std::string& text)
+{
     lblPalCount->setText(QString::fromStdString(text));
 }
 
-void TfrmMain::ShowCelCount(const std::string& text) {
+void TfrmMain::ShowCelCount(const std::string& text)
+{
     lblCelCount->setText(QString::fromStdString(text));
 }
 
-std::string TfrmMain::SetSelectorText() {
+std::string TfrmMain::SetSelectorText()
+{
     return edSelSet->text().toStdString();
 }
 
-void TfrmMain::StartEditor(const std::string& reportPath) {
+void TfrmMain::StartEditor(const std::string& reportPath)
+{
     if (services_.startEditor) services_.startEditor(reportPath);
 }

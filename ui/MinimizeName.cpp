@@ -8,7 +8,8 @@ namespace {
 
 // Drops the first directory of a folder part ("\A\B\" becomes "\...\B\"); the "..." that an
 // earlier step left counts as no directory.
-void CutFirstDirectory(QString& folder, QChar separator, const QString& dots) {
+void CutFirstDirectory(QString& folder, QChar separator, const QString& dots)
+{
     if (folder == separator) {
         folder.clear();
         return;
@@ -24,7 +25,8 @@ void CutFirstDirectory(QString& folder, QChar separator, const QString& dots) {
 } // namespace
 
 QString MinimizeName(const QString& path, const std::function<int(const QString&)>& width,
-                     int maxWidth, QChar separator) {
+                     int maxWidth, QChar separator)
+{
     const QString dots = QStringLiteral("...") + separator;
     const qsizetype cut = path.lastIndexOf(separator);
     QString folder = path.left(cut + 1);
@@ -50,7 +52,8 @@ QString MinimizeName(const QString& path, const std::function<int(const QString&
     return result;
 }
 
-QString MinimizeName(const QString& path, const QFontMetrics& metrics, int maxWidth) {
+QString MinimizeName(const QString& path, const QFontMetrics& metrics, int maxWidth)
+{
     return MinimizeName(
         path, [&metrics](const QString& text) { return metrics.horizontalAdvance(text); }, maxWidth,
         QChar(platform::kSeparator));

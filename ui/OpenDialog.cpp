@@ -11,14 +11,16 @@
 
 namespace {
 
-const QStringList& Filters() {
+const QStringList& Filters()
+{
     static const QStringList filters = {QStringLiteral("CNF file (*.cnf)"),
                                         QStringLiteral("all files (*.*)")};
     return filters;
 }
 
 // Centred across the screen, its top at a third of the free height.
-void Place(QFileDialog& dialog, const QWidget* owner) {
+void Place(QFileDialog& dialog, const QWidget* owner)
+{
     const QScreen* screen = owner != nullptr ? owner->screen() : dialog.screen();
     if (screen == nullptr) return;
     const QRect area = screen->geometry();
@@ -29,7 +31,8 @@ void Place(QFileDialog& dialog, const QWidget* owner) {
 
 } // namespace
 
-bool TOpenDialog::Execute(QWidget* owner) {
+bool TOpenDialog::Execute(QWidget* owner)
+{
     QFileDialog dialog(owner);
     dialog.setObjectName(QStringLiteral("OpenDialog1"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);

@@ -3,13 +3,15 @@
 #include <QPainter>
 #include <qdrawutil.h>
 
-TPanel::TPanel(QWidget* parent) : QFrame(parent) {
+TPanel::TPanel(QWidget* parent) : QFrame(parent)
+{
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
     setFocusPolicy(Qt::NoFocus);
 }
 
-void TPanel::paintEvent(QPaintEvent*) {
+void TPanel::paintEvent(QPaintEvent*)
+{
     QPainter painter(this);
     const QRect outer = rect();
     qDrawShadePanel(&painter, outer, palette(), false, 1);

@@ -6,13 +6,15 @@
 #include <QSvgRenderer>
 
 // Resources of a static library must be registered by name, outside any namespace.
-static void RegisterPictures() {
+static void RegisterPictures()
+{
     Q_INIT_RESOURCE(pictures);
 }
 
 namespace {
 
-QIcon FromSvg(const QString& resource, std::initializer_list<int> sizes) {
+QIcon FromSvg(const QString& resource, std::initializer_list<int> sizes)
+{
     static const bool registered = (RegisterPictures(), true);
     (void)registered;
     QSvgRenderer renderer(resource);
@@ -31,15 +33,18 @@ QIcon FromSvg(const QString& resource, std::initializer_list<int> sizes) {
 
 } // namespace
 
-QIcon ProgramIcon() {
+QIcon ProgramIcon()
+{
     return FromSvg(":/pictures/kissconv.svg", {16, 24, 32, 48, 64, 128, 256});
 }
 
-QIcon OpenButtonPicture() {
+QIcon OpenButtonPicture()
+{
     return FromSvg(":/pictures/open.svg", {16, 32});
 }
 
-QIcon FolderPicture(TFolderPicture kind, const QStyle& style) {
+QIcon FolderPicture(TFolderPicture kind, const QStyle& style)
+{
     switch (kind) {
     case TFolderPicture::Closed:
         return style.standardIcon(QStyle::SP_DirClosedIcon);
@@ -57,7 +62,8 @@ QIcon FolderPicture(TFolderPicture kind, const QStyle& style) {
     return QIcon(pixmap);
 }
 
-QIcon DrivePicture(TVolumeKind kind, const QStyle& style) {
+QIcon DrivePicture(TVolumeKind kind, const QStyle& style)
+{
     switch (kind) {
     case TVolumeKind::Removable:
         return style.standardIcon(QStyle::SP_DriveFDIcon);

@@ -17,7 +17,8 @@ constexpr int kButtonWidth = 15;
 constexpr int kRepeatDelay = 400;
 constexpr int kRepeatInterval = 100;
 
-QToolButton* MakeStepButton(QWidget* parent, const char* name, Qt::ArrowType arrow) {
+QToolButton* MakeStepButton(QWidget* parent, const char* name, Qt::ArrowType arrow)
+{
     auto* button = new QToolButton(parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setArrowType(arrow);
@@ -33,7 +34,8 @@ QToolButton* MakeStepButton(QWidget* parent, const char* name, Qt::ArrowType arr
 
 TSpinEdit::TSpinEdit(QWidget* parent)
     : QLineEdit(parent), upButton_(MakeStepButton(this, "upButton", Qt::UpArrow)),
-      downButton_(MakeStepButton(this, "downButton", Qt::DownArrow)) {
+      downButton_(MakeStepButton(this, "downButton", Qt::DownArrow))
+{
     setText(QString::number(kMinValue));
     setTextMargins(0, 0, kButtonWidth, 0);
     // A step at the press and at every repeat; the release that ends a click adds none.
@@ -41,7 +43,8 @@ TSpinEdit::TSpinEdit(QWidget* parent)
     connect(downButton_, &QToolButton::pressed, this, [this] { StepBy(-1); });
 }
 
-void TSpinEdit::StepBy(int steps) {
+void TSpinEdit::StepBy(int steps)
+{
     const IntConversion read = TextToInt(text().toStdString());
     const std::int64_t stepped = static_cast<std::int64_t>(read.ok ? read.value : 0) + steps;
     const auto value =
@@ -49,7 +52,8 @@ void TSpinEdit::StepBy(int steps) {
     setText(QString::fromStdString(IntToText(value)));
 }
 
-bool TSpinEdit::Accepts(const QString& typed) const {
+bool TSpinEdit::Accepts(const QString& typed) const
+{
     const QString decimal = locale().decimalPoint();
     for (const QChar c : typed) {
         const bool control = c.unicode() < 0x20 || c.unicode() == 0x7F;
@@ -60,7 +64,8 @@ bool TSpinEdit::Accepts(const QString& typed) const {
     return true;
 }
 
-void TSpinEdit::keyPressEvent(QKeyEvent* event) {
+void TSpinEdit::keyPressEvent(QKeyEvent* event)
+{
     switch (event->key()) {
     case Qt::Key_Up:
     case Qt::Key_Down:
@@ -85,7 +90,8 @@ void TSpinEdit::keyPressEvent(QKeyEvent* event) {
     QLineEdit::keyPressEvent(event);
 }
 
-void TSpinEdit::inputMethodEvent(QInputMethodEvent* event) {
+void TSpinEdit::inputMethodEvent(QInputMethodEvent* event)
+{
     if (!Accepts(event->commitString())) {
         QApplication::beep();
         event->accept();
@@ -94,21 +100,24 @@ void TSpinEdit::inputMethodEvent(QInputMethodEvent* event) {
     QLineEdit::inputMethodEvent(event);
 }
 
-void TSpinEdit::focusOutEvent(QFocusEvent* event) {
+void TSpinEdit::focusOutEvent(QFocusEvent* event)
+{
     // Only a move to another control of the window counts as leaving the field.
     if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
         ClampOnLeaving();
     QLineEdit::focusOutEvent(event);
 }
 
-void TSpinEdit::ClampOnLeaving() {
+void TSpinEdit::ClampOnLeaving()
+{
     const IntConversion read = TextToInt(text().toStdString());
     if (!read.ok) return;
     if (read.value < kMinValue) setText(QString::number(kMinValue));
     if (read.value > kMaxValue) setText(QString::number(kMaxValue));
 }
 
-void TSpinEdit::resizeEvent(QResizeEvent* event) {
+void TSpinEdit::resizeEvent(QResizeEvent* event)
+{
     QLineEdit::resizeEvent(event);
     const QRect inside = rect().adjusted(1, 1, -1, -1);
     const int upper = inside.height() / 2;

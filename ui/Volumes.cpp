@@ -25,16 +25,19 @@ constexpr Qt::CaseSensitivity kNameCase = Qt::CaseInsensitive;
 constexpr Qt::CaseSensitivity kNameCase = Qt::CaseSensitive;
 #endif
 
-QString AsciiLower(const QString& text) {
+QString AsciiLower(const QString& text)
+{
     return QString::fromStdString(AsciiLowerCase(text.toStdString()));
 }
 
-bool IsDriveRoot(const QString& rootPath) {
+bool IsDriveRoot(const QString& rootPath)
+{
     return rootPath.size() == 3 && rootPath[0].isLetter() && rootPath[1] == u':' &&
            rootPath[2] == u'/';
 }
 
-TVolumeKind KindOf(const QString& rootPath, const QByteArray& type) {
+TVolumeKind KindOf(const QString& rootPath, const QByteArray& type)
+{
     static const std::set<QByteArray> network = {
         "nfs", "nfs4", "cifs", "smb3",  "smbfs",     "fuse.sshfs",     "sshfs",
         "9p",  "ceph", "afs",  "davfs", "glusterfs", "fuse.glusterfs", "fuse.davfs2"};
@@ -47,7 +50,8 @@ TVolumeKind KindOf(const QString& rootPath, const QByteArray& type) {
 }
 
 // Mounts that hold no user files: the system's own trees, snap packages, runtime folders.
-bool IsSystemMount(const QString& rootPath, const QByteArray& type) {
+bool IsSystemMount(const QString& rootPath, const QByteArray& type)
+{
     if (type == "squashfs" || type == "autofs" || type == "devtmpfs") return true;
     for (const char* tree : {"/proc", "/sys", "/dev", "/run", "/snap", "/var/snap", "/boot/efi"}) {
         const QString t = QString::fromLatin1(tree);
@@ -57,7 +61,8 @@ bool IsSystemMount(const QString& rootPath, const QByteArray& type) {
     return false;
 }
 
-bool LiesIn(const QString& path, const QString& root) {
+bool LiesIn(const QString& path, const QString& root)
+{
     if (!path.startsWith(root, kNameCase)) return false;
     return path.size() == root.size() || root.endsWith(u'/') || path[root.size()] == u'/';
 }
@@ -65,7 +70,8 @@ bool LiesIn(const QString& path, const QString& root) {
 } // namespace
 
 TVolume DescribeVolume(const QString& rootPath, const QString& label, const QString& device,
-                       const QByteArray& fileSystemType) {
+                       const QByteArray& fileSystemType)
+{
     TVolume volume;
     volume.rootPath = rootPath;
     volume.kind = KindOf(rootPath, fileSystemType);
@@ -86,7 +92,8 @@ TVolume DescribeVolume(const QString& rootPath, const QString& label, const QStr
     return volume;
 }
 
-std::vector<TVolume> MountedVolumes() {
+std::vector<TVolume> MountedVolumes()
+{
     std::vector<TVolume> lines;
     for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
         if (!storage.isValid() || IsSystemMount(storage.rootPath(), storage.fileSystemType()))
@@ -113,15 +120,18 @@ std::vector<TVolume> MountedVolumes() {
     return lines;
 }
 
-bool SamePath(const QString& a, const QString& b) {
+bool SamePath(const QString& a, const QString& b)
+{
     return a.compare(b, kNameCase) == 0;
 }
 
-TVolumes::TVolumes(std::vector<TVolume> lines) : lines_(std::move(lines)) {
+TVolumes::TVolumes(std::vector<TVolume> lines) : lines_(std::move(lines))
+{
     KeepCurrent(ProcessDirectory());
 }
 
-QString TVolumes::RootOf(const QString& path) const {
+QString TVolumes::RootOf(const QString& path) const
+{
     const QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(path));
     QString best;
     for (const TVolume& volume : lines_) {
@@ -131,16 +141,19 @@ QString TVolumes::RootOf(const QString& path) const {
     return best;
 }
 
-QString TVolumes::CurrentDirectoryOn(const QString& root) const {
+QString TVolumes::CurrentDirectoryOn(const QString& root) const
+{
     const auto kept = current_.find(root);
     return kept != current_.end() ? kept->second : root;
 }
 
-QString TVolumes::ProcessDirectory() {
+QString TVolumes::ProcessDirectory()
+{
     return QDir::currentPath();
 }
 
-void TVolumes::ChangeProcessDirectory(const QString& directory) {
+void TVolumes::ChangeProcessDirectory(const QString& directory)
+{
 #ifdef _WIN32
     const int failed = ::_wchdir(reinterpret_cast<const wchar_t*>(directory.utf16()));
 #else
@@ -153,7 +166,8 @@ void TVolumes::ChangeProcessDirectory(const QString& directory) {
     KeepCurrent(ProcessDirectory());
 }
 
-void TVolumes::KeepCurrent(const QString& directory) {
+void TVolumes::KeepCurrent(const QString& directory)
+{
     if (directory.isEmpty()) return;
     const QString root = RootOf(directory);
     if (!root.isEmpty()) current_[root] = directory;

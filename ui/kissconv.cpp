@@ -2,7 +2,8 @@
 #include "KissApplication.h"
 #include "MainWindow.h"
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     KissApplication application(argc, argv);
     TfrmMain frmMain;
     frmMain.show();

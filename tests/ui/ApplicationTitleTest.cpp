@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-TEST(ApplicationTitle, FirstCharacterKeptRestLoweredCutAtFirstDot) {
+TEST(ApplicationTitle, FirstCharacterKeptRestLoweredCutAtFirstDot)
+{
     const struct {
         const char* programPath;
         const char* title;
@@ -23,6 +24,7 @@ TEST(ApplicationTitle, FirstCharacterKeptRestLoweredCutAtFirstDot) {
             << row.programPath;
 }
 
-TEST(ApplicationTitle, ComesFromThisProgramFile) {
+TEST(ApplicationTitle, ComesFromThisProgramFile)
+{
     EXPECT_EQ(ApplicationTitle(), QStringLiteral("ui_tests"));
 }

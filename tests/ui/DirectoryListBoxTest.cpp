@@ -18,7 +18,8 @@ namespace {
 // A list on a fresh folder with the subdirectories beta, Alpha, gamma and .hidden and a file.
 class DirectoryListBoxTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         for (const char* name : {"beta", "Alpha", "gamma", ".hidden", "beta/inner"})
             std::filesystem::create_directories(temp_ / name);
         WriteFile(temp_ / "file.txt", std::string("x"));
@@ -28,28 +29,32 @@ protected:
         list_->SetDirLabel(&label_);
     }
 
-    QStringList Lines() const {
+    QStringList Lines() const
+    {
         QStringList lines;
         for (int row = 0; row < list_->count(); ++row)
             lines.push_back(list_->item(row)->text());
         return lines;
     }
 
-    QStringList Expected(const std::filesystem::path& directory, QStringList subdirectories) const {
+    QStringList Expected(const std::filesystem::path& directory, QStringList subdirectories) const
+    {
         QStringList lines = {"/"};
         for (const auto& step : directory.relative_path())
             lines.push_back(QString::fromStdString(step.string()));
         return lines + subdirectories;
     }
 
-    void DoubleClick(const QString& text) {
+    void DoubleClick(const QString& text)
+    {
         const auto found = list_->findItems(text, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << text.toStdString();
         const QRect place = list_->visualItemRect(found.front());
         QTest::mouseDClick(list_->viewport(), Qt::LeftButton, {}, place.center());
     }
 
-    QString Shown(const std::filesystem::path& directory) const {
+    QString Shown(const std::filesystem::path& directory) const
+    {
         return MinimizeName(QString::fromStdString(directory.string()), label_.fontMetrics(), 201);
     }
 
@@ -62,7 +67,8 @@ protected:
 
 } // namespace
 
-TEST_F(DirectoryListBoxTest, ListsThePathThenVisibleSubdirectoriesSortedWithoutCase) {
+TEST_F(DirectoryListBoxTest, ListsThePathThenVisibleSubdirectoriesSortedWithoutCase)
+{
     EXPECT_EQ(list_->Directory(), QString::fromStdString(temp_.Path().string()));
     EXPECT_EQ(Lines(), Expected(temp_.Path(), {"Alpha", "beta", "gamma"}));
     EXPECT_EQ(list_->currentItem()->text(),
@@ -70,7 +76,8 @@ TEST_F(DirectoryListBoxTest, ListsThePathThenVisibleSubdirectoriesSortedWithoutC
     EXPECT_EQ(label_.text(), Shown(temp_.Path()));
 }
 
-TEST_F(DirectoryListBoxTest, DoubleClickEntersASubdirectoryAndEnterGoesBackUp) {
+TEST_F(DirectoryListBoxTest, DoubleClickEntersASubdirectoryAndEnterGoesBackUp)
+{
     DoubleClick("beta");
     EXPECT_EQ(list_->Directory(), QString::fromStdString(temp_ / "beta"));
     EXPECT_EQ(CurrentDirectory(), temp_ / "beta");
@@ -90,7 +97,8 @@ TEST_F(DirectoryListBoxTest, DoubleClickEntersASubdirectoryAndEnterGoesBackUp) {
     EXPECT_EQ(label_.text(), "/");
 }
 
-TEST_F(DirectoryListBoxTest, ADirectoryThatCannotBeEnteredIsShownAndTheListStays) {
+TEST_F(DirectoryListBoxTest, ADirectoryThatCannotBeEnteredIsShownAndTheListStays)
+{
     const BoxCatcher catcher;
     const QStringList before = Lines();
     const QString labelBefore = label_.text();
@@ -113,7 +121,8 @@ TEST_F(DirectoryListBoxTest, ADirectoryThatCannotBeEnteredIsShownAndTheListStays
     EXPECT_EQ(list_->Directory(), QString::fromStdString(temp_.Path().string()));
 }
 
-TEST_F(DirectoryListBoxTest, ADeepDirectoryIsShortenedToTheListWidth) {
+TEST_F(DirectoryListBoxTest, ADeepDirectoryIsShortenedToTheListWidth)
+{
     std::filesystem::path deep = temp_.Path();
     for (int level = 0; level < 12; ++level)
         deep /= "long-folder";

@@ -21,7 +21,8 @@ namespace {
 class FailingObject : public QObject {
 public:
     explicit FailingObject(std::function<void()> fail) : fail_(std::move(fail)) {}
-    bool event(QEvent*) override {
+    bool event(QEvent*) override
+    {
         fail_();
         return true;
     }
@@ -32,7 +33,8 @@ private:
 
 } // namespace
 
-TEST(ErrorDisplay, AnErrorLeavingAnEventIsShownByTheApplication) {
+TEST(ErrorDisplay, AnErrorLeavingAnEventIsShownByTheApplication)
+{
     const struct {
         const char* kind;
         std::function<void()> fail;
@@ -58,7 +60,8 @@ TEST(ErrorDisplay, AnErrorLeavingAnEventIsShownByTheApplication) {
     }
 }
 
-TEST(ErrorDisplay, HandlerErrorsEndTheHandlerOnly) {
+TEST(ErrorDisplay, HandlerErrorsEndTheHandlerOnly)
+{
     const BoxCatcher catcher;
     int reached = 0;
     RunHandler([&reached] {

@@ -33,7 +33,8 @@ struct EditorRequest {
 // only recorded, never started.
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         fs::create_directories(temp_ / "out");
         fs::create_directories(temp_ / "doll");
         doll_ = WriteDoll(temp_ / "doll");
@@ -42,7 +43,8 @@ protected:
 
     virtual std::vector<TVolume> Volumes() const { return {FakeVolume("/", "/")}; }
 
-    TfrmMain& Window() {
+    TfrmMain& Window()
+    {
         if (!window_) {
             TfrmMainServices services;
             services.startEditor = [this](const std::string& path) {
@@ -55,7 +57,8 @@ protected:
         return *window_;
     }
 
-    template <typename Control> Control* Find(const char* name) {
+    template <typename Control> Control* Find(const char* name)
+    {
         auto* control = Window().findChild<Control*>(name);
         EXPECT_NE(control, nullptr) << name;
         return control;
@@ -63,19 +66,22 @@ protected:
 
     QString Text(const char* name) { return Find<QLabel>(name)->text(); }
     void Convert() { QTest::mouseClick(Find<QPushButton>("btnConv"), Qt::LeftButton); }
-    void SetInput(const std::string& path) {
+    void SetInput(const std::string& path)
+    {
         Find<QLineEdit>("edInFile")->setText(QString::fromStdString(path));
     }
     QString OutputDirectory() { return Find<TDirectoryListBox>("DirectoryListBox2")->Directory(); }
 
-    void ShowActive() {
+    void ShowActive()
+    {
         Window().show();
         Window().activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&Window()));
     }
 
     // Answers the file dialog that the picture button opens.
-    void Choose(std::function<void(QFileDialog&)> answer) {
+    void Choose(std::function<void(QFileDialog&)> answer)
+    {
         bool answered = false;
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -87,7 +93,8 @@ protected:
         EXPECT_TRUE(answered);
     }
 
-    static void Accept(QFileDialog& dialog, const std::string& file, const QString& filter) {
+    static void Accept(QFileDialog& dialog, const std::string& file, const QString& filter)
+    {
         dialog.selectNameFilter(filter);
         dialog.selectFile(QString::fromStdString(file));
         static_cast<QDialog&>(dialog).accept(); // the file dialog checks the file first
@@ -102,7 +109,8 @@ protected:
 
 } // namespace
 
-TEST_F(MainWindowTest, IsTheConvertorWindow) {
+TEST_F(MainWindowTest, IsTheConvertorWindow)
+{
     EXPECT_EQ(Window().objectName(), "frmMain");
     EXPECT_EQ(Window().windowTitle(), "KISS file convertor");
     EXPECT_EQ(Window().minimumSize(), QSize(481, 193));
@@ -116,7 +124,8 @@ TEST_F(MainWindowTest, IsTheConvertorWindow) {
     EXPECT_EQ(Find<TDriveComboBox>("DriveComboBox2")->currentText(), "/");
 }
 
-TEST_F(MainWindowTest, FontsShowTheJapaneseMessages) {
+TEST_F(MainWindowTest, FontsShowTheJapaneseMessages)
+{
     const QString message = QStringLiteral("ﾌｧｲﾙが見つかりません 不正なﾌｧｲﾙ名です");
     for (const QWidget* widget : {static_cast<QWidget*>(&Window()), Find<QWidget>("Panel1")}) {
         const QFontMetrics metrics(widget->font());
@@ -126,7 +135,8 @@ TEST_F(MainWindowTest, FontsShowTheJapaneseMessages) {
     }
 }
 
-TEST_F(MainWindowTest, TabGoesThroughTheControlsInOrder) {
+TEST_F(MainWindowTest, TabGoesThroughTheControlsInOrder)
+{
     ShowActive();
     Find<QLineEdit>("edInFile")->setFocus();
     QStringList visited;
@@ -138,7 +148,8 @@ TEST_F(MainWindowTest, TabGoesThroughTheControlsInOrder) {
                                     "edInFile"}));
 }
 
-TEST_F(MainWindowTest, ConvertWithAnEmptyFieldDoesNothing) {
+TEST_F(MainWindowTest, ConvertWithAnEmptyFieldDoesNothing)
+{
     const BoxCatcher catcher;
     Convert();
     EXPECT_TRUE(catcher.Boxes().empty());
@@ -147,7 +158,8 @@ TEST_F(MainWindowTest, ConvertWithAnEmptyFieldDoesNothing) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(MainWindowTest, ConvertsTheDollIntoTheOutputList) {
+TEST_F(MainWindowTest, ConvertsTheDollIntoTheOutputList)
+{
     const BoxCatcher catcher;
     SetInput(doll_);
     Convert();
@@ -165,7 +177,8 @@ TEST_F(MainWindowTest, ConvertsTheDollIntoTheOutputList) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(MainWindowTest, ASetOutsideTheRangeIsBoundedWhenConvertIsClicked) {
+TEST_F(MainWindowTest, ASetOutsideTheRangeIsBoundedWhenConvertIsClicked)
+{
     ShowActive();
     SetInput(doll_);
     auto* selector = Find<TSpinEdit>("edSelSet");
@@ -179,7 +192,8 @@ TEST_F(MainWindowTest, ASetOutsideTheRangeIsBoundedWhenConvertIsClicked) {
     EXPECT_EQ(ReadText(temp_ / "out/doll.txt"), "<PARAM NAME=\"image1\" VALUE=\"b,1,0,7,8\">\r\n");
 }
 
-TEST_F(MainWindowTest, AFailedRunIsShownWithTheNormalCursorAndANewRunWorks) {
+TEST_F(MainWindowTest, AFailedRunIsShownWithTheNormalCursorAndANewRunWorks)
+{
     const BoxCatcher catcher;
     SetInput(temp_ / "doll/missing.cnf");
     Convert();
@@ -199,7 +213,8 @@ TEST_F(MainWindowTest, AFailedRunIsShownWithTheNormalCursorAndANewRunWorks) {
     EXPECT_EQ(Text("lblCelCount"), "2");
 }
 
-TEST_F(MainWindowTest, AnEmptySetSelectorFailsTheRunWithTheConversionError) {
+TEST_F(MainWindowTest, AnEmptySetSelectorFailsTheRunWithTheConversionError)
+{
     ShowActive();
     const BoxCatcher catcher;
     SetInput(doll_);
@@ -221,7 +236,8 @@ namespace {
 // Two more volumes at a/ and b/ of the folder; the window starts in a/out.
 class TwoVolumesTest : public MainWindowTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         for (const char* folder : {"a/out", "a/dolls", "b/kiss"})
             fs::create_directories(temp_ / folder);
         sameVolume_ = WriteDoll(temp_ / "a/dolls");
@@ -229,7 +245,8 @@ protected:
         ChangeDirectory(temp_ / "a/out");
     }
 
-    std::vector<TVolume> Volumes() const override {
+    std::vector<TVolume> Volumes() const override
+    {
         return {FakeVolume("/", "/"), FakeVolume(Root("a"), "a"), FakeVolume(Root("b"), "b")};
     }
 
@@ -243,7 +260,8 @@ protected:
 
 } // namespace
 
-TEST_F(TwoVolumesTest, AFileOnTheListsVolumeLeavesTheListWhereItIs) {
+TEST_F(TwoVolumesTest, AFileOnTheListsVolumeLeavesTheListWhereItIs)
+{
     const QString label = Text("Label6");
     Choose([this](QFileDialog& d) { Accept(d, sameVolume_, "CNF file (*.cnf)"); });
     EXPECT_EQ(Input(), QString::fromStdString(sameVolume_));
@@ -253,7 +271,8 @@ TEST_F(TwoVolumesTest, AFileOnTheListsVolumeLeavesTheListWhereItIs) {
     EXPECT_EQ(CurrentDirectory(), temp_ / "a/dolls");
 }
 
-TEST_F(TwoVolumesTest, AFileOnAnotherVolumeTakesTheListToItsFolder) {
+TEST_F(TwoVolumesTest, AFileOnAnotherVolumeTakesTheListToItsFolder)
+{
     Choose([this](QFileDialog& d) { Accept(d, otherVolume_, "CNF file (*.cnf)"); });
     EXPECT_EQ(Input(), QString::fromStdString(otherVolume_));
     EXPECT_EQ(Drive(), Root("b"));
@@ -266,14 +285,16 @@ TEST_F(TwoVolumesTest, AFileOnAnotherVolumeTakesTheListToItsFolder) {
     EXPECT_EQ(OutputDirectory(), Root("a") + "/out");
 }
 
-TEST_F(TwoVolumesTest, AVolumeWithoutACurrentDirectoryOpensAtItsRoot) {
+TEST_F(TwoVolumesTest, AVolumeWithoutACurrentDirectoryOpensAtItsRoot)
+{
     Find<TDriveComboBox>("DriveComboBox2")->setCurrentIndex(2);
     EXPECT_EQ(Drive(), Root("b"));
     EXPECT_EQ(OutputDirectory(), Root("b"));
     EXPECT_EQ(CurrentDirectory(), temp_ / "b");
 }
 
-TEST_F(TwoVolumesTest, CancellingTheDialogChangesNothing) {
+TEST_F(TwoVolumesTest, CancellingTheDialogChangesNothing)
+{
     Choose([](QFileDialog& d) { d.reject(); });
     EXPECT_EQ(Input(), "");
     EXPECT_EQ(Drive(), Root("a"));
@@ -281,7 +302,8 @@ TEST_F(TwoVolumesTest, CancellingTheDialogChangesNothing) {
     EXPECT_EQ(CurrentDirectory(), temp_ / "a/out");
 }
 
-TEST_F(TwoVolumesTest, TheDialogOpensAgainOnTheLastFileAndFilter) {
+TEST_F(TwoVolumesTest, TheDialogOpensAgainOnTheLastFileAndFilter)
+{
     QStringList filters;
     Choose([&](QFileDialog& d) {
         filters = d.nameFilters();

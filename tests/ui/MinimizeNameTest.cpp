@@ -7,13 +7,15 @@
 
 namespace {
 
-int Length(const QString& text) {
+int Length(const QString& text)
+{
     return static_cast<int>(text.size());
 }
 
 } // namespace
 
-TEST(MinimizeName, StepsUntilTheFirstThatFits) {
+TEST(MinimizeName, StepsUntilTheFirstThatFits)
+{
     const struct {
         const char* path;
         char separator;
@@ -45,7 +47,8 @@ TEST(MinimizeName, StepsUntilTheFirstThatFits) {
     }
 }
 
-TEST(MinimizeName, MeasuresInTheFont) {
+TEST(MinimizeName, MeasuresInTheFont)
+{
     QFont font;
     font.setPixelSize(13);
     const QFontMetrics metrics(font);

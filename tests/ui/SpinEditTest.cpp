@@ -14,7 +14,8 @@ namespace {
 // The set selector beside another field, in an active window, so that focus can leave it.
 class SpinEditTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         window_.resize(200, 60);
         spin_->setGeometry(10, 10, 49, 22);
         other_->setGeometry(80, 10, 80, 22);
@@ -25,7 +26,8 @@ protected:
         ASSERT_TRUE(spin_->hasFocus());
     }
 
-    void Leave() {
+    void Leave()
+    {
         other_->setFocus();
         ASSERT_TRUE(other_->hasFocus());
     }
@@ -39,11 +41,13 @@ protected:
 
 } // namespace
 
-TEST_F(SpinEditTest, StartsAtZero) {
+TEST_F(SpinEditTest, StartsAtZero)
+{
     EXPECT_EQ(spin_->text(), "0");
 }
 
-TEST_F(SpinEditTest, LeavingReplacesOnlyNumbersOutsideTheRange) {
+TEST_F(SpinEditTest, LeavingReplacesOnlyNumbersOutsideTheRange)
+{
     const struct {
         const char* text;
         const char* left;
@@ -60,7 +64,8 @@ TEST_F(SpinEditTest, LeavingReplacesOnlyNumbersOutsideTheRange) {
     }
 }
 
-TEST_F(SpinEditTest, TypingTakesDigitsAndSignsAndRefusesOtherKeys) {
+TEST_F(SpinEditTest, TypingTakesDigitsAndSignsAndRefusesOtherKeys)
+{
     spin_->clear();
     QTest::keyClicks(spin_, "1a-2x+ 3");
     EXPECT_EQ(spin_->text(), "1-2+3");
@@ -70,14 +75,16 @@ TEST_F(SpinEditTest, TypingTakesDigitsAndSignsAndRefusesOtherKeys) {
     EXPECT_EQ(spin_->text(), "1-2+");
 }
 
-TEST_F(SpinEditTest, PasteTakesAnyText) {
+TEST_F(SpinEditTest, PasteTakesAnyText)
+{
     spin_->clear();
     QApplication::clipboard()->setText("ab 12");
     QTest::keyClick(spin_, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(spin_->text(), "ab 12");
 }
 
-TEST_F(SpinEditTest, StepsReadTheTextStrictlyAndClamp) {
+TEST_F(SpinEditTest, StepsReadTheTextStrictlyAndClamp)
+{
     const struct {
         const char* text;
         int step;

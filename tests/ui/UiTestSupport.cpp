@@ -16,7 +16,8 @@ namespace {
 // The application object for every test of the program, made once the tests start to run.
 class QtEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override {
+    void SetUp() override
+    {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         application_ = std::make_unique<KissApplication>(argc_, argv_);
     }
@@ -32,42 +33,49 @@ private:
 [[maybe_unused]] const auto* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
-void PutU16(Bytes& out, int value) {
+void PutU16(Bytes& out, int value)
+{
     out.push_back(static_cast<std::uint8_t>(value & 0xFF));
     out.push_back(static_cast<std::uint8_t>(value >> 8));
 }
 
 } // namespace
 
-BoxCatcher::BoxCatcher() {
+BoxCatcher::BoxCatcher()
+{
     SetErrorBoxRunner([this](QMessageBox& box) {
         boxes_.push_back({box.text(), box.windowTitle(), box.icon(), box.standardButtons(),
                           box.windowModality(), QApplication::overrideCursor() == nullptr});
     });
 }
 
-BoxCatcher::~BoxCatcher() {
+BoxCatcher::~BoxCatcher()
+{
     SetErrorBoxRunner({});
 }
 
 DirectoryKeeper::DirectoryKeeper() : saved_(CurrentDirectory()) {}
 
-DirectoryKeeper::~DirectoryKeeper() {
+DirectoryKeeper::~DirectoryKeeper()
+{
     if (::chdir(saved_.c_str()) != 0) ADD_FAILURE() << "cannot return to " << saved_;
 }
 
-void ChangeDirectory(const std::string& path) {
+void ChangeDirectory(const std::string& path)
+{
     if (::chdir(path.c_str()) != 0) throw std::runtime_error("cannot enter " + path);
 }
 
-std::string CurrentDirectory() {
+std::string CurrentDirectory()
+{
     char buffer[4096];
     if (::getcwd(buffer, sizeof buffer) == nullptr)
         throw std::runtime_error("no current directory");
     return buffer;
 }
 
-std::string WriteDoll(const std::string& folder) {
+std::string WriteDoll(const std::string& folder)
+{
     // Old-form cels: width, height, then rows of 4-bit pixels, two a byte, high nibble first.
     Bytes celA;
     PutU16(celA, 3);
@@ -96,6 +104,7 @@ std::string WriteDoll(const std::string& folder) {
     return folder + "/doll.cnf";
 }
 
-TVolume FakeVolume(const QString& rootPath, const QString& text) {
+TVolume FakeVolume(const QString& rootPath, const QString& text)
+{
     return {rootPath, text, TVolumeKind::Fixed};
 }

@@ -8,7 +8,8 @@
 
 #include <gtest/gtest.h>
 
-TEST(Volumes, LineTextAndKind) {
+TEST(Volumes, LineTextAndKind)
+{
     const struct {
         const char* root;
         const char* label;
@@ -39,14 +40,16 @@ TEST(Volumes, LineTextAndKind) {
     }
 }
 
-TEST(Volumes, MachineListHasTheRootOnce) {
+TEST(Volumes, MachineListHasTheRootOnce)
+{
     const std::vector<TVolume> lines = MountedVolumes();
     const auto roots = std::count_if(lines.begin(), lines.end(),
                                      [](const TVolume& v) { return v.rootPath == u"/"; });
     EXPECT_EQ(roots, 1);
 }
 
-TEST(Volumes, PathLiesOnTheLongestRootThatHoldsIt) {
+TEST(Volumes, PathLiesOnTheLongestRootThatHoldsIt)
+{
     const TVolumes volumes(
         {FakeVolume("/", "/"), FakeVolume("/srv/a", "a"), FakeVolume("/srv/ab", "ab")});
     EXPECT_EQ(volumes.RootOf("/srv/a"), "/srv/a");
@@ -57,7 +60,8 @@ TEST(Volumes, PathLiesOnTheLongestRootThatHoldsIt) {
     EXPECT_EQ(TVolumes({FakeVolume("/srv/a", "a")}).RootOf("/srv/b"), "");
 }
 
-TEST(Volumes, EachVolumeKeepsItsCurrentDirectory) {
+TEST(Volumes, EachVolumeKeepsItsCurrentDirectory)
+{
     const DirectoryKeeper keeper;
     const TempDir temp;
     std::filesystem::create_directories(temp / "a/x");

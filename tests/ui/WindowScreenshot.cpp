@@ -14,7 +14,8 @@
 
 #include <cstdio>
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     KissApplication application(argc, argv);
     if (argc != 3) {
         std::fprintf(stderr, "usage: window_screenshot CONFIG.cnf PICTURE.png\n");
