@@ -1,7 +1,6 @@
 #include "UiTestSupport.h"
 
 #include "ui/ApplicationTitle.h"
-#include "ui/ErrorDisplay.h"
 
 #include "platform/Exception.h"
 
@@ -58,19 +57,4 @@ TEST(ErrorDisplay, AnErrorLeavingAnEventIsShownByTheApplication)
         EXPECT_EQ(box.buttons, QMessageBox::Ok);
         EXPECT_EQ(box.modality, Qt::ApplicationModal);
     }
-}
-
-TEST(ErrorDisplay, HandlerErrorsEndTheHandlerOnly)
-{
-    const BoxCatcher catcher;
-    int reached = 0;
-    RunHandler([&reached] {
-        reached = 1;
-        throw Exception("boom");
-    });
-    ASSERT_EQ(catcher.Boxes().size(), 1u);
-    EXPECT_EQ(catcher.Boxes().front().text, "boom.");
-    RunHandler([&reached] { reached = 2; });
-    EXPECT_EQ(reached, 2);
-    EXPECT_EQ(catcher.Boxes().size(), 1u);
 }

@@ -124,6 +124,17 @@ TEST_F(MainWindowTest, IsTheConvertorWindow)
     EXPECT_EQ(Find<TDriveComboBox>("DriveComboBox2")->currentText(), "/");
 }
 
+TEST_F(MainWindowTest, ClosingTheWindowEndsTheProgramsLoopWithZero)
+{
+    Window().show();
+    QTimer::singleShot(0, &Window(), &QWidget::close);
+    QTimer stuck; // ends a loop that the close did not end, so the test fails instead of hanging
+    stuck.setSingleShot(true);
+    QObject::connect(&stuck, &QTimer::timeout, [] { QApplication::exit(1); });
+    stuck.start(10000);
+    EXPECT_EQ(QApplication::exec(), 0);
+}
+
 TEST_F(MainWindowTest, FontsShowTheJapaneseMessages)
 {
     const QString message = QStringLiteral("ﾌｧｲﾙが見つかりません 不正なﾌｧｲﾙ名です");
