@@ -8,22 +8,6 @@
 
 #include <vector>
 
-namespace {
-
-std::vector<std::string> Components(const std::string& name)
-{
-    std::vector<std::string> parts(1);
-    for (const char c : name) {
-        if (IsDirectorySeparator(c))
-            parts.emplace_back();
-        else
-            parts.back().push_back(c);
-    }
-    return parts;
-}
-
-} // namespace
-
 std::string NativeName(const std::string& name)
 {
     std::string native = name;
@@ -37,7 +21,7 @@ bool StaysInside(const std::string& name)
     if (name.empty()) return true;
     if (IsDirectorySeparator(name[0])) return false;
     if (name.size() >= 2 && name[1] == ':') return false;
-    for (const std::string& part : Components(name))
+    for (const std::string& part : PathComponents(name))
         if (part == "..") return false;
     return true;
 }
@@ -55,7 +39,7 @@ std::string FindInDirectory(const std::string& directory, const std::string& nam
     if (name.empty() || platform::Exists(asWritten)) return asWritten;
 
     std::string found = directory;
-    const std::vector<std::string> parts = Components(name);
+    const std::vector<std::string> parts = PathComponents(name);
     for (std::size_t i = 0; i < parts.size(); ++i) {
         const std::string& part = parts[i];
         const std::string here = found;
@@ -76,7 +60,7 @@ std::string FindInDirectory(const std::string& directory, const std::string& nam
 
 bool MakeParentDirectories(const std::string& base, const std::string& relativeName)
 {
-    const std::vector<std::string> parts = Components(relativeName);
+    const std::vector<std::string> parts = PathComponents(relativeName);
     std::string path = base;
     for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
         if (parts[i].empty() || parts[i] == ".") continue;

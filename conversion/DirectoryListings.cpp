@@ -63,13 +63,7 @@ void DirectoryListings::Written(const std::string& relativeName)
     if (!outputDirectory_ || listings_.empty()) return;
     const std::string& output = *outputDirectory_;
 
-    std::vector<std::string> parts(1);
-    for (const char c : relativeName) {
-        if (IsDirectorySeparator(c))
-            parts.emplace_back();
-        else
-            parts.back().push_back(c);
-    }
+    const std::vector<std::string> parts = PathComponents(relativeName);
     if (parts.size() > 1) {
         // Folders may have been made on the way: forget every folder on it, however spelt.
         std::vector<std::string> chain{output};

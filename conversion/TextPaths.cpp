@@ -37,3 +37,15 @@ std::string AsciiLowerCase(const std::string& text)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
     return lowered;
 }
+
+std::vector<std::string> PathComponents(const std::string& path)
+{
+    std::vector<std::string> parts(1);
+    for (const char c : path) {
+        if (IsDirectorySeparator(c))
+            parts.emplace_back();
+        else
+            parts.back().push_back(c);
+    }
+    return parts;
+}

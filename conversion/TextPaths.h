@@ -1,12 +1,16 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Path operations on byte strings. Every byte counts on its own (no double-byte awareness).
 // On Windows only "\" separates directories; elsewhere "/" does too, so that both native paths
 // and DOS-style names from configuration files work.
 
 bool IsDirectorySeparator(char c);
+
+// The components between separators, empty ones included ('a\\\\b' gives 'a', '', 'b').
+std::vector<std::string> PathComponents(const std::string& path);
 
 // The text up to its last "." (the whole text searched, directory part included).
 std::string StripExtension(const std::string& text);
