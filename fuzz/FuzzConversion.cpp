@@ -1,178 +1,83 @@
-// A whole conversion run in a scratch folder whose configuration, cel and palette files come
-// from the input. Input: the set selector's text up to the first LF, then the .cnf bytes, then
-// any number of files, each introduced by LF "=== " name LF. Besides crashes it checks that the
-// run never changes a file outside its output folder nor one inside it that is not its own,
-// that everything it leaves there is a folder, the report or a whole BMP file, and that the
-// editor is started exactly when the run succeeds.
-#include "FuzzCheck.h"
-#include "FuzzScratch.h"
+// A whole run in a fresh folder with the input's .cnf, cels and palettes: set selector text, LF, .cnf, then files as
+// LF "=== " name LF bytes. Checks: nothing changes outside the output folder nor in it but the run's folders, report
+// and whole BMPs; report lines are well formed; no control is asked twice; the editor starts iff the run succeeds.
+#include "Fuzz.h"
 
-#include "conversion/BufferedTextFile.h"
-#include "conversion/CelPaths.h"
-#include "conversion/ConvertConfiguration.h"
-#include "conversion/KissConfiguration.h"
-#include "imaging/KissHeaders.h"
-#include "imaging/MemoryStream.h"
-#include "platform/Exception.h"
+namespace fs = std::filesystem;
 
-#include <cstdint>
-#include <map>
-#include <memory>
-#include <string>
-#include <vector>
-
-namespace {
-
-// Headers may legally ask for images up to 2 GB each. Inputs whose cels together ask for more
-// than 1 MiB are skipped: they would trip libFuzzer's malloc and RSS limits and the cost is per
-// pixel, not per input byte. Requests above 2 GB are refused without allocating and still run.
-constexpr std::int64_t kMaxImageBytes = 1 << 20;
-const std::string kMarker = "\n=== ";
-
-class FakeControls : public RunControls {
-public:
-    explicit FakeControls(std::string setText) : setText_(std::move(setText)) {}
-    void ShowPaletteCount(const std::string&) override { ++paletteShown; }
-    void ShowCelCount(const std::string&) override { ++celShown; }
-    std::string SetSelectorText() override {
-        ++setRead;
-        return setText_;
-    }
-    void StartEditor(const std::string& path) override { editors.push_back(path); }
-
-    int paletteShown = 0, celShown = 0, setRead = 0;
-    std::vector<std::string> editors;
-
-private:
-    std::string setText_;
-};
-
-// A name the harness may create inside the doll folder: relative, no "." or ".." parts.
-bool Creatable(const std::string& name) {
-    if (name.empty() || name.size() > 64 || name.find('\0') != std::string::npos) return false;
-    std::size_t start = 0;
-    for (int depth = 0; depth < 3; ++depth) {
-        const std::size_t slash = name.find('/', start);
-        const std::string part = name.substr(start, slash - start);
-        if (part.empty() || part == "." || part == ".." || part == "doll.cnf") return false;
-        if (slash == std::string::npos) return true;
-        start = slash + 1;
-    }
-    return false;
-}
-
-std::uint32_t U32(const std::string& b, std::size_t at) {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = v << 8 | static_cast<unsigned char>(b[at + i]);
-    return v;
-}
-
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-// False when the run could read outside the scratch folder or build oversized images.
-bool WithinLimits(const std::string& cnf, const std::string& dollDir) {
-    auto c = std::make_unique<KissConfiguration>();
-    try {
-        BufferedTextFile file;
-        file.OpenForReading(cnf);
-        ReadConfiguration(file, *c);
-    } catch (const Exception&) {
-        return true; // the run fails at the same line, before it converts anything
-    }
-    for (int i = 0; i < c->paletteCount; ++i)
-        if (!StaysInside(c->paletteFiles[i])) return false;
+// False when the run could read outside the scratch folder, or build over 1 MiB of images it does not refuse at once.
+static bool WithinLimits(const std::string& cnf, const std::string& doll)
+{
+    BufferedTextFile file;
+    KissConfiguration c; // a configuration the run refuses stops it at the same line, before it converts anything
+    if (Thrown([&] { file.OpenForReading(cnf); }) || Thrown([&] { ReadConfiguration(file, c); })) return true;
     std::int64_t total = 0;
-    MemoryStream stream;
-    for (int j = 0; j < c->celCount; ++j) {
-        if (!StaysInside(c->cels[j].fileName)) continue; // refused before it is opened
-        try {
-            stream.LoadFromFile(FindInDirectory(dollDir, c->cels[j].fileName));
-        } catch (const Exception&) {
-            continue;
-        }
-        const CelHeader h = ReadCelHeader(stream);
-        const std::int64_t bytes =
-            (std::int64_t{h.xOffset} + h.width + 3) / 4 * 4 * (std::int64_t{h.yOffset} + h.height) +
-            1078;
-        if (bytes <= MemoryStream::kMaxSize) total += bytes; // larger ones are refused at once
+    for (const TKissCel& cel : std::span(c.cels.data(), c.celCount)) {
+        MemoryStream s; // a name that leaves the folder is refused before it is opened
+        if (StaysInside(cel.fileName)) Thrown([&] { s.LoadFromFile(FindInDirectory(doll, cel.fileName)); });
+        if (const std::int64_t bytes = ImageBytes(ReadCelHeader(s)); bytes <= MemoryStream::kMaxSize) total += bytes;
     }
-    return total <= kMaxImageBytes;
+    return total <= 1 << 20 && std::all_of(c.paletteFiles.data(), c.paletteFiles.data() + c.paletteCount, StaysInside);
 }
 
-} // namespace
+// Every file under folder but those under skip, by relative path, with its bytes; folders end in "/" and map to "".
+static std::map<std::string, std::string> Snapshot(const fs::path& folder, const char* skip = nullptr)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(folder))
+        if (const std::string name = e.path().lexically_relative(folder).string() + (e.is_directory() ? "/" : "");
+            !skip || !name.starts_with(skip))
+            files[name] = e.is_directory() ? "" : ReadText(e.path());
+    return files;
+}
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string input(reinterpret_cast<const char*>(data), size);
+// Writes a file and the folders above it; where a file stands in the way of a folder, nothing.
+static void Put(const std::string& path, const std::string& bytes)
+{
+    std::error_code ignored;
+    fs::create_directories(fs::path(path).parent_path(), ignored);
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string input(reinterpret_cast<const char*>(data), size), kMarker = "\n=== ";
     const std::size_t firstLine = input.find('\n');
     if (firstLine == std::string::npos) return 0;
-    const std::string setText = input.substr(0, firstLine);
-
-    namespace scratch = fuzzscratch;
-    scratch::Clear();
-    const std::string root = scratch::Root();
-    const std::string work = root + "work/", doll = work + "doll/", out = work + "out/";
-    const std::string cnf = doll + "doll.cnf";
-    scratch::Write(root + "decoy-above.txt", "above the output's parent\r\n");
-    scratch::Write(work + "decoy-next.txt", "next to the output folder\r\n");
-    scratch::Write(work + "evil.bmp", "what ../evil.cel would replace\r\n");
-    scratch::Write(out + "keep.dat", "inside the output folder, not the run's\r\n");
-
+    const TempDir root;
+    const std::string doll = root / "work/doll/", out = root / "work/out/", cnf = doll + "doll.cnf";
+    // Decoys for stray writes: above and next to the output folder, "../evil.cel"'s image, another's file in it.
+    for (const std::string& decoy : {root / "above", root / "work/next", root / "work/evil.bmp", out + "keep.dat"})
+        Put(decoy, decoy);
     std::size_t at = input.find(kMarker, firstLine + 1);
-    scratch::Write(cnf, input.substr(firstLine + 1, at - (firstLine + 1)));
-    while (at != std::string::npos) {
-        const std::size_t nameStart = at + kMarker.size();
-        const std::size_t nameEnd = input.find('\n', nameStart);
-        if (nameEnd == std::string::npos) break;
-        const std::size_t next = input.find(kMarker, nameEnd + 1);
-        const std::string name = input.substr(nameStart, nameEnd - nameStart);
-        if (Creatable(name))
-            scratch::TryWrite(doll + name, input.substr(nameEnd + 1, next - (nameEnd + 1)));
-        at = next;
+    Put(cnf, input.substr(firstLine + 1, at - firstLine - 1));
+    for (std::size_t end; at != std::string::npos && (end = input.find('\n', at + 5)) != std::string::npos;) {
+        const std::string name = input.substr(at + 5, end - at - 5);
+        at = input.find(kMarker, end + 1);
+        const std::string inWork = fs::path("doll/" + name).lexically_normal().string(); // not over doll.cnf or out
+        if (name.find('\0') == std::string::npos && inWork.starts_with("doll/") && !inWork.starts_with("doll/doll.cnf"))
+            Put(doll + name, input.substr(end + 1, at - end - 1));
     }
     if (!WithinLimits(cnf, doll)) return 0;
 
-    std::map<std::string, std::string> before = scratch::Snapshot(root);
-    FakeControls controls(setText);
-    bool failed = false;
-    try {
-        ConvertConfiguration(cnf, work + "out", controls);
-    } catch (const Exception&) {
-        failed = true;
-    }
-    std::map<std::string, std::string> after = scratch::Snapshot(root);
-
-    // Outside the output folder nothing changes, appears or goes.
-    for (auto* files : {&before, &after})
-        std::erase_if(*files, [](const auto& f) { return f.first.rfind("work/out/", 0) == 0; });
-    FUZZ_CHECK(before == after);
-
-    const std::string report = out + "doll.txt";
-    const std::map<std::string, std::string> output = scratch::Snapshot(out);
-    FUZZ_CHECK(output.count("doll.txt") == 1); // made first, kept whatever happens next
-    FUZZ_CHECK(output.at("keep.dat") == "inside the output folder, not the run's\r\n");
+    const auto before = Snapshot(root.Path(), "work/out/");
+    RecordingControls controls(input.substr(0, firstLine));
+    const bool failed = Thrown([&] { ConvertConfiguration(cnf, root / "work/out", controls); }).has_value();
+    assert(Snapshot(root.Path(), "work/out/") == before);
+    const auto output = Snapshot(out);
+    assert(output.count("doll.txt") == 1 && output.at("keep.dat") == out + "keep.dat");
     for (const auto& [path, bytes] : output) {
-        if (EndsWith(path, "/") || path == "keep.dat" || path == "doll.txt") continue;
-        FUZZ_CHECK(EndsWith(path, ".bmp"));
-        FUZZ_CHECK(bytes.size() >= 1078 && bytes.compare(0, 2, "BM") == 0);
-        FUZZ_CHECK(U32(bytes, 2) == bytes.size());
+        const auto size = static_cast<std::uint32_t>(bytes.size()); // little-endian, as in a BMP
+        assert(path.ends_with("/") || path == "keep.dat" || path == "doll.txt" ||
+               (path.ends_with(".bmp") && size >= 1078 && bytes.starts_with("BM") &&
+                bytes.compare(2, 4, reinterpret_cast<const char*>(&size), 4) == 0));
     }
-    const std::string lines = scratch::Read(report);
-    for (std::size_t line = 0; line < lines.size();) {
-        const std::size_t end = lines.find("\r\n", line);
-        FUZZ_CHECK(end != std::string::npos);
-        FUZZ_CHECK(lines.compare(line, 18, "<PARAM NAME=\"image") == 0);
-        line = end + 2;
-    }
-
-    FUZZ_CHECK(controls.paletteShown <= 1 && controls.celShown <= 1 && controls.setRead <= 1);
-    if (failed) {
-        FUZZ_CHECK(controls.editors.empty());
-    } else {
-        FUZZ_CHECK(controls.editors.size() == 1 && controls.editors[0] == report);
-    }
+    const std::string report = output.at("doll.txt");
+    for (std::size_t line = 0; line < report.size(); line = report.find("\r\n", line) + 2)
+        assert(report.compare(line, 18, "<PARAM NAME=\"image") == 0 && report.find("\r\n", line) != std::string::npos);
+    for (const char* asked : {"pal ", "cel ", "set?"})
+        assert(std::ranges::count_if(controls.log, [&](const std::string& e) { return e.starts_with(asked); }) <= 1);
+    assert(std::ranges::count_if(controls.log, [](auto& e) { return e.starts_with("edit "); }) == !failed &&
+           (failed || controls.log.back() == "edit " + out + "doll.txt"));
     return 0;
 }

@@ -1,18 +1,16 @@
-# The fuzz harnesses, shared by the libFuzzer build (fuzz/) and the replay tests of ordinary
-# builds (tests/robustness/). Harness NAME is fuzz/Fuzz<Source>.cpp; its seeds are in
-# fuzz/corpus/NAME and the inputs of its past findings in tests/crashers/NAME.
-set(KISS_FUZZ_HARNESSES configuration decode_cel text conversion)
-set(KISS_FUZZ_SOURCE_configuration FuzzConfiguration.cpp)
-set(KISS_FUZZ_SOURCE_decode_cel FuzzDecodeCel.cpp)
-set(KISS_FUZZ_SOURCE_text FuzzText.cpp)
-set(KISS_FUZZ_SOURCE_conversion FuzzConversion.cpp)
+# The fuzz harnesses, each built once as the object library kissfuzz_NAME from fuzz/SOURCE and linked both by the
+# libFuzzer program fuzz_NAME (fuzz/) and by the replay program replay_NAME of ordinary builds (tests/replay/). Seeds
+# are in fuzz/corpus/NAME, past findings in tests/crashers/NAME.
+set(KISS_FUZZ_HARNESSES decode_cel text conversion)
 set(KISS_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR})
-
-# add_kiss_harness(target NAME): the harness source with the scratch-folder helper, linked to
-# the conversion layer (which brings the imaging and platform layers).
-function(add_kiss_harness target name)
-    add_executable(${target} ${KISS_FUZZ_DIR}/${KISS_FUZZ_SOURCE_${name}}
-                             ${KISS_FUZZ_DIR}/FuzzScratch.cpp ${ARGN})
-    target_include_directories(${target} PRIVATE ${KISS_FUZZ_DIR})
-    target_link_libraries(${target} PRIVATE conversion)
-endfunction()
+if(NOT TARGET kissfuzz_conversion)
+    add_library(kissfuzz_decode_cel OBJECT ${KISS_FUZZ_DIR}/FuzzDecodeCel.cpp)
+    add_library(kissfuzz_text OBJECT ${KISS_FUZZ_DIR}/FuzzText.cpp)
+    add_library(kissfuzz_conversion OBJECT ${KISS_FUZZ_DIR}/FuzzConversion.cpp)
+    foreach(name IN LISTS KISS_FUZZ_HARNESSES)
+        target_include_directories(kissfuzz_${name} PRIVATE ${KISS_FUZZ_DIR} ${PROJECT_SOURCE_DIR}/tests)
+        target_link_libraries(kissfuzz_${name} PRIVATE conversion)
+        # The harnesses' checks are asserts: on in every build type.
+        target_compile_options(kissfuzz_${name} PRIVATE -UNDEBUG)
+    endforeach()
+endif()

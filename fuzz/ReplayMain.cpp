@@ -1,51 +1,41 @@
-// Runs a fuzz harness over files without libFuzzer: every file named, and every file inside
-// every folder named (sorted, not recursive), once. Ordinary builds replay the committed seeds
-// and crash inputs this way; a finding aborts the program as it would abort the fuzzer.
-#include <algorithm>
-#include <cstdint>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
+// Runs a fuzz harness without libFuzzer over the files in the folders named, in order. "--sweep N" also runs each with
+// each of its first N bytes replaced in turn by ~b, 0x00, 0xFF and bytes the readers give meaning to, and inputs up to
+// 64 bytes cut at every length. A finding aborts, as in the fuzzer, after naming the input.
+#include "Fuzz.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+// Present in sanitizer builds only: lets a sanitizer's report name the input too.
+extern "C" void __sanitizer_set_death_callback(void (*)()) __attribute__((weak));
 
-namespace {
+// Line ends, Ctrl-Z, blanks, configuration syntax, path parts, signs, digits: all at every byte of short inputs.
+static const std::string kHostile = "\r\n\x1a\t .*:#%$;,()=\\/-+0129AFf";
+static std::string current; // the input running, named when it finds something
+static void (*const NameInput)() = [] { std::fprintf(stderr, "replay: finding in %s\n", current.c_str()); };
 
-std::vector<std::uint8_t> ReadWhole(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in),
-                                     std::istreambuf_iterator<char>());
-}
-
-} // namespace
-
-int main(int argc, char** argv) {
-    namespace fs = std::filesystem;
-    std::vector<fs::path> inputs;
-    for (int i = 1; i < argc; ++i) {
-        const fs::path arg = argv[i];
-        std::error_code error;
-        if (fs::is_directory(arg, error)) {
-            for (const auto& entry : fs::directory_iterator(arg))
-                if (entry.is_regular_file()) inputs.push_back(entry.path());
-        } else if (fs::is_regular_file(arg, error)) {
-            inputs.push_back(arg);
-        } else {
-            std::fprintf(stderr, "replay: %s is neither a file nor a folder\n", argv[i]);
-            return 2;
+int main(int argc, char** argv)
+{
+    std::signal(SIGABRT, [](int) { NameInput(); });
+    if (__sanitizer_set_death_callback) __sanitizer_set_death_callback(NameInput);
+    const bool sweeping = argc > 2 && std::string(argv[1]) == "--sweep";
+    const std::size_t sweep = sweeping ? std::stoul(argv[2]) : 0;
+    std::vector<std::filesystem::path> inputs;
+    for (int i = sweeping ? 3 : 1; i < argc; ++i)
+        std::copy(std::filesystem::directory_iterator(argv[i]), {}, std::back_inserter(inputs));
+    std::sort(inputs.begin(), inputs.end());
+    for (const auto& input : inputs) {
+        const std::string seed = ReadText(input);
+        const auto run = [&](const std::string& bytes, const std::string& what) {
+            current = input.string() + what;
+            LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        };
+        run(seed, "");
+        for (std::size_t i = 0; i < std::min(sweep, seed.size()); ++i) {
+            std::string variant = seed, values = {static_cast<char>(~seed[i]), '\0', '\xff'};
+            for (const char value : values + (seed.size() <= 64 ? kHostile : kHostile.substr(i % kHostile.size(), 1)))
+                if (value != seed[i])
+                    run(variant.replace(i, 1, 1, value),
+                        " byte " + std::to_string(i) + " = " + std::to_string(value & 0xFF));
+            if (seed.size() <= 64) run(seed.substr(0, i), " cut to " + std::to_string(i));
         }
     }
-    std::sort(inputs.begin(), inputs.end());
-    for (const fs::path& input : inputs) {
-        const std::vector<std::uint8_t> bytes = ReadWhole(input);
-        std::fprintf(stderr, "replay: %s (%zu bytes)\n", input.string().c_str(), bytes.size());
-        // An empty vector's data() may be null; libFuzzer never passes null.
-        static const std::uint8_t kNothing = 0;
-        LLVMFuzzerTestOneInput(bytes.empty() ? &kNothing : bytes.data(), bytes.size());
-    }
     std::fprintf(stderr, "replay: %zu inputs, no finding\n", inputs.size());
-    return 0;
 }

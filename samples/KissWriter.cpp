@@ -13,14 +13,6 @@ void PutU16(Bytes& out, int value)
     out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
 }
 
-void PutHeader(Bytes& out, int mark, int bits)
-{
-    out.insert(out.end(), {'K', 'i', 'S', 'S'});
-    out.push_back(static_cast<std::uint8_t>(mark));
-    out.push_back(static_cast<std::uint8_t>(bits));
-    PutU16(out, 0);
-}
-
 void PutFourBitRows(Bytes& out, const Picture& p)
 {
     for (int y = 0; y < p.height; ++y) {
@@ -41,29 +33,46 @@ void PutColour12(Bytes& out, const Rgb& c)
 
 } // namespace
 
-Bytes OldCel(const Picture& picture)
+Bytes RawOldCel(unsigned width, unsigned height, const Bytes& data)
 {
     Bytes out;
-    PutU16(out, picture.width);
-    PutU16(out, picture.height);
-    PutFourBitRows(out, picture);
+    PutU16(out, static_cast<int>(width));
+    PutU16(out, static_cast<int>(height));
+    out.insert(out.end(), data.begin(), data.end());
     return out;
+}
+
+Bytes RawHeaded(std::uint8_t bits, std::initializer_list<unsigned> fields, const Bytes& data)
+{
+    Bytes out{'K', 'i', 'S', 'S'};
+    out.push_back(fields.size() == 2 ? 0x10 : 0x20);
+    out.push_back(bits);
+    out.resize(8, 0);
+    for (const unsigned field : fields)
+        PutU16(out, static_cast<int>(field));
+    out.resize(32, 0);
+    out.insert(out.end(), data.begin(), data.end());
+    return out;
+}
+
+Bytes OldCel(const Picture& picture)
+{
+    Bytes rows;
+    PutFourBitRows(rows, picture);
+    return RawOldCel(picture.width, picture.height, rows);
 }
 
 Bytes HeadedCel(const Picture& picture, int bitsPerPixel, int xOffset, int yOffset)
 {
-    Bytes out;
-    PutHeader(out, 0x20, bitsPerPixel);
-    PutU16(out, picture.width);
-    PutU16(out, picture.height);
-    PutU16(out, xOffset);
-    PutU16(out, yOffset);
-    out.resize(32, 0);
+    Bytes rows;
     if (bitsPerPixel == 4)
-        PutFourBitRows(out, picture);
+        PutFourBitRows(rows, picture);
     else
-        out.insert(out.end(), picture.pixels.begin(), picture.pixels.end());
-    return out;
+        rows = picture.pixels;
+    return RawHeaded(static_cast<std::uint8_t>(bitsPerPixel),
+                     {static_cast<unsigned>(picture.width), static_cast<unsigned>(picture.height),
+                      static_cast<unsigned>(xOffset), static_cast<unsigned>(yOffset)},
+                     rows);
 }
 
 Bytes OldPalette(const std::vector<Rgb>& colours)
@@ -77,27 +86,25 @@ Bytes OldPalette(const std::vector<Rgb>& colours)
 Bytes HeadedPalette(const std::vector<Rgb>& colours, int bitsPerColour, int coloursPerGroup,
                     int groups)
 {
-    Bytes out;
-    PutHeader(out, 0x10, bitsPerColour);
-    PutU16(out, coloursPerGroup);
-    PutU16(out, groups);
-    out.resize(32, 0);
+    Bytes data;
     const std::size_t count = static_cast<std::size_t>(coloursPerGroup) * groups;
     for (std::size_t k = 0; k < count; ++k) {
         const Rgb c = k < colours.size() ? colours[k] : Rgb{0, 0, 0};
         if (bitsPerColour == 12) {
-            PutColour12(out, c);
+            PutColour12(data, c);
         } else {
-            out.insert(out.end(), {c.red, c.green, c.blue});
+            data.insert(data.end(), {c.red, c.green, c.blue});
         }
     }
-    return out;
+    return RawHeaded(static_cast<std::uint8_t>(bitsPerColour),
+                     {static_cast<unsigned>(coloursPerGroup), static_cast<unsigned>(groups)}, data);
 }
 
 void Save(const std::string& path, const Bytes& bytes)
 {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     if (!file) throw std::runtime_error("cannot write " + path);
 }
 

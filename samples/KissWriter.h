@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,14 @@ Bytes OldPalette(const std::vector<Rgb>& colours);
 // "KiSS"-headed palette of 12 or 24 bits per colour.
 Bytes HeadedPalette(const std::vector<Rgb>& colours, int bitsPerColour, int coloursPerGroup,
                     int groups);
+
+// Raw builders for hostile bytes: any field values with any data, nothing checked or encoded.
+// An old cel: width and height, then data.
+Bytes RawOldCel(unsigned width, unsigned height, const Bytes& data);
+// A 32-byte "KiSS" header, bits at offset 5 and the 16-bit fields from offset 8 on (a cel's width,
+// height, x and y; a palette's colours per group and groups), then data (at most 12 fields). The
+// kind byte at offset 4 is a palette's for two fields, a cel's otherwise.
+Bytes RawHeaded(std::uint8_t bits, std::initializer_list<unsigned> fields, const Bytes& data = {});
 
 void Save(const std::string& path, const Bytes& bytes);
 

@@ -6,10 +6,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds="${1:-30}"
+seconds="${1:-20}"
 shift || true
 names=("$@")
-[ ${#names[@]} -gt 0 ] || names=(configuration decode_cel text conversion)
+[ ${#names[@]} -gt 0 ] || names=(decode_cel text conversion)
 
 targets=()
 for name in "${names[@]}"; do targets+=("fuzz_$name"); done

@@ -11,7 +11,7 @@ build=${SCREENSHOT_BUILD:-build/screenshot}
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" --target window_screenshot
-tool=$(realpath "$build/tests/ui/window_screenshot")
+tool=$(realpath "$build/samples/window_screenshot")
 mkdir -p "$(dirname "$picture")"
 
 # The window writes into its output list, which starts in the current directory.

@@ -1,94 +1,49 @@
 #include "platform/File.h"
-#include "platform/Exception.h"
-#include "support/TempDir.h"
+#include "support/Test.h"
 
 #include <cerrno>
-#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-namespace {
+using namespace platform;
+using K = ErrorKind;
 
-using platform::ErrorKind;
-using platform::File;
-
-TEST(File, AFolderDoesNotOpenAsAFile) {
+TEST(File, FilesFoldersErrorsAndPrograms)
+{
     TempDir dir;
-    File f = File::OpenForReading(dir.Path().string());
-    EXPECT_FALSE(f.IsOpen());
-    EXPECT_EQ(platform::LastError(), EISDIR);
-    EXPECT_FALSE(File::CreateForWriting(dir.Path().string()).IsOpen());
-}
-
-TEST(File, CreateTruncatesAndReadDeliversEverything) {
-    TempDir dir;
-    const std::string path = dir / "f.txt";
+    const std::string path = dir / "f", folder = dir.Path().string(), link = dir / "link";
     WriteFile(path, Bytes(100, 'x'));
-    {
-        File f = File::CreateForWriting(path);
-        ASSERT_TRUE(f.IsOpen());
-        EXPECT_EQ(f.Size(), 0);
-        EXPECT_FALSE(f.IsCharacterDevice());
-        EXPECT_EQ(f.Write("abc", 3), 3);
-        char byte = 0;
-        EXPECT_EQ(f.Read(&byte, 1), -1); // opened for writing only
-        EXPECT_TRUE(f.Close());
-        EXPECT_FALSE(f.IsOpen());
-    }
-    File f = File::OpenForReading(path);
-    ASSERT_TRUE(f.IsOpen());
-    EXPECT_EQ(f.Size(), 3);
-    char buffer[8] = {};
-    EXPECT_EQ(f.Read(buffer, sizeof buffer), 3);
-    EXPECT_EQ(std::string(buffer, 3), "abc");
-    EXPECT_EQ(f.Read(buffer, sizeof buffer), 0);
-    EXPECT_EQ(f.Write("z", 1), -1); // opened for reading only
-
-    File moved = std::move(f);
-    EXPECT_FALSE(f.IsOpen());
-    EXPECT_TRUE(moved.IsOpen());
-}
-
-TEST(File, CharacterDevice) {
-    File in = File::OpenForReading("/dev/null");
-    ASSERT_TRUE(in.IsOpen());
-    EXPECT_TRUE(in.IsCharacterDevice());
-    char byte = 0;
-    EXPECT_EQ(in.Read(&byte, 1), 0);
-    File out = File::CreateForWriting("/dev/null");
-    ASSERT_TRUE(out.IsOpen());
-    EXPECT_TRUE(out.IsCharacterDevice());
-    EXPECT_EQ(out.Write("abc", 3), 3);
-}
-
-TEST(File, ClassifyError) {
-    TempDir dir;
-    WriteFile(dir / "file", "x");
-    struct Row {
-        int error;
-        std::string path;
-        ErrorKind kind;
-    };
+    fs::create_symlink(dir / "nowhere", link);
+    char b[4] = {};
+    File out = File::CreateForWriting(path), in = File::OpenForReading(path); // emptied at once
+    File null = File::OpenForReading("/dev/null"), full = File::CreateForWriting("/dev/full");
     // clang-format off
-    const Row rows[] = {
-        {ENOENT, dir / "missing.cnf", ErrorKind::FileNotFound},
-        {ENOENT, dir / "no/missing.cnf", ErrorKind::PathNotFound},
-        {ENOENT, "missing-here.cnf", ErrorKind::FileNotFound}, // the current folder exists
-        {ENOTDIR, dir / "file/x", ErrorKind::PathNotFound}, {ENAMETOOLONG, "x", ErrorKind::PathNotFound},
-        {EMFILE, "x", ErrorKind::TooManyOpenFiles}, {ENFILE, "x", ErrorKind::TooManyOpenFiles},
-        {EACCES, "x", ErrorKind::AccessDenied}, {EPERM, "x", ErrorKind::AccessDenied},
-        {EROFS, "x", ErrorKind::AccessDenied}, {EISDIR, "x", ErrorKind::AccessDenied},
-        {EIO, "x", ErrorKind::Other}, {ENOSPC, "x", ErrorKind::Other}, {0, "x", ErrorKind::Other},
-    };
+    const std::int64_t calls[][2] = { // in this order: what each returns, what it should
+        {out.Size(), 0}, {out.Write("abc", 3), 3}, {out.Close(), 1}, {in.Size(), 3}, {in.Read(b, 4), 3}, {in.Read(b, 4), 0}, {in.IsCharacterDevice(), 0},
+        {null.IsCharacterDevice(), 1}, {null.Read(b, 1), 0}, {full.Write("abc", 3), -1}, {LastError(), kDiskFullError}, {File::OpenForReading(folder).IsOpen(), 0},
+        {LastError(), EISDIR}, {File::CreateForWriting(folder).IsOpen(), 0}, {MakeDirectory(dir / "d"), 1}, {IsDirectory(dir / "d"), 1}, {MakeDirectory(dir / "d"), 1},
+        {MakeDirectory(path), 0}, {LastError(), EEXIST}, {MakeDirectory(link), 0}, {LastError(), EEXIST}, {MakeDirectory(path + "/d"), 0}, {LastError(), ENOTDIR}, // made or there
+        {MakeDirectory(dir / "no/d"), 0}, {LastError(), ENOENT}, {MakeDirectory(path + '\0'), 0}, {LastError(), ENOENT}};
+    const std::tuple<K, std::string, std::vector<int>> kinds[] = { // system errors by path; "." exists
+        {K::FileNotFound, path + "x", {ENOENT}}, {K::FileNotFound, "x", {ENOENT}}, {K::PathNotFound, path + "x/x", {ENOENT}},
+        {K::PathNotFound, path + "/x", {ENOTDIR, ENAMETOOLONG}}, {K::Other, "x", {EIO, ENOSPC, 0}}, {K::TooManyOpenFiles, "x", {EMFILE, ENFILE}},
+        {K::AccessDenied, "x", {EACCES, EPERM, EROFS, EISDIR}}};
     // clang-format on
-    for (const Row& r : rows)
-        EXPECT_EQ(platform::ClassifyError(r.error, r.path), r.kind) << r.error << " " << r.path;
+    for (std::size_t i = 0; i < std::size(calls); ++i)
+        EXPECT_EQ(calls[i][0], calls[i][1]) << "call " << i;
+    EXPECT_EQ(std::string(b, 3), "abc");
+    const int input = ::dup(0); // a program started without standard input gets file number 0
+    ::close(0);
+    EXPECT_TRUE(File::CreateForWriting(path).IsOpen());
+    EXPECT_TRUE(File::OpenForReading(path).IsOpen());
+    ::dup2(input, 0);
+    ::close(input);
+    for (const auto& [kind, where, errors] : kinds)
+        for (const int error : errors)
+            EXPECT_EQ(ClassifyError(error, where), kind) << error << " " << where;
+    StartDetached("touch", {dir / "made by touch"}); // one argument, spaces and all: no shell
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);  // and no child of ours left behind
+    for (int i = 0; i < 500 && !Exists(dir / "made by touch"); ++i)
+        ::usleep(10000);
+    EXPECT_TRUE(Exists(dir / "made by touch"));
 }
-
-TEST(Exception, FormatMessageFillsItsOnePlace) {
-    EXPECT_EQ(FormatMessage("ﾌｧｲﾙ %s は開けません", "C:\\a b"), "ﾌｧｲﾙ C:\\a b は開けません");
-    EXPECT_EQ(FormatMessage("I/O ｴﾗｰ (%d)", "28"), "I/O ｴﾗｰ (28)");
-    EXPECT_EQ(FormatMessage("'%s' は整数ではありません", "%d"), "'%d' は整数ではありません");
-    EXPECT_EQ(FormatMessage("no mark", "x"), "no mark");
-    EXPECT_STREQ(EOutOfMemory().what(), "ﾒﾓﾘが足りません");
-}
-
-} // namespace

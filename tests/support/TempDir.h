@@ -2,29 +2,50 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+using Bytes = std::vector<std::uint8_t>;
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TempDir {
 public:
-    TempDir();
-    ~TempDir();
+    TempDir() : path_(std::filesystem::temp_directory_path() / ("kisstest-" + std::to_string(std::random_device()())))
+    {
+        if (!std::filesystem::create_directory(path_)) throw std::runtime_error("cannot create " + path_.string());
+    }
+    ~TempDir() { std::filesystem::remove_all(path_, ignored_); }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-
     const std::filesystem::path& Path() const { return path_; }
-    // The folder's path with a trailing separator, as the conversion joins names to it.
-    std::string Prefix() const { return path_.string() + "/"; }
+    std::string Prefix() const { return path_.string() + "/"; } // as the run joins names to it
     std::string operator/(const std::string& name) const { return (path_ / name).string(); }
 
 private:
     std::filesystem::path path_;
+    std::error_code ignored_;
 };
 
-using Bytes = std::vector<std::uint8_t>;
-
-void WriteFile(const std::string& path, const Bytes& bytes);
-void WriteFile(const std::string& path, const std::string& text);
-Bytes ReadFile(const std::string& path);
-std::string ReadText(const std::string& path);
+inline void WriteFile(const std::string& path, const std::string& bytes)
+{
+    if (!(std::ofstream(path, std::ios::binary) << bytes)) throw std::runtime_error("cannot write " + path);
+}
+inline void WriteFile(const std::string& path, const Bytes& b)
+{
+    WriteFile(path, std::string(b.begin(), b.end()));
+}
+inline std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    return (std::ostringstream() << in.rdbuf()).str();
+}
+inline Bytes ReadFile(const std::string& path)
+{
+    const std::string text = ReadText(path);
+    return Bytes(text.begin(), text.end());
+}

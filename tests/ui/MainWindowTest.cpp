@@ -1,333 +1,180 @@
-#include "UiTestSupport.h"
-
-#include "ui/ApplicationTitle.h"
-#include "ui/DirectoryListBox.h"
-#include "ui/DriveComboBox.h"
 #include "ui/MainWindow.h"
-#include "ui/SpinEdit.h"
+#include "support/TempDir.h"
+#include "ui/DirectoryListBox.h"
+#include "ui/ErrorDisplay.h"
+#include "ui/KissApplication.h"
+#include "ui/MinimizeName.h"
 
-#include <QApplication>
-#include <QFileDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-#include <QToolButton>
-
-#include <filesystem>
-#include <functional>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <gtest/gtest.h>
 
-namespace fs = std::filesystem;
+// The window in ~/out on the root volume, a second volume at ~/b; ~ lies deep in the test's folder, $ the sample
+// doll's. State(), between "|": input, set, counts, drive, list (directory: subdirectories), label's last name,
+// process's directory, notes (error boxes, " (unusual)" unless the program's; the editor; file dialogs), a busy cursor
+// left up.
+struct MainWindowTest : ::testing::Test {
+    void TearDown() override { SetErrorBoxRunner({}); }
 
-namespace {
-
-struct EditorRequest {
-    std::string path;
-    bool busyCursor = false;
-};
-
-// A window on a fresh folder "out", with a doll in the folder "doll" beside it; the editor is
-// only recorded, never started.
-class MainWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override
+    template <class C = QWidget> C* Find(const char* name) { return window_.findChild<C*>(name); }
+    QString Text(const char* name) { return Find(name)->property("text").toString(); }
+    QString Path(QString path) const { return path.replace("~/", home_).replace("$", KISS_SOURCE_DIR "/samples/pip"); }
+    TDirectoryListBox* List() { return Find<TDirectoryListBox>("DirectoryListBox2"); }
+    void Edit(const std::string& path) { notes_ << (path + (QApplication::overrideCursor() ? " busy" : "")).c_str(); }
+    std::string State()
     {
-        fs::create_directories(temp_ / "out");
-        fs::create_directories(temp_ / "doll");
-        doll_ = WriteDoll(temp_ / "doll");
-        ChangeDirectory(temp_ / "out");
+        QStringList lines, state;
+        for (int row = 0; row < List()->count(); ++row)
+            lines << List()->item(row)->text();
+        state << Text("edInFile") << Text("edSelSet") << Text("lblPalCount") + Text("lblCelCount")
+              << Find<QComboBox>("DriveComboBox2")->currentText()
+              << List()->Directory() + ':' + lines.mid(List()->Directory().count('/') + 1).join(',')
+              << Text("Label6").section('/', -1) << QDir::currentPath()
+              << std::exchange(notes_, {}).join(';') + (QApplication::overrideCursor() ? " (busy cursor)" : "");
+        return state.join('|').replace(home_, "~/").replace(KISS_SOURCE_DIR "/samples/pip", "$").toStdString();
     }
 
-    virtual std::vector<TVolume> Volumes() const { return {FakeVolume("/", "/")}; }
-
-    TfrmMain& Window()
-    {
-        if (!window_) {
-            TfrmMainServices services;
-            services.startEditor = [this](const std::string& path) {
-                const QCursor* cursor = QApplication::overrideCursor();
-                editor_.push_back({path, cursor != nullptr && cursor->shape() == Qt::WaitCursor});
-            };
-            services.listVolumes = [this] { return Volumes(); };
-            window_ = std::make_unique<TfrmMain>(services);
-        }
-        return *window_;
-    }
-
-    template <typename Control> Control* Find(const char* name)
-    {
-        auto* control = Window().findChild<Control*>(name);
-        EXPECT_NE(control, nullptr) << name;
-        return control;
-    }
-
-    QString Text(const char* name) { return Find<QLabel>(name)->text(); }
-    void Convert() { QTest::mouseClick(Find<QPushButton>("btnConv"), Qt::LeftButton); }
-    void SetInput(const std::string& path)
-    {
-        Find<QLineEdit>("edInFile")->setText(QString::fromStdString(path));
-    }
-    QString OutputDirectory() { return Find<TDirectoryListBox>("DirectoryListBox2")->Directory(); }
-
-    void ShowActive()
-    {
-        Window().show();
-        Window().activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&Window()));
-    }
-
-    // Answers the file dialog that the picture button opens.
-    void Choose(std::function<void(QFileDialog&)> answer)
-    {
-        bool answered = false;
-        QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
-            answered = true;
-            answer(*dialog);
-        });
-        QTest::mouseClick(Find<QToolButton>("SpeedButton1"), Qt::LeftButton);
-        EXPECT_TRUE(answered);
-    }
-
-    static void Accept(QFileDialog& dialog, const std::string& file, const QString& filter)
-    {
-        dialog.selectNameFilter(filter);
-        dialog.selectFile(QString::fromStdString(file));
-        static_cast<QDialog&>(dialog).accept(); // the file dialog checks the file first
-    }
-
-    DirectoryKeeper keeper_;
+    int argc_ = 1;
+    char name_[9] = "ui_tests", *argv_[2] = {name_, nullptr};
+    KissApplication application_{argc_, argv_};
     TempDir temp_;
-    std::string doll_;
-    std::vector<EditorRequest> editor_;
-    std::unique_ptr<TfrmMain> window_;
+    const QString home_ = QString::fromStdString(temp_.Prefix()) + QString("long-folder/").repeated(12);
+    QStringList notes_;
+    const bool ready_ = [this] {
+        SetErrorBoxRunner([this](QMessageBox& b) {
+            const bool usual = b.windowTitle() == "ui_tests" && b.icon() == QMessageBox::Critical &&
+                               b.standardButtons() == QMessageBox::Ok && b.windowModality() == Qt::ApplicationModal;
+            notes_ << b.text() + (usual && !QApplication::overrideCursor() ? "" : " (unusual)");
+        });
+        for (const char* folder : {"b/kiss", "out/Beta/inner", "out/alpha", "out/gamma", "out/.hidden"})
+            QDir().mkpath(Path("~/") + folder);
+        return WriteFile(Path("~/b/kiss/x.cnf").toStdString(), ""), QDir::setCurrent(Path("~/out"));
+    }();
+    const std::vector<TVolume> volumes_{{"/", "/"}, {Path("~/b"), "b"}};
+    TfrmMain window_{{std::bind_front(&MainWindowTest::Edit, this), [this] { return volumes_; }}};
+    const bool shown_ = (window_.show(), QTest::qWaitForWindowActive(&window_));
 };
-
-} // namespace
 
 TEST_F(MainWindowTest, IsTheConvertorWindow)
 {
-    EXPECT_EQ(Window().objectName(), "frmMain");
-    EXPECT_EQ(Window().windowTitle(), "KISS file convertor");
-    EXPECT_EQ(Window().minimumSize(), QSize(481, 193));
-    EXPECT_EQ(Window().maximumSize(), QSize(481, 193));
-    EXPECT_FALSE(Window().windowIcon().isNull());
-    EXPECT_FALSE(Find<QToolButton>("SpeedButton1")->icon().isNull());
-    EXPECT_EQ(Text("lblPalCount"), "0");
-    EXPECT_EQ(Text("lblCelCount"), "0");
-    EXPECT_EQ(Find<TSpinEdit>("edSelSet")->text(), "0");
-    EXPECT_EQ(OutputDirectory(), QString::fromStdString(temp_ / "out"));
-    EXPECT_EQ(Find<TDriveComboBox>("DriveComboBox2")->currentText(), "/");
+    EXPECT_EQ(window_.objectName() + ' ' + window_.windowTitle(), "frmMain KISS file convertor");
+    EXPECT_TRUE(window_.minimumSize() == QSize(481, 193) && window_.maximumSize() == QSize(481, 193));
+    EXPECT_FALSE(window_.windowIcon().isNull() || Find<QToolButton>("SpeedButton1")->icon().isNull());
+    EXPECT_EQ(State(), "|0|00|/|~/out:alpha,Beta,gamma|out|~/out|");
+    auto* label = Find<QLabel>("Label6"); // shortened to the list's width
+    EXPECT_TRUE(label->text().startsWith("/.../long-folder/") && label->width() == label->sizeHint().width());
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), List()->width());
+    for (const QFont& font : {window_.font(), Find("Panel1")->font()}) // with the glyphs of the messages
+        EXPECT_TRUE(font.pixelSize() == 13 &&
+                    std::ranges::all_of(QString("ﾌｧｲﾙが見つかりません不正な名です"),
+                                        [&](QChar c) { return QFontMetrics(font).inFont(c); }));
+    for (int step = 0; step < 5; ++step) // noted in turn
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab), notes_ << QApplication::focusWidget()->objectName();
+    EXPECT_EQ(std::exchange(notes_, {}).join(' ').toStdString(),
+              "btnConv edSelSet DriveComboBox2 DirectoryListBox2 edInFile");
 }
 
-TEST_F(MainWindowTest, ClosingTheWindowEndsTheProgramsLoopWithZero)
+// In turn: a row shows the one before left nothing in its way; a file chosen moves the list only on another volume.
+TEST_F(MainWindowTest, TheControlsConvertAndMoveThroughTheDirectories)
 {
-    Window().show();
-    QTimer::singleShot(0, &Window(), &QWidget::close);
-    QTimer stuck; // ends a loop that the close did not end, so the test fails instead of hanging
-    stuck.setSingleShot(true);
-    QObject::connect(&stuck, &QTimer::timeout, [] { QApplication::exit(1); });
-    stuck.start(10000);
+    // clang-format off
+    const char* const rows[][5] = { // what is done; at which input, line, drive or file; by which set or filter; state; files in the output folder
+        {"convert", "", "0", "|0|00|/|~/out:alpha,Beta,gamma|out|~/out|", ""},
+        {"convert", "~/missing.cnf", "0", "~/missing.cnf|0|00|/|~/out:alpha,Beta,gamma|out|~/out|ﾌｧｲﾙが見つかりません.", "missing.txt"},
+        {"convert", "$/pip.cnf", "", "$/pip.cnf||25|/|~/out:alpha,Beta,gamma|out|~/out|'' は整数ではありません.", "missing.txt pip.txt"},
+        {"convert", "$/pip.cnf", "12", "$/pip.cnf|9|25|/|~/out:alpha,Beta,gamma|out|~/out|~/out/pip.txt busy", "missing.txt pip.txt"}, // the click leaves the set selector, which bounds it
+        {"convert", "$/pip.cnf", "0", "$/pip.cnf|0|25|/|~/out:alpha,Beta,gamma|out|~/out|~/out/pip.txt busy", "back.bmp body.bmp hair.bmp missing.txt pip.txt shirt.bmp"},
+        {"Enter", "gamma", "", "$/pip.cnf|0|25|/|~/out:alpha,Beta,gamma|out|~/out|ﾌｧｲﾙが見つかりません."}, // gone: the list stays
+        {"double-click", "Beta", "", "$/pip.cnf|0|25|/|~/out/Beta:inner|Beta|~/out/Beta|"}, {"Return", "out", "", "$/pip.cnf|0|25|/|~/out:alpha,Beta|out|~/out|"},
+        {"drive", "1", "", "$/pip.cnf|0|25|b|~/b:kiss|b|~/b|"}, {"drive", "0", "", "$/pip.cnf|0|25|/|~/out:alpha,Beta|out|~/out|"},
+        {"choose", "$/pip.cnf", "CNF file (*.cnf)", "$/pip.cnf|0|25|/|~/out:alpha,Beta|out|$|CNF file (*.cnf) "},
+        {"choose", "~/b/kiss/x.cnf", "all files (*.*)", "~/b/kiss/x.cnf|0|25|b|~/b/kiss:|kiss|~/b/kiss|CNF file (*.cnf) $/pip.cnf"},
+        {"choose", "$/pip.cnf", "", "~/b/kiss/x.cnf|0|25|b|~/b/kiss:|kiss|~/b/kiss|all files (*.*) ~/b/kiss/x.cnf"}};
+    // clang-format on
+    QDir().rmdir(Path("~/out/gamma"));
+    for (const auto& [action, at, by, state, written] : rows) {
+        const QString verb = action;
+        if (verb == "convert") {
+            Find<QLineEdit>("edInFile")->setText(Path(at)), Find("edSelSet")->setFocus();
+            Find<QLineEdit>("edSelSet")->setText(by), QTest::mouseClick(Find("btnConv"), Qt::LeftButton);
+        } else if (verb == "drive")
+            Find<QComboBox>("DriveComboBox2")->setCurrentIndex(QString(at).toInt());
+        else if (verb == "choose") { // the dialog picks the file and filter, or cancels without a filter
+            QTimer::singleShot(0, &window_, [&] {
+                auto& d = *qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                EXPECT_EQ(d.nameFilters().join(',') + QString::number(d.fileMode()),
+                          "CNF file (*.cnf),all files (*.*)1");
+                notes_ << d.selectedNameFilter() + ' ' + d.selectedFiles().join(';');
+                d.selectFile(Path(at)), d.selectNameFilter(by), *by ? static_cast<QDialog&>(d).accept() : d.reject();
+            });
+            QTest::mouseClick(Find("SpeedButton1"), Qt::LeftButton);
+        } else if (List()->setCurrentItem(List()->findItems(at, Qt::MatchExactly).last()); verb == "double-click")
+            QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {},
+                               List()->visualItemRect(List()->currentItem()).center());
+        else
+            QTest::keyClick(List(), verb == "Return" ? Qt::Key_Return : Qt::Key_Enter);
+        EXPECT_EQ(State(), state) << action << ' ' << at;
+        EXPECT_EQ(written ? QDir().entryList(QDir::Files).join(' ').toStdString() : "", written ? written : "");
+    }
+}
+
+// Leaving bounds a number outside the range and keeps other text; a step reads the text strictly (else 0), bounds.
+TEST_F(MainWindowTest, TheSetSelectorBoundsNumbersAndTakesDigitsAndSigns)
+{
+    auto* set = Find<QLineEdit>("edSelSet");
+    // clang-format off
+    const char* const rows[][2] = { // the text, then after Tab, Up and Down
+        {"12", "9 9 9"}, {"-3", "0 0 0"}, {"2147483647", "9 9 9"}, {" 10", "9 9 9"}, {"$A", "9 9 9"}, {"+4", "+4 5 3"},
+        {"007", "007 8 6"}, {"", " 1 0"}, {"-", "- 1 0"}, {"1.5", "1.5 1 0"}, {"abc", "abc 1 0"}};
+    // clang-format on
+    for (const auto& [text, after] : rows) {
+        QStringList seen;
+        for (const auto key : {Qt::Key_Tab, Qt::Key_Up, Qt::Key_Down})
+            set->setFocus(), set->setText(text), QTest::keyClick(set, key), seen << set->text();
+        EXPECT_EQ(seen.join(' ').toStdString(), after) << text;
+    }
+    set->setText("+4"); // then 5 by the buttons; typing adds only digits and signs
+    for (const char* button : {"upButton", "upButton", "downButton"})
+        QTest::mouseClick(set->findChild<QWidget*>(button), Qt::LeftButton);
+    QTest::keyClicks(set, "1a-2x+ 3\b\r");
+    EXPECT_EQ(set->text().toStdString(), "51-2+");
+}
+
+TEST_F(MainWindowTest, TheProgramShowsErrorsAndEndsWhenTheWindowCloses)
+{
+    QTimer::singleShot(0, [] { throw std::runtime_error("done."); }); // caught by the application
+    QTimer::singleShot(0, &window_, &QWidget::close);
+    QTimer::singleShot(10000, &window_, [] { QApplication::exit(1); }); // a loop that the close did not end
     EXPECT_EQ(QApplication::exec(), 0);
+    RunHandler([] { throw std::bad_alloc(); });
+    EXPECT_EQ(std::exchange(notes_, {}).join('|').toStdString(), "done..|ﾒﾓﾘが足りません.");
 }
 
-TEST_F(MainWindowTest, FontsShowTheJapaneseMessages)
+TEST(Names, AreShownAsTheWindowShowsThem)
 {
-    const QString message = QStringLiteral("ﾌｧｲﾙが見つかりません 不正なﾌｧｲﾙ名です");
-    for (const QWidget* widget : {static_cast<QWidget*>(&Window()), Find<QWidget>("Panel1")}) {
-        const QFontMetrics metrics(widget->font());
-        for (const QChar c : message)
-            EXPECT_TRUE(c == u' ' || metrics.inFont(c)) << widget->objectName().toStdString();
-        EXPECT_EQ(widget->font().pixelSize(), 13);
-    }
-}
-
-TEST_F(MainWindowTest, TabGoesThroughTheControlsInOrder)
-{
-    ShowActive();
-    Find<QLineEdit>("edInFile")->setFocus();
-    QStringList visited;
-    for (int step = 0; step < 5; ++step) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        visited.push_back(QApplication::focusWidget()->objectName());
-    }
-    EXPECT_EQ(visited, QStringList({"btnConv", "edSelSet", "DriveComboBox2", "DirectoryListBox2",
-                                    "edInFile"}));
-}
-
-TEST_F(MainWindowTest, ConvertWithAnEmptyFieldDoesNothing)
-{
-    const BoxCatcher catcher;
-    Convert();
-    EXPECT_TRUE(catcher.Boxes().empty());
-    EXPECT_TRUE(editor_.empty());
-    EXPECT_TRUE(fs::is_empty(temp_ / "out"));
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
-TEST_F(MainWindowTest, ConvertsTheDollIntoTheOutputList)
-{
-    const BoxCatcher catcher;
-    SetInput(doll_);
-    Convert();
-
-    EXPECT_TRUE(catcher.Boxes().empty());
-    EXPECT_EQ(Text("lblPalCount"), "1");
-    EXPECT_EQ(Text("lblCelCount"), "2");
-    EXPECT_EQ(ReadFile(temp_ / "out/a.bmp").size(), 1078u + 2 * 4);
-    EXPECT_FALSE(fs::exists(temp_ / "out/b.bmp"));
-    EXPECT_EQ(ReadText(temp_ / "out/doll.txt"),
-              "<PARAM NAME=\"image0\" VALUE=\"a,0,0,10,20\">\r\n");
-    ASSERT_EQ(editor_.size(), 1u);
-    EXPECT_EQ(editor_[0].path, temp_ / "out/doll.txt");
-    EXPECT_TRUE(editor_[0].busyCursor);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
-TEST_F(MainWindowTest, ASetOutsideTheRangeIsBoundedWhenConvertIsClicked)
-{
-    ShowActive();
-    SetInput(doll_);
-    auto* selector = Find<TSpinEdit>("edSelSet");
-    selector->setFocus();
-    selector->setText("12");
-    Convert();
-
-    EXPECT_EQ(selector->text(), "9");
-    EXPECT_TRUE(fs::exists(temp_ / "out/b.bmp"));
-    EXPECT_FALSE(fs::exists(temp_ / "out/a.bmp"));
-    EXPECT_EQ(ReadText(temp_ / "out/doll.txt"), "<PARAM NAME=\"image1\" VALUE=\"b,1,0,7,8\">\r\n");
-}
-
-TEST_F(MainWindowTest, AFailedRunIsShownWithTheNormalCursorAndANewRunWorks)
-{
-    const BoxCatcher catcher;
-    SetInput(temp_ / "doll/missing.cnf");
-    Convert();
-    ASSERT_EQ(catcher.Boxes().size(), 1u);
-    const ShownBox& box = catcher.Boxes()[0];
-    EXPECT_EQ(box.text, "ﾌｧｲﾙが見つかりません.");
-    EXPECT_EQ(box.title, ApplicationTitle());
-    EXPECT_EQ(box.icon, QMessageBox::Critical);
-    EXPECT_EQ(box.buttons, QMessageBox::Ok);
-    EXPECT_TRUE(box.normalCursor);
-    EXPECT_TRUE(editor_.empty());
-
-    SetInput(doll_);
-    Convert();
-    EXPECT_EQ(catcher.Boxes().size(), 1u);
-    EXPECT_EQ(editor_.size(), 1u);
-    EXPECT_EQ(Text("lblCelCount"), "2");
-}
-
-TEST_F(MainWindowTest, AnEmptySetSelectorFailsTheRunWithTheConversionError)
-{
-    ShowActive();
-    const BoxCatcher catcher;
-    SetInput(doll_);
-    auto* selector = Find<TSpinEdit>("edSelSet");
-    selector->setFocus();
-    selector->clear();
-    Convert();
-
-    EXPECT_EQ(selector->text(), "");
-    ASSERT_EQ(catcher.Boxes().size(), 1u);
-    EXPECT_EQ(catcher.Boxes()[0].text, "'' は整数ではありません.");
-    EXPECT_EQ(Text("lblPalCount"), "1");
-    EXPECT_EQ(Text("lblCelCount"), "2");
-    EXPECT_TRUE(editor_.empty());
-}
-
-namespace {
-
-// Two more volumes at a/ and b/ of the folder; the window starts in a/out.
-class TwoVolumesTest : public MainWindowTest {
-protected:
-    void SetUp() override
-    {
-        for (const char* folder : {"a/out", "a/dolls", "b/kiss"})
-            fs::create_directories(temp_ / folder);
-        sameVolume_ = WriteDoll(temp_ / "a/dolls");
-        otherVolume_ = WriteDoll(temp_ / "b/kiss");
-        ChangeDirectory(temp_ / "a/out");
-    }
-
-    std::vector<TVolume> Volumes() const override
-    {
-        return {FakeVolume("/", "/"), FakeVolume(Root("a"), "a"), FakeVolume(Root("b"), "b")};
-    }
-
-    QString Root(const char* name) const { return QString::fromStdString(temp_ / name); }
-    QString Drive() { return Find<TDriveComboBox>("DriveComboBox2")->Drive(); }
-    QString Input() { return Find<QLineEdit>("edInFile")->text(); }
-
-    std::string sameVolume_;
-    std::string otherVolume_;
-};
-
-} // namespace
-
-TEST_F(TwoVolumesTest, AFileOnTheListsVolumeLeavesTheListWhereItIs)
-{
-    const QString label = Text("Label6");
-    Choose([this](QFileDialog& d) { Accept(d, sameVolume_, "CNF file (*.cnf)"); });
-    EXPECT_EQ(Input(), QString::fromStdString(sameVolume_));
-    EXPECT_EQ(Drive(), Root("a"));
-    EXPECT_EQ(OutputDirectory(), Root("a") + "/out");
-    EXPECT_EQ(Text("Label6"), label);
-    EXPECT_EQ(CurrentDirectory(), temp_ / "a/dolls");
-}
-
-TEST_F(TwoVolumesTest, AFileOnAnotherVolumeTakesTheListToItsFolder)
-{
-    Choose([this](QFileDialog& d) { Accept(d, otherVolume_, "CNF file (*.cnf)"); });
-    EXPECT_EQ(Input(), QString::fromStdString(otherVolume_));
-    EXPECT_EQ(Drive(), Root("b"));
-    EXPECT_EQ(Find<TDriveComboBox>("DriveComboBox2")->currentText(), "b");
-    EXPECT_EQ(OutputDirectory(), Root("b") + "/kiss");
-    EXPECT_TRUE(Text("Label6").endsWith("/kiss"));
-
-    // Back on the first volume the list returns to the directory it had there.
-    Find<TDriveComboBox>("DriveComboBox2")->setCurrentIndex(1);
-    EXPECT_EQ(OutputDirectory(), Root("a") + "/out");
-}
-
-TEST_F(TwoVolumesTest, AVolumeWithoutACurrentDirectoryOpensAtItsRoot)
-{
-    Find<TDriveComboBox>("DriveComboBox2")->setCurrentIndex(2);
-    EXPECT_EQ(Drive(), Root("b"));
-    EXPECT_EQ(OutputDirectory(), Root("b"));
-    EXPECT_EQ(CurrentDirectory(), temp_ / "b");
-}
-
-TEST_F(TwoVolumesTest, CancellingTheDialogChangesNothing)
-{
-    Choose([](QFileDialog& d) { d.reject(); });
-    EXPECT_EQ(Input(), "");
-    EXPECT_EQ(Drive(), Root("a"));
-    EXPECT_EQ(OutputDirectory(), Root("a") + "/out");
-    EXPECT_EQ(CurrentDirectory(), temp_ / "a/out");
-}
-
-TEST_F(TwoVolumesTest, TheDialogOpensAgainOnTheLastFileAndFilter)
-{
-    QStringList filters;
-    Choose([&](QFileDialog& d) {
-        filters = d.nameFilters();
-        EXPECT_EQ(d.selectedNameFilter(), "CNF file (*.cnf)");
-        EXPECT_EQ(d.fileMode(), QFileDialog::ExistingFile);
-        Accept(d, otherVolume_, "all files (*.*)");
-    });
-    EXPECT_EQ(filters, QStringList({"CNF file (*.cnf)", "all files (*.*)"}));
-
-    Choose([&](QFileDialog& d) {
-        EXPECT_EQ(d.selectedNameFilter(), "all files (*.*)");
-        EXPECT_EQ(d.selectedFiles(), QStringList({QString::fromStdString(otherVolume_)}));
-        d.reject();
-    });
-    EXPECT_EQ(Input(), QString::fromStdString(otherVolume_));
+    const auto shown = [](const QString& path, std::initializer_list<int> rooms) {
+        QStringList names;
+        for (const int room : rooms)
+            names << MinimizeName(path, &QString::size, room, path.contains('\\') ? '\\' : '/');
+        return names.join(' ');
+    };
+    const auto line = [](const char* root, const char* label, const char* device, const char* type) {
+        const TVolume v = DescribeVolume(root, QString::fromUtf8(label), device, type);
+        return v.text + ' ' + QStringList{"removable", "fixed", "network", "optical", "ram"}[int(v.kind)];
+    };
+    const TVolumes volumes({{"/", "/"}, {"/srv/a", "a"}, {"/srv/ab", "ab"}});
+    // clang-format off
+    const std::pair<QString, const char*> rows[] = {
+        {shown("D:\\DATA\\KISS\\DOLLS", {18, 17, 12, 11, 9, 8, 0}), "D:\\DATA\\KISS\\DOLLS D:\\...\\KISS\\DOLLS D:\\...\\DOLLS ...\\DOLLS ...\\DOLLS DOLLS DOLLS"},
+        {shown("/data/kiss/dolls", {15, 10, 9}), "/.../kiss/dolls /.../dolls .../dolls"}, {shown("/home/.config/kiss", {17}), "/.../.config/kiss"},
+        {line("/", "ÄRGER Data", "/dev/sda1", "ext4"), "/ [Ärger data] fixed"}, // paths shortened to the room; volumes' lines (only A to Z lowered), kinds {line("C:/", "SYSTEM", "", "NTFS"), "c: [system] fixed"},
+        {line("/media/usb", "STICK", "/dev/sdb1", "vfat"), "/media/usb removable"}, {line("/tmp", "", "tmpfs", "tmpfs"), "/tmp ram"},
+        {line("/mnt/share", "x", "Server:/Export", "nfs4"), "/mnt/share server:/export network"}, {line("/mnt/share", "Label", "", "cifs"), "/mnt/share [label] network"},
+        {line("/mnt/cd", "DISC 1", "/dev/sr0", "iso9660"), "/mnt/cd [disc 1] optical"}, {shown("/", {1}) + ' ' + shown("/dolls", {3}), "/ dolls"},
+        {volumes.RootOf("/srv/a") + ' ' + volumes.RootOf("/srv/a/x.cnf") + ' ' + volumes.RootOf("/srv/ab/x"), "/srv/a /srv/a /srv/ab"},
+        {volumes.RootOf("/srv/abc/x") + ' ' + volumes.RootOf("/srv/a/../ab/x") + TVolumes({{"/srv/a", "a"}, {"/b", "b"}}).RootOf("/c"), "/ /srv/ab"}};
+    // clang-format on
+    for (const auto& [value, expected] : rows)
+        EXPECT_EQ(value.toStdString(), expected);
 }

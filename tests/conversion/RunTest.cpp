@@ -1,0 +1,259 @@
+// The conversion run as a table: each row prepares a copy of the sample doll beside an output folder, with decoys
+// above, beside and inside it, and runs it once. Every row checks the exact message, which files the run made or
+// changed (every other file stays as it was, byte for byte), the report, that the editor starts only after success,
+// and that every image it left is a whole BMP. A few rows also run through kiss2bmp. Ids match the README's table.
+#include "conversion/ConvertConfiguration.h"
+
+#include "support/RecordingControls.h"
+#include "support/Test.h"
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <sys/mount.h>
+#include <unistd.h>
+
+namespace {
+
+const std::string kSample = KISS_SOURCE_DIR "/samples/pip/";
+
+// clang-format off
+struct Scene {
+    Scene()
+    {
+        fs::create_directories(out), fs::copy(kSample, doll), fs::copy_file(kSample + "body.cel", root + "work/evil.cel");
+        for (const char* decoy : {"above.txt", "work/evil.bmp", "work/out/keep.dat", "work/out/other.bmp"}) WriteFile(root + decoy, decoy);
+    }
+    ~Scene() { for (auto& undo : atEnd) undo(); }
+    void Put(const std::string& name, const std::string& bytes) const { WriteFile(doll + name, bytes); }
+    // Every file and folder under the root, named relative to the output folder, with its bytes; links with their target.
+    std::map<std::string, std::string> Snapshot() const
+    {
+        std::map<std::string, std::string> files;
+        for (const auto& e : fs::recursive_directory_iterator(root))
+            files[e.path().lexically_relative(out).generic_string() + (e.is_directory() && !e.is_symlink() ? "/" : "")] = e.is_symlink()
+                ? "-> " + fs::read_symlink(e.path()).string() : (std::ostringstream() << std::ifstream(e.path(), std::ios::binary).rdbuf()).str();
+        return files;
+    }
+
+    TempDir temp;
+    std::string root = temp.Prefix(), doll = root + "work/doll/", out = root + "work/out", config = doll + "pip.cnf", setText = "0", skip;
+    std::vector<std::function<void()>> atEnd;
+    std::function<void()> duringRun;
+};
+
+using Prepare = std::function<void(Scene&)>;
+std::string Sample(const std::string& name) { return ReadText(kSample + name); }
+std::string Repeat(const std::string& text, int times) // by doubling: rows are made at every start
+{ std::string all = text; while (all.size() < text.size() * times) all += all; return all.substr(0, text.size() * times); }
+Prepare Cnf(const std::string& text) { return [=](Scene& s) { s.Put("pip.cnf", text); }; }
+Prepare Edit(const std::string& from, const std::string& to) // in the sample's configuration
+{ return [=](Scene& s) { std::string t = Sample("pip.cnf"); s.Put("pip.cnf", t.replace(t.find(from), from.size(), to)); }; }
+Prepare Put(const std::string& name, const std::string& bytes) { return [=](Scene& s) { s.Put(name, bytes); }; }
+Prepare Patch(const std::string& name, std::size_t at, const std::string& b) { return [=](Scene& s) { s.Put(name, Sample(name).replace(at, b.size(), b)); }; }
+Prepare Folder(const std::string& path) { return [=](Scene& s) { fs::create_directory(s.root + path); }; }
+Prepare Link(const std::string& name) { return [=](Scene& s) { fs::create_symlink("/dev/full", s.out + "/" + name); }; }
+Prepare Remove(const std::string& name) { return [=](Scene& s) { fs::remove(s.doll + name); }; }
+Prepare SetText(const std::string& text) { return [=](Scene& s) { s.setText = text; }; }
+Prepare Both(Prepare a, Prepare b) { return [=](Scene& s) { a(s), b(s); }; }
+// The size a BMP's header gives; "BM" and a size field that matches, or no BMP.
+std::size_t U32(const std::string& b, std::size_t at) { return b.size() >= 6 && b.starts_with("BM") ? (b[at] & 255) | (b[at + 1] & 255) << 8 | (b[at + 2] & 255) << 16 | (b[at + 3] & 255u) << 24 : 0; }
+std::string Grey(int level) { return std::string(3, static_cast<char>(level)) + '\0'; }
+// Colour table entry i of an image the run wrote, as blue, green, red, 0 (a grey by default).
+std::string Entry(const Scene& s, const std::string& image, int i) { return ReadText(s.out + "/" + image).substr(54 + 4 * i, 4); }
+std::string Open(const std::string& n) { return "ﾌｧｲﾙ {doll}" + n + " は開けません"; }
+std::string Outside(const std::string& n) { return "ｾﾙ " + n + " は出力ﾌｫﾙﾀﾞの外を指すため変換できません"; }
+
+// Report lines from "index value" pieces separated by "|".
+std::string Report(const std::string& pieces)
+{
+    std::string text, piece;
+    for (std::istringstream in(pieces); std::getline(in, piece, '|');) text += "<PARAM NAME=\"image" + piece.replace(piece.find(' '), 1, "\" VALUE=\"") + "\">\r\n";
+    return text;
+}
+
+const std::string
+    kBack = "0 back,0,0,0,0",
+    kTwo = kBack + "|1 body,1,0,32,30", kHair = "|2 hair,2,40,36,30", kAll = kTwo + kHair + "|3 shirt,3,0,32,54",
+    kCut = "0 back,0,0,-1,-1|1 body,1,0,-1,-1", kImages = "back.bmp body.bmp hair.bmp pip.txt shirt.bmp",
+    kBig(1 << 20, 'B'), kMemory = "ﾒﾓﾘｽﾄﾘｰﾑの拡大中にﾒﾓﾘが足りなくなりました", kBadName = "不正なﾌｧｲﾙ名です",
+    kDenied = "ﾌｧｲﾙへのｱｸｾｽが拒否されました", kWrite = "ｽﾄﾘｰﾑへの書き込みｴﾗｰ", kNone = "(no report)";
+
+struct Row { // message: "" for success, {doll}, {out} and {root} standing for the folders; changed: what the run made
+    const char* id; Prepare prepare; std::string message, changed, report; // or changed, relative to out; report: kNone
+    std::function<void(const Scene&, const RecordingControls&)> check = nullptr;
+};
+void PrintTo(const Row& r, std::ostream* os) { *os << r.id; }
+
+std::vector<Row> Rows()
+{
+    std::string cels, positions, lines; // objects 0 to 255, each at its own place, and places past the table
+    for (int i = 0; i < 300; ++i) {
+        cels += i < 256 ? "#" + std::to_string(i) + " BODY.CEL\r\n" : "", positions += " " + std::to_string(i) + ",1";
+        lines += i < 256 ? (i ? "|" : "") + std::to_string(i) + " body," + std::to_string(i) + ",0," + std::to_string(i) + ",1" : "";
+    }
+    return {
+        {"SampleDoll", [](Scene&) {}, "", kImages, kAll, [](const Scene& s, const RecordingControls& c) {
+             EXPECT_EQ(c.log, (std::vector<std::string>{"pal 2", "cel 5", "set?", "edit " + s.out + "/pip.txt"})); }},
+        {"EmptyConfiguration", Cnf(""), "", "pip.txt", ""},
+        {"ConfigurationWithoutCels", Cnf("%PIP.KCF\r\n$0 1,1\r\n"), "", "pip.txt", "", [](const Scene& s, const RecordingControls& c) {
+             EXPECT_EQ(c.log, std::vector<std::string>{"edit " + s.out + "/pip.txt"}); }}, // no count shown, no set read
+        {"ExistingReportIsEmptied", Both(Cnf(""), [](Scene& s) { WriteFile(s.out + "/pip.txt", "old"); }), "", "pip.txt", ""},
+        {"ConfigurationCutInsideACelName", Cnf(Sample("pip.cnf").substr(0, Sample("pip.cnf").find("HAIR.C") + 6)), Open("HAIR.C"),
+         "back.bmp body.bmp pip.txt", kCut},
+        {"EmptyCel", Put("body.cel", ""), "", kImages, kAll, [](const Scene& s, const RecordingControls&) {
+             EXPECT_EQ(fs::file_size(s.out + "/body.bmp"), 1078u); }},
+        {"CelCutInsideItsHeader", Put("hair.cel", Sample("hair.cel").substr(0, 20)), "", kImages, kAll},
+        {"EmptyPalette", Put("pip.kcf", ""), "", kImages, kAll, [](const Scene& s, const RecordingControls&) {
+             for (int i : {0, 159, 160, 255}) EXPECT_EQ(Entry(s, "body.bmp", i), Grey(i < 160 ? 0 : i)) << i; }}, // its 160 colours black
+        {"PaletteCutInsideAColour", Put("clothes.kcf", Sample("clothes.kcf").substr(0, 33)), "", kImages, kAll},
+        {"CelOf65535By65535Pixels", Put("body.cel", "\xFF\xFF\xFF\xFF"), kMemory, "back.bmp pip.txt", kBack},
+        {"HeadedCelWithHugeSizeAndOffsets", Patch("hair.cel", 8, Repeat("\xFF", 8)), kMemory, "back.bmp body.bmp pip.txt", kTwo},
+        {"PaletteOf65535Groups", Patch("clothes.kcf", 10, "\xFF\xFF"), "", kImages, kAll},
+        {"PaletteOf65535ColoursIn65535Groups", Patch("clothes.kcf", 8, "\xFF\xFF\xFF\xFF"), "", kImages, kAll},
+        {"CommentLineOf1MB", [](Scene& s) { s.Put("pip.cnf", ";" + kBig + "\r\n" + Sample("pip.cnf")); }, "", kImages, kAll},
+        {"SetLineOf8MB", [](Scene& s) { Edit("32,54 *", "32,54 *" + Repeat(" 7,7", 1 << 21))(s); }, "", kImages, kAll}, // linear: positions past 255 dropped
+        {"CelNameOf1MB", [](Scene& s) { Edit("#1 BODY.CEL", "#1 " + kBig + ".CEL")(s); }, Open(kBig + ".CEL"), "back.bmp pip.txt", kBack},
+        {"TenThousandCommentLines", Cnf(Repeat(";\r\n", 10000) + Sample("pip.cnf")), "", kImages, kAll},
+        {"TenThousandCelLines", Cnf(Repeat("#1 BODY.CEL *0\r\n", 10000)), "ｾﾙ行が多すぎます (最大 256)", "pip.txt", ""},
+        {"TenThousandContinuationLines", Cnf(Sample("pip.cnf") + Repeat(" 1,1\r\n", 10000)), "", kImages, kAll},
+        {"TwoHundredFiftySixCelsAndPositions", Cnf("%PIP.KCF\r\n" + cels + "$0" + positions), "", "body.bmp pip.txt", lines},
+        {"SixteenPaletteAndSetLines", Cnf(Repeat("%PIP.KCF\r\n", 16) + Repeat("$0 1,1\r\n", 15) + "$15\r\n#0 BODY.CEL *15\r\n"), "",
+         "body.bmp pip.txt", "0 body,0,0,1,1"},
+        {"SeventeenPaletteLines", Cnf(Repeat("%PIP.KCF\r\n", 17)), "ﾊﾟﾚｯﾄ行が多すぎます (最大 16)", "pip.txt", ""},
+        {"SeventeenSetLines", Cnf(Repeat("$0\r\n", 17)), "ｾｯﾄ行が多すぎます (最大 16)", "pip.txt", ""},
+        {"NulBytesInAComment", Edit("; old-form", std::string("; \0\0old-form", 12)), "", kImages, kAll},
+        {"NulByteInsideACelName", Both(Put("KEEP.DAT", Sample("body.cel")), Edit("#1 BODY.CEL", std::string("#1 KEEP.DAT\0.CEL", 16))),
+         Open(std::string("KEEP.DAT\0.CEL", 13)), "back.bmp pip.txt", kBack}, // cut at the NUL it would write out/keep.dat
+        {"CtrlZAfterTheSecondCel", Edit("#2.40 HAIR.CEL", "\x1a#2.40"), "", "back.bmp body.bmp pip.txt", kCut},
+        {"CelNameWithDotDot", Edit("#1 BODY.CEL", "#1 ..\\EVIL.CEL"), Outside("..\\EVIL.CEL"), "back.bmp pip.txt", kBack},
+        {"CelNameWithDotDotAfterAFolder", Edit("#1 BODY.CEL", "#1 SUB/../../EVIL.CEL"), Outside("SUB/../../EVIL.CEL"), "back.bmp pip.txt", kBack},
+        {"AbsoluteCelName", [](Scene& s) { Edit("#1 BODY.CEL", "#1 " + s.root + "work/evil.cel")(s); }, Outside("{root}work/evil.cel"), "back.bmp pip.txt", kBack},
+        {"CelNameWithADrive", Edit("#1 BODY.CEL", "#1 C:EVIL.CEL"), Outside("C:EVIL.CEL"), "back.bmp pip.txt", kBack},
+        {"PaletteNameWithDotDotIsOnlyRead", Both(Edit("%PIP.KCF", "%..\\EVIL.KCF"), [](Scene& s) {
+             fs::copy_file(kSample + "pip.kcf", s.root + "work/evil.kcf"); }), "", kImages, kAll},
+        {"NamesOfOneImageInOtherCasesAndExtensions", Both(Put("body.old", Sample("hair.cel")),
+             Cnf("%PIP.KCF\r\n#1 BODY.CEL\r\n#2 body.cel\r\n#3 Body.Old\r\n$0 * 1,1 2,2 3,3\r\n")), "", "body.bmp pip.txt",
+         "0 body,1,0,1,1|1 body,2,0,2,2|2 body,3,0,3,3", [](const Scene& s, const RecordingControls&) { // the last one wins
+             EXPECT_EQ(ReadText(s.out + "/body.bmp"), ReadText(KISS_SOURCE_DIR "/tests/cli/golden/set0/hair.bmp")); }},
+        {"CelInASubfolderWrittenInAnotherCase", Both(Folder("work/doll/Parts"), Both(Edit("#1 BODY.CEL", "#1 PARTS\\BODY.CEL"),
+             [](Scene& s) { fs::rename(s.doll + "body.cel", s.doll + "Parts/Body.Cel"); })), "",
+         "back.bmp hair.bmp parts/ parts/body.bmp pip.txt shirt.bmp", kBack + "|1 parts\\body,1,0,32,30" + kHair + "|3 shirt,3,0,32,54"},
+        {"PaletteNamedLikeAnImageTheRunWrote", Both(Cnf("%PIP.KCF\r\n%BACK.BMP\r\n#0 BACK.CEL\r\n#1 BODY.CEL *1\r\n$0 0,0 1,1\r\n"),
+             [](Scene& s) { s.out = s.doll.substr(0, s.doll.size() - 1); }), "", "back.bmp body.bmp pip.txt", kBack + "|1 body,1,0,1,1"},
+        {"ImageNameOfAnExistingFolder", Folder("work/out/body.bmp"), "ﾌｧｲﾙ {out}/body.bmp を作成できません", "back.bmp pip.txt", kBack},
+        {"TwoFilesMatchOneNameWithoutRegardToCase", Put("Body.Cel", ""), Open("BODY.CEL"), "back.bmp pip.txt", kBack},
+        {"CelNamedLikeTheReport", Both(Put("pip.txt", Sample("body.cel")), Edit("#1 BODY.CEL", "#1 PIP.TXT")), "",
+         "back.bmp hair.bmp pip.bmp pip.txt shirt.bmp", kBack + "|1 pip,1,0,32,30" + kHair + "|3 shirt,3,0,32,54"},
+        {"MissingConfiguration", [](Scene& s) { s.config = s.doll + "none.cnf"; }, "ﾌｧｲﾙが見つかりません", "none.txt", kNone},
+        {"ConfigurationInAMissingFolder", [](Scene& s) { s.config = s.root + "none/pip.cnf"; }, kBadName, "pip.txt", ""},
+        {"MissingCel", Remove("hair.cel"), Open("HAIR.CEL"), "back.bmp body.bmp pip.txt", kTwo},
+        {"MissingPalette", Remove("clothes.kcf"), Open("CLOTHES.KCF"), "pip.txt", ""},
+        // A palette index without a "%" line, or past the table, names the doll's folder.
+        {"PaletteIndexWithoutAPaletteLine", Edit("#1 BODY.CEL *0", "#1 BODY.CEL *5"), Open(""), "back.bmp pip.txt", kBack},
+        {"PaletteIndexPastTheTable", Edit("#1 BODY.CEL *0", "#1 BODY.CEL *16"), Open(""), "back.bmp pip.txt", kBack},
+        {"EmptyCelName", Edit("#1 BODY.CEL *0 :0 1 2      ; old form, four bits a pixel", "#1"), Open(""), "back.bmp pip.txt", kBack},
+        {"ObjectNumberPastTheTable", Edit("#1 BODY", "#256 BODY"), "ｵﾌﾞｼﾞｪｸﾄ番号 256 は範囲外です (0 から 255)", "back.bmp pip.txt", kBack},
+        {"SetOutOfRange", SetText("12"), "ｾｯﾄ番号 12 は範囲外です (0 から 9)", "pip.txt", ""},
+        {"SetTextWithABlank", SetText("1 "), "'1 ' は整数ではありません", "pip.txt", ""},
+        {"SetTextEmpty", SetText(""), "'' は整数ではありません", "pip.txt", ""},
+        {"FolderInPlaceOfTheConfiguration", Both(Remove("pip.cnf"), Folder("work/doll/pip.cnf")), kDenied, "pip.txt", ""},
+        {"FolderInPlaceOfACel", Both(Remove("body.cel"), Folder("work/doll/body.cel")), Open("body.cel"), "back.bmp pip.txt", kBack},
+        {"CelWithoutReadPermission", [](Scene& s) {
+             if (::geteuid() == 0) s.skip = "root is not stopped by permissions; FolderInPlaceOfACel covers it";
+             fs::permissions(s.doll + "body.cel", fs::perms::none); }, Open("body.cel"), "back.bmp pip.txt", kBack},
+        {"FolderInPlaceOfTheReport", Folder("work/out/pip.txt"), kDenied, "", kNone},
+        {"MissingOutputFolder", [](Scene& s) { s.out = s.root + "work/gone"; }, kBadName, "", kNone, [](const Scene&, const RecordingControls& c) {
+             EXPECT_TRUE(c.log.empty()); }},
+        {"FileInPlaceOfTheOutputFolder", [](Scene& s) { s.out = s.root + "above.txt"; }, kBadName, "", kNone},
+        {"OutputFolderRemovedDuringTheRun", [](Scene& s) { s.duringRun = [&s] { fs::remove_all(s.out); }; },
+         "ﾌｧｲﾙ {out}/back.bmp を作成できません", "./ keep.dat other.bmp", kNone},
+        {"FullDeviceAsTheReport", Link("pip.txt"), "I/O ｴﾗｰ (28)", "back.bmp", kNone},
+        {"FullDeviceAsAnImage", Link("body.bmp"), kWrite, "back.bmp pip.txt", kBack},
+        {"FullDisk", [](Scene& s) { // a small memory file system filled to the last byte
+             if (::geteuid() != 0 || ::mount("tmpfs", s.out.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") != 0)
+                 return void(s.skip = "cannot mount a tmpfs here; FullDeviceAsAnImage covers a device that takes no byte");
+             s.atEnd.push_back([out = s.out] { ::umount2(out.c_str(), MNT_DETACH); }); std::FILE* f = std::fopen((s.out + "/filler").c_str(), "wb");
+             while (std::fwrite(kBig.data(), 1, 512, f) == 512 && std::fflush(f) == 0) {} std::fclose(f); }, kWrite, "back.bmp pip.txt", ""},
+    };
+}
+// clang-format on
+
+const std::set<std::string> kThroughKiss2bmp = {"SampleDoll",          "CelNameWithDotDot", "MissingConfiguration",
+                                                "MissingOutputFolder", "SetTextEmpty",      "FullDeviceAsTheReport"};
+
+class RunTable : public ::testing::TestWithParam<Row> {
+protected:
+    void SetUp() override
+    {
+        GetParam().prepare(s);
+        if (!s.skip.empty()) GTEST_SKIP() << s.skip;
+        before = s.Snapshot();
+    }
+    std::string Expand(std::string text) // {doll}, {out} and {root} in a message
+    {
+        for (const auto& [mark, value] : {std::pair{"{doll}", s.doll}, {"{out}", s.out}, {"{root}", s.root}})
+            while (text.find(mark) != std::string::npos)
+                text.replace(text.find(mark), std::string(mark).size(), value);
+        return text;
+    }
+    // clang-format off
+    void CheckAfter(const std::string& message)
+    {
+        EXPECT_EQ(message, Expand(GetParam().message));
+        auto after = s.Snapshot(), both = before;
+        both.insert(after.begin(), after.end());
+        std::string changed;
+        for (const auto& [name, bytes] : both)
+            if (!before.count(name) || !after.count(name) || before[name] != after[name]) {
+                changed += (changed.empty() ? "" : " ") + name;
+                EXPECT_TRUE(!name.ends_with(".bmp") || !after.count(name) || message == kWrite || after[name].size() == U32(after[name], 2))
+                    << name << " is cut"; // a failed write may cut one
+            }
+        EXPECT_EQ(changed, GetParam().changed);
+        if (GetParam().report != kNone) { EXPECT_EQ(ReadText(ReportPathFor(s.config, s.out)), Report(GetParam().report)); }
+    }
+    // clang-format on
+
+    Scene s;
+    std::map<std::string, std::string> before;
+};
+
+TEST_P(RunTable, InProcess)
+{
+    RecordingControls controls(s.setText);
+    controls.onSetRead = s.duringRun;
+    const auto start = std::chrono::steady_clock::now();
+    const std::string message = MessageOf([&] { ConvertConfiguration(s.config, s.out, controls); });
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    CheckAfter(message == "(no error)" ? "" : message);
+    EXPECT_EQ(std::ranges::count_if(controls.log, [](auto& e) { return e.starts_with("edit "); }),
+              message == "(no error)");
+    EXPECT_TRUE(message != "(no error)" ||
+                controls.log.back() == "edit " + s.out + "/pip.txt"); // the editor comes last
+    if (GetParam().check) GetParam().check(s, controls);
+}
+
+using RunThroughKiss2bmp = RunTable;
+TEST_P(RunThroughKiss2bmp, ExitStatusAndMessage)
+{
+    const auto r = RunProcess(KISS2BMP_PATH, {"--set=" + s.setText, s.config, s.out}, s.root);
+    const auto message = Expand(GetParam().message);
+    EXPECT_EQ(std::tuple(r.status, r.err, r.out.empty()),
+              std::tuple(message.empty() ? 0 : 1, message.empty() ? "" : message + ".\n", !message.empty()));
+    CheckAfter(message);
+}
+
+std::vector<Row> Pick(bool process)
+{
+    std::vector<Row> rows = Rows();
+    std::erase_if(rows, [&](const Row& row) { return process && !kThroughKiss2bmp.count(row.id); });
+    return rows;
+}
+const auto kName = [](const auto& info) { return std::string(info.param.id); };
+INSTANTIATE_TEST_SUITE_P(Run, RunTable, ::testing::ValuesIn(Pick(false)), kName);
+INSTANTIATE_TEST_SUITE_P(Run, RunThroughKiss2bmp, ::testing::ValuesIn(Pick(true)), kName);
+
+} // namespace

@@ -1,0 +1,159 @@
+#include "imaging/DecodeCel.h"
+#include "support/Test.h"
+
+#include <KissWriter.h>
+#include <chrono>
+#include <climits>
+#include <numeric>
+
+using namespace kisswriter;
+using Rows = std::vector<Bytes>; // picture rows, top first
+const std::string kNoMemory = "ﾒﾓﾘｽﾄﾘｰﾑの拡大中にﾒﾓﾘが足りなくなりました";
+
+const auto BytesOf = [](const MemoryStream& s) { return Bytes(s.Data(), s.Data() + s.Size()); };
+
+// A picture and its colour table (0xRRGGBB: stored blue, green, red, 0), read back from the BMP bytes alone.
+static std::pair<Rows, std::vector<int>> Read(const MemoryStream& s)
+{
+    const Bytes b = BytesOf(s);
+    const auto u32 = [&b](int at) { return b.at(at) | b.at(at + 1) << 8 | b.at(at + 2) << 16 | b.at(at + 3) << 24; };
+    const int width = u32(18), height = u32(22), stride = (width + 3) / 4 * 4;
+    EXPECT_EQ(b.size(), 1078u + stride * height); // the file ends with the rows
+    std::pair<Rows, std::vector<int>> read{Rows(height), {}};
+    Bytes pad;
+    for (int i = 0; i < stride * height; ++i) // stored bottom-up
+        (i % stride < width ? read.first[height - 1 - i / stride] : pad).push_back(b[1078 + i]);
+    EXPECT_EQ(pad, Bytes(pad.size()));
+    for (int at = 54; at < 1078; at += 4)
+        read.second.push_back(u32(at));
+    return read;
+}
+
+// A colour table: head, then rest up to n entries, then the fresh grey ramp.
+static std::vector<int> Colours(std::vector<int> head, int rest = 0, std::size_t n = 0)
+{
+    head.resize(std::max(n, head.size()), rest);
+    for (int i = static_cast<int>(head.size()); i < 256; ++i)
+        head.push_back(i * 0x010101);
+    return head;
+}
+
+// Decodes from streams at their ends: the picture, its colours, where the palette was left.
+static auto Decode(TBmp256Image& image, const Bytes& cel, const Bytes& palette, int offset)
+{
+    MemoryStream c, p;
+    c.Write(cel.data(), cel.size()), p.Write(palette.data(), palette.size());
+    DecodeCel(image, c, p, static_cast<std::uint8_t>(offset));
+    return std::tuple_cat(Read(image.Stream()), std::tuple(p.Position()));
+}
+
+TEST(Bmp256Image, SizesHeaderAndWrites)
+{
+    // clang-format off
+    const std::pair<int, int> tooLarge[] = {{65536, 32768}, {4, 536870643}, {INT_MAX, INT_MAX}, {INT_MAX, 1}, {-1, 1}, {1, -1}};
+    const Bytes header{'B', 'M', 0x66, 4, 0, 0, 0, 0, 0, 0, 0x36, 4, 0, 0, 40, 0, 0, 0, 10, 0, 0, 0, 4, 0, 0, 0, 1, 0, 8, 0, // 1 plane of 8 bits
+                       0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    const std::array<int, 3> pixels[] = {{0, 0, 1114}, {9, 3, 1087}, {0, 3, 1078}, {11, 0, 1125}, {12, 0, -1}, // the byte written, or none
+        {-1, 0, -1}, {0, 4, -1}, {0, -1, -1}, {INT_MAX, 0, -1}, {0, INT_MIN, -1}};
+    // clang-format on
+    TBmp256Image image;
+    for (const auto& [w, h] : tooLarge) { // files past 2^31 - 1 bytes, products past 64 bits, negative sizes
+        image.WritePixel(0, 0, 1);        // harmless on an empty image, new or after the error
+        image.WritePaletteEntry(0, 1, 2, 3);
+        image.SetSize(3, 1);
+        EXPECT_EQ(MessageOf([&] { image.SetSize(w, h); }), kNoMemory) << w << "x" << h;
+        EXPECT_EQ(image.Stream().Size() + image.FileSize() + image.RowStride(), 0);
+    }
+    image.SetSize(10, 4); // usable again; rows of 12 bytes, stored bottom-up
+    image.WritePaletteEntry(1, 255, 128, 0);
+    const TBmp256Image::Colour run[] = {{10, 11, 12}, {20, 21, 22}, {30, 31, 32}};
+    for (const int first : {256, -3, 255, -2}) // only the entries from 0 to 255 are written
+        image.WritePaletteEntries(first, run, 3);
+    std::vector<int> colours = Colours({0x1E1F20, 0xFF8000});
+    colours[255] = 0x0A0B0C;
+    EXPECT_EQ(Read(image.Stream()), std::pair(Rows(4, Bytes(10)), colours));
+    Bytes expected = BytesOf(image.Stream());
+    EXPECT_EQ(Bytes(expected.begin(), expected.begin() + 54), header);
+    for (const auto& [x, y, at] : pixels) {
+        image.WritePixel(x, y, static_cast<std::uint8_t>(at));
+        if (at >= 0) expected[at] = static_cast<std::uint8_t>(at);
+    }
+    EXPECT_EQ(BytesOf(image.Stream()), expected);
+    EXPECT_EQ(std::pair(image.RowStride(), image.FileSize()), std::pair(12, 1126));
+}
+
+TEST(MemoryStream, ReadsWritesAndFiles)
+{
+    TempDir dir;
+    const std::string path = dir / "%s.bin", unmade = dir / "no/x", folder = dir.Path().string();
+    MemoryStream s;
+    std::uint8_t d[4] = {1, 2, 3, 4};
+    s.Write(d, 2);
+    s.Write(d + 2, 2);
+    s.Seek(-5); // before the start is the start
+    const std::vector<std::size_t> got = {s.Read(d + 1, 3), s.Read(d, 4), s.Read(d, 4), (s.Seek(5), s.Read(d, 4))};
+    EXPECT_EQ(got, (std::vector<std::size_t>{3, 1, 0, 0})); // what is there, then nothing,
+    EXPECT_EQ(Bytes(d, d + 4), (Bytes{4, 1, 2, 3}));        // leaving the rest as it was
+    s.Write(d, 2);                                          // the gap before reads as 0
+    WriteFile(path, Bytes(5000, 0x55));
+    s.SaveToFile(path); // replaces the longer file wholly
+    s.LoadFromFile(path);
+    EXPECT_EQ(std::tuple(BytesOf(s), s.Position()), std::tuple(Bytes{1, 2, 3, 4, 0, 4, 1}, 0));
+    s.Seek(2);
+    s.SetSize(3);
+    EXPECT_EQ(std::tuple(BytesOf(s), s.Position()), std::tuple(Bytes(3), 0));
+    MemoryStream().SaveToFile(path); // nothing to write is no failure
+    // clang-format off
+    const std::pair<std::string, std::string> failures[] = {
+        {MessageOf([&] { s.LoadFromFile(path), s.Write(d, 2), s.Write(d, 1); }), "(no error)"}, {MessageOf([&] { s.SetSize(-1); }), kNoMemory},
+        {MessageOf([&] { s.SetSize(MemoryStream::kMaxSize + 1); }), kNoMemory}, {MessageOf([&] { s.Seek(MemoryStream::kMaxSize), s.Write(d, 1); }), kNoMemory},
+        {MessageOf([&] { s.LoadFromFile(path + "x"); }), "ﾌｧｲﾙ " + path + "x は開けません"}, {MessageOf([&] { s.LoadFromFile(folder); }), "ﾌｧｲﾙ " + folder + " は開けません"},
+        {MessageOf([&] { s.SaveToFile(unmade); }), "ﾌｧｲﾙ " + unmade + " を作成できません"}, {MessageOf([&] { s.SaveToFile("/dev/full"); }), "ｽﾄﾘｰﾑへの書き込みｴﾗｰ"}};
+    // clang-format on
+    for (const auto& [message, wanted] : failures)
+        EXPECT_EQ(message, wanted);
+    EXPECT_EQ(BytesOf(s), (Bytes{4, 1, 4})); // as the failures left it
+}
+
+TEST(DecodeCel, PicturesAndColourTables)
+{
+    Bytes full(800); // colour k: the 2 or 3 bytes from 2k or 3k on, counting up; later ones unread
+    std::iota(full.begin(), full.end(), 0);
+    std::vector<int> oldColours(160), fullColours(256);
+    for (int k = 0; k < 256; ++k)
+        fullColours[k] = (3 * k & 255) << 16 | ((3 * k + 1) & 255) << 8 | ((3 * k + 2) & 255);
+    for (int k = 0; k < 160; ++k)
+        oldColours[k] = (2 * k & 0xF0) << 16 | ((2 * k + 1) & 15) << 12 | (2 * k & 15) << 4;
+    const Rows one{{1}}, two(2, Bytes(3)), three(3, Bytes(3));
+    // clang-format off
+    const std::pair<Bytes, Rows> pictures[] = { // a cel; its picture with the palette offset 250
+        {RawOldCel(3, 3, {15, 30, 32, 0x3F, 0x45}), {{0, 9, 251}, {252, 0, 253}, {254, 255, 254}}}, {RawHeaded(4, {3, 1, 1, 1}, {0x12, 0x34}), {Bytes(4), {0, 251, 252, 253}}},
+        {RawHeaded(8, {3, 2, 1, 1}, {1, 2, 0, 7}), {Bytes(4), {0, 1, 2, 0}, {0, 7, 7, 7}}},
+        // No pixels: other bits per pixel, width or height 0, header fields a short file lacks.
+        {RawHeaded(32, {2, 2, 1, 1}, {9}), three}, {RawHeaded(0, {1, 1}, {0xFF}), {{0}}}, {RawHeaded(8, {0, 2, 3}, {1}), two}, {RawHeaded(4, {3, 0, 0, 2}, {1}), two},
+        {{}, {}}, {{3, 0, 1}, {Bytes(3)}}, {{'K', 'i', 'S'}, Rows(0x53, Bytes(0x694B))}, {{'K', 'i', 'S', 'S', 0, 4, 0, 0, 2, 0, 1, 0, 3}, {Bytes(5)}}};
+    const std::tuple<Bytes, std::vector<int>, int, int, int> palettes[] = { // a palette; its colour table (see Colours); where it ends
+        {{}, {}, 0, 160, 0}, {full, oldColours, 0, 0, 320}, {RawHeaded(24, {200, 2}, full), fullColours, 0, 0, 800},
+        // 12 bits: red and blue, then green in the low half. Cut short, a 12-bit colour keeps the bytes of the one before, a 24-bit one the last byte.
+        {RawHeaded(12, {16, 1}, {0xF3, 0x0A, 0xFF, 0xF0, 0x78, 0x09, 0xAB}), {0xF0A030, 0xF000F0, 0x709080}, 0xA090B0, 16, 39},
+        {RawHeaded(24, {4, 1}, {1, 2, 3, 4, 5}), {0x010203, 0x040505}, 0x050505, 4, 37}, {RawHeaded(12, {65535, 65535}, {0xF3, 0x0A}), {}, 0xF0A030, 256, 34},
+        // Other bits read nothing; header fields cut off are 0; only "KiSS" marks a header.
+        {RawHeaded(16, {16, 1}, {9}), {}, 0, 0, 32}, {RawHeaded(0, {16, 1}, {9}), {}, 0, 0, 32}, {RawHeaded(32, {16, 1}, {9}), {}, 0, 0, 32},
+        {{'K', 'i', 'S', 'S', 0, 12}, {}, 0, 0, 6}, {{'K', 'i', 'S', 'S', 0, 24, 0, 0, 2, 0}, {}, 0, 0, 10},
+        {{'K', 'i', 'S'}, {0x4090B0}, 0x509030, 160, 3}, {{'K', 'I', 'S', 'S'}, {0x4090B0}, 0x503030, 160, 4}};
+    // clang-format on
+    const auto start = std::chrono::steady_clock::now();
+    TBmp256Image image; // each decoding replaces the picture and colours before it
+    for (const auto& [cel, picture] : pictures)
+        EXPECT_EQ(Decode(image, cel, {}, 250), std::tuple(picture, Colours({}, 0, 160), 0));
+    for (const auto& [palette, head, rest, n, end] : palettes)
+        for (const Bytes& cel : {RawOldCel(1, 1, {0x10}), RawHeaded(8, {1, 1}, {1})}) // any form
+            EXPECT_EQ(Decode(image, cel, palette, 0), std::tuple(one, Colours(head, rest, n), end))
+                << testing::PrintToString(palette);
+    for (const Bytes& cel : {RawOldCel(65535, 65535, {1}), RawHeaded(8, {65535, 1, 65535, 65535}),
+                             RawHeaded(8, {65535, 65535, 65535, 65535}, {1})}) { // too large
+        EXPECT_EQ(MessageOf([&] { Decode(image, cel, {}, 0); }), kNoMemory);
+        EXPECT_EQ(image.Stream().Size(), 0);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)); // not per pixel
+}

@@ -1,0 +1,33 @@
+#include "Test.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::string& scratch, const std::string& workingDirectory)
+{
+    const std::string out = scratch + "/.stdout", err = scratch + "/.stderr";
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& a : arguments)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
+                  e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (o >= 0 && e >= 0 && ::dup2(o, 1) >= 0 && ::dup2(e, 2) >= 0 &&
+            (workingDirectory.empty() || ::chdir(workingDirectory.c_str()) == 0))
+            ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    if (pid < 0) throw std::runtime_error("cannot start " + program);
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    ProcessResult r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
+    ::unlink(out.c_str()), ::unlink(err.c_str());
+    return r;
+}

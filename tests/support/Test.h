@@ -1,0 +1,28 @@
+#pragma once
+// What every test program uses: GoogleTest, temporary folders and files, and the check of a raised message.
+#include "platform/Exception.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+// The message of the error of type E that action raises, or "(no error)": tests compare the whole text the user
+// would read, not only that something was thrown.
+template <class E = Exception, class Action> std::string MessageOf(Action&& action)
+try {
+    return action(), "(no error)";
+} catch (const E& e) {
+    return e.Message();
+}
+
+struct ProcessResult { // the exit status, -1 when the program did not end by itself, and what it printed
+    int status = -1;
+    std::string out, err;
+};
+// Runs program with the arguments, no shell, in workingDirectory ("": ours), its output caught in files in scratch.
+ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::string& scratch, const std::string& workingDirectory = "");
