@@ -43,9 +43,24 @@ private:
     bool open_;
 };
 
+// Names in messages come from strangers' files: their control bytes would drive the terminal.
+std::string Printable(const std::string& text)
+{
+    std::string shown;
+    for (const unsigned char c : text) {
+        if (c >= 32 && c != 127) {
+            shown += static_cast<char>(c);
+        } else {
+            const char* const digits = "0123456789ABCDEF";
+            shown += std::string("\\x") + digits[c >> 4] + digits[c & 15];
+        }
+    }
+    return shown;
+}
+
 int UsageError(const std::string& problem)
 {
-    std::cerr << "kiss2bmp: " << problem << "\n" << kUsage;
+    std::cerr << "kiss2bmp: " << Printable(problem) << "\n" << kUsage;
     return 2;
 }
 
@@ -84,6 +99,10 @@ int main(int argc, char** argv)
     }
     if (operands.empty() || operands.size() > 2)
         return UsageError(operands.empty() ? "no configuration file given" : "too many arguments");
+    // An empty name (an unset shell variable) would make the run use the root folder.
+    if (operands[0].empty()) return UsageError("the configuration file name is empty");
+    if (operands.size() == 2 && operands[1].empty())
+        return UsageError("the output folder name is empty");
 
     // A number outside the sets is refused before anything is written, as the window's selector
     // never holds one; any other text goes to the run, whose strict conversion refuses it.
@@ -97,7 +116,7 @@ int main(int argc, char** argv)
     try {
         ConvertConfiguration(configuration, output, controls);
     } catch (const Exception& e) {
-        std::cerr << e.Message() << ".\n";
+        std::cerr << Printable(e.Message()) << ".\n";
         return 1;
     } catch (const std::bad_alloc&) {
         std::cerr << EOutOfMemory().Message() << ".\n";
@@ -105,6 +124,10 @@ int main(int argc, char** argv)
     }
     std::cout << "palettes: " << controls.paletteCount << "\n"
               << "cels: " << controls.celCount << "\n"
-              << "report: " << ReportPathFor(configuration, output) << "\n";
+              << "report: " << Printable(ReportPathFor(configuration, output)) << std::endl;
+    if (!std::cout) {
+        std::cerr << "kiss2bmp: the summary could not be written to standard output\n";
+        return 1;
+    }
     return 0;
 }

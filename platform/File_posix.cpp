@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
+#include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -200,10 +201,13 @@ void StartDetached(const std::string& program, const std::vector<std::string>& a
 
 void OpenInTextEditor(const std::string& path)
 {
+    // Absolute: a relative name starting with "-" or holding ":" would be read as an option or an address.
+    std::error_code error;
+    const std::string absolute = std::filesystem::absolute(path, error).string();
 #ifdef __APPLE__
-    StartDetached("open", {"-t", path});
+    StartDetached("open", {"-t", error ? path : absolute});
 #else
-    StartDetached("xdg-open", {path});
+    StartDetached("xdg-open", {error ? path : absolute});
 #endif
 }
 

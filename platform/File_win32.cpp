@@ -1,6 +1,7 @@
 #include "File.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <windows.h>
 
 namespace platform {
@@ -146,6 +147,11 @@ void StartDetached(const std::string& program, const std::vector<std::string>& a
     }
 }
 
-void OpenInTextEditor(const std::string& path) { StartDetached("notepad.exe", {path}); }
+void OpenInTextEditor(const std::string& path)
+{
+    std::error_code error; // an absolute path, as the POSIX side gives
+    const std::string absolute = std::filesystem::absolute(path, error).string();
+    StartDetached("notepad.exe", {error ? path : absolute});
+}
 
 } // namespace platform

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <set>
+#include <thread>
 
 static const fs::path kSource = KISS_SOURCE_DIR;
 static const std::string kSample = (kSource / "samples/pip/pip.cnf").string();
@@ -36,23 +37,41 @@ TEST(Kiss2bmp, RefusesBadUseBeforeWritingAnything)
 {
     TempDir out;
     const std::string dir = out.Path().string();
+    // clang-format off
     const std::pair<std::vector<std::string>, std::string> rows[] = {
-        {{}, "no configuration file given"},
-        {{kSample, dir, "extra"}, "too many arguments"},
-        {{"--bogus", kSample}, "unknown option --bogus"},
-        {{"--set"}, "--set needs a set number"},
-        {{"--set", "10", kSample}, "the set number must be 0 to 9, not '10'"},
-        {{"--set=-1", kSample}, "the set number must be 0 to 9, not '-1'"},
-    };
+        {{}, "no configuration file given"}, {{kSample, dir, "extra"}, "too many arguments"}, {{"--set"}, "--set needs a set number"},
+        {{"--bogus", kSample}, "unknown option --bogus"}, {{"--\x1b[2J"}, "unknown option --\\x1B[2J"}, // control bytes shown escaped
+        {{"--set", "10", kSample}, "the set number must be 0 to 9, not '10'"}, {{"--set=-1", kSample}, "the set number must be 0 to 9, not '-1'"},
+        {{"", dir}, "the configuration file name is empty"}, {{kSample, ""}, "the output folder name is empty"}};
+    // clang-format on
     for (const auto& [arguments, problem] : rows) {
         const auto r = RunProcess(KISS2BMP_PATH, arguments, dir, dir);
         EXPECT_EQ(r.status, 2) << problem;
         EXPECT_EQ(r.out + r.err.substr(0, r.err.find('\n') + 23), "kiss2bmp: " + problem + "\nUsage: kiss2bmp [--set");
     }
     EXPECT_TRUE(Files(out.Path()).empty());
-    const std::string help = RunProcess(KISS2BMP_PATH, {"--help"}, dir).out;
-    EXPECT_EQ(help.substr(0, help.find('\n') + 1), "Usage: kiss2bmp [--set N] [--open] CONFIG.cnf [OUTPUT_DIR]\n");
-    EXPECT_EQ(RunProcess(KISS2BMP_PATH, {"--version"}, dir).out, "kiss2bmp " KISS_VERSION "\n");
+    const auto help = RunProcess(KISS2BMP_PATH, {"--help"}, dir),
+               version = RunProcess(KISS2BMP_PATH, {"--version"}, dir);
+    EXPECT_EQ(help.status + version.status, 0);
+    EXPECT_EQ(help.out.substr(0, help.out.find('\n') + 1),
+              "Usage: kiss2bmp [--set N] [--open] CONFIG.cnf [OUTPUT_DIR]\n");
+    EXPECT_EQ(version.out, "kiss2bmp " KISS_VERSION "\n");
+}
+
+// --open with a recording xdg-open: the editor gets an absolute path; a summary that cannot be written fails.
+TEST(Kiss2bmp, OpensTheReportByItsAbsolutePathAndFailsWhenTheSummaryIsLost)
+{
+    TempDir dir;
+    const std::string d = dir.Path().string();
+    WriteFile(d + "/xdg-open", "#!/bin/sh\necho \"$@\" >\"$0.args\"\n"),
+        fs::permissions(d + "/xdg-open", fs::perms::owner_all);
+    const auto r =
+        RunProcess("/bin/sh", {"-c", "PATH=$1 exec \"$0\" --open \"$2\" >/dev/full", KISS2BMP_PATH, d, kSample}, d, d);
+    EXPECT_EQ(std::tuple(r.status, r.err),
+              std::tuple(1, "kiss2bmp: the summary could not be written to standard output\n"));
+    for (int wait = 0; wait < 100 && !fs::exists(dir / "xdg-open.args"); ++wait) // it is not waited for
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(ReadText(dir / "xdg-open.args"), dir / "./pip.txt\n");
 }
 
 // The two dolls made by KiSS artists: every report line names an image that is there, and every image has its line.

@@ -131,6 +131,7 @@ std::vector<Row> Rows()
         {"CelNameWithDotDot", Edit("#1 BODY.CEL", "#1 ..\\EVIL.CEL"), Outside("..\\EVIL.CEL"), "back.bmp pip.txt", kBack},
         {"CelNameWithDotDotAfterAFolder", Edit("#1 BODY.CEL", "#1 SUB/../../EVIL.CEL"), Outside("SUB/../../EVIL.CEL"), "back.bmp pip.txt", kBack},
         {"AbsoluteCelName", [](Scene& s) { Edit("#1 BODY.CEL", "#1 " + s.root + "work/evil.cel")(s); }, Outside("{root}work/evil.cel"), "back.bmp pip.txt", kBack},
+        {"ControlBytesInACelName", Edit("#1 BODY.CEL", "#1 \x1b[2J.CEL"), Open("\x1b[2J.CEL"), "back.bmp pip.txt", kBack}, // \x1B on stderr
         {"CelNameWithADrive", Edit("#1 BODY.CEL", "#1 C:EVIL.CEL"), Outside("C:EVIL.CEL"), "back.bmp pip.txt", kBack},
         {"PaletteNameWithDotDotIsOnlyRead", Both(Edit("%PIP.KCF", "%..\\EVIL.KCF"), [](Scene& s) {
              fs::copy_file(kSample + "pip.kcf", s.root + "work/evil.kcf"); }), "", kImages, kAll},
@@ -179,10 +180,9 @@ std::vector<Row> Rows()
              while (std::fwrite(kBig.data(), 1, 512, f) == 512 && std::fflush(f) == 0) {} std::fclose(f); }, kWrite, "back.bmp pip.txt", ""},
     };
 }
-// clang-format on
 
-const std::set<std::string> kThroughKiss2bmp = {"SampleDoll",          "CelNameWithDotDot", "MissingConfiguration",
-                                                "MissingOutputFolder", "SetTextEmpty",      "FullDeviceAsTheReport"};
+const std::set<std::string> kThroughKiss2bmp = {"SampleDoll", "CelNameWithDotDot", "ControlBytesInACelName",
+    "MissingConfiguration", "MissingOutputFolder", "SetTextEmpty", "FullDeviceAsTheReport"}; // clang-format on
 
 class RunTable : public ::testing::TestWithParam<Row> {
 protected:
@@ -240,9 +240,11 @@ using RunThroughKiss2bmp = RunTable;
 TEST_P(RunThroughKiss2bmp, ExitStatusAndMessage)
 {
     const auto r = RunProcess(KISS2BMP_PATH, {"--set=" + s.setText, s.config, s.out}, s.root);
-    const auto message = Expand(GetParam().message);
+    auto message = Expand(GetParam().message), shown = message;
+    for (auto at = shown.find('\x1b'); at != std::string::npos; at = shown.find('\x1b'))
+        shown.replace(at, 1, "\\x1B");
     EXPECT_EQ(std::tuple(r.status, r.err, r.out.empty()),
-              std::tuple(message.empty() ? 0 : 1, message.empty() ? "" : message + ".\n", !message.empty()));
+              std::tuple(message.empty() ? 0 : 1, message.empty() ? "" : shown + ".\n", !message.empty()));
     CheckAfter(message);
 }
 

@@ -19,10 +19,9 @@ try {
     return e.Message();
 }
 
-struct ProcessResult { // the exit status, -1 when the program did not end by itself, and what it printed
-    int status = -1;
-    std::string out, err;
-};
+// clang-format off
+struct ProcessResult { int status = -1; std::string out, err; }; // status -1: the program did not end by itself
+// clang-format on
 // Runs program with the arguments, no shell, in workingDirectory ("": ours), its output caught in files in scratch.
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& scratch, const std::string& workingDirectory = "");

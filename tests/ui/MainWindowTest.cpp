@@ -10,10 +10,9 @@
 
 #include <gtest/gtest.h>
 
-// The window in ~/out on the root volume, a second volume at ~/b; ~ lies deep in the test's folder, $ the sample
-// doll's. State(), between "|": input, set, counts, drive, list (directory: subdirectories), label's last name,
-// process's directory, notes (error boxes, " (unusual)" unless the program's; the editor; file dialogs), a busy cursor
-// left up.
+// The window in ~/out on the root volume, a second volume at ~/b; ~ lies deep in the test's folder, $ the sample doll's.
+// State(), between "|": input, set, counts, drive, list (directory: subdirectories), label's last name, process's
+// directory, notes (error boxes, " (unusual)" unless the program's; the editor; file dialogs), a busy cursor left up.
 struct MainWindowTest : ::testing::Test {
     void TearDown() override { SetErrorBoxRunner({}); }
 
