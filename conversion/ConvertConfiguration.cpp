@@ -30,6 +30,12 @@ public:
         : Exception(FormatMessage("ｵﾌﾞｼﾞｪｸﾄ番号 %d は範囲外です (0 から 255)", IntToText(object))) {}
 };
 
+class EOutputFolderBusy : public Exception {
+public:
+    explicit EOutputFolderBusy(const std::string& folder)
+        : Exception(FormatMessage("出力ﾌｫﾙﾀﾞ %s には他の変換が書き込み中です", folder)) {}
+};
+
 class ESetOutOfRange : public Exception {
 public:
     explicit ESetOutOfRange(std::int32_t set)
@@ -141,6 +147,9 @@ void ConvertConfiguration(const std::string& configurationPath, const std::strin
                           RunControls& controls)
 {
     try {
+        // Two runs into one folder would mix their reports and images: the second one stops at once.
+        const platform::FolderLock lock(outputDirectory);
+        if (lock.Busy()) throw EOutputFolderBusy(outputDirectory);
         {
             Run run;
             try {

@@ -83,6 +83,21 @@ bool MakeDirectory(const std::string& path);
 // Names in a folder, without "." and "..". Empty when the folder cannot be read.
 std::vector<std::string> ListDirectory(const std::string& path);
 
+// An exclusive lock on a folder itself (no lock file), held while the object lives. Busy() tells
+// that another holder has it; a folder that cannot be opened is not locked and not busy.
+class FolderLock {
+public:
+    explicit FolderLock(const std::string& path);
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    bool Busy() const { return busy_; }
+
+private:
+    std::intptr_t handle_ = -1;
+    bool busy_ = false;
+};
+
 // Starts program with the arguments, detached: no shell, not waited for, no result reported.
 void StartDetached(const std::string& program, const std::vector<std::string>& arguments);
 // Opens a text file in the desktop's text editor, detached.

@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <filesystem>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -124,6 +125,24 @@ ErrorKind ClassifyError(int error, const std::string& path)
     default:
         return ErrorKind::Other;
     }
+}
+
+FolderLock::FolderLock(const std::string& path)
+{
+    if (CutByNul(path)) return;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        handle_ = fd;
+        return;
+    }
+    busy_ = errno == EWOULDBLOCK;
+    ::close(fd);
+}
+
+FolderLock::~FolderLock()
+{
+    if (handle_ >= 0) ::close(static_cast<int>(handle_)); // the lock goes with the descriptor
 }
 
 bool IsDirectory(const std::string& path)

@@ -147,6 +147,24 @@ void StartDetached(const std::string& program, const std::vector<std::string>& a
     }
 }
 
+FolderLock::FolderLock(const std::string& path)
+{
+    if (CutByNul(path)) return;
+    // Opened without sharing, the folder's handle is the lock: a second open fails with a sharing violation.
+    const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                 nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        handle_ = reinterpret_cast<std::intptr_t>(h);
+        return;
+    }
+    busy_ = GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+FolderLock::~FolderLock()
+{
+    if (handle_ != -1) CloseHandle(AsHandle(handle_));
+}
+
 void OpenInTextEditor(const std::string& path)
 {
     std::error_code error; // an absolute path, as the POSIX side gives

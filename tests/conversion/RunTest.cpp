@@ -3,6 +3,7 @@
 // changed (every other file stays as it was, byte for byte), the report, that the editor starts only after success,
 // and that every image it left is a whole BMP. A few rows also run through kiss2bmp. Ids match the README's table.
 #include "conversion/ConvertConfiguration.h"
+#include "platform/File.h"
 
 #include "support/RecordingControls.h"
 #include "support/Test.h"
@@ -168,6 +169,8 @@ std::vector<Row> Rows()
         {"FolderInPlaceOfTheReport", Folder("work/out/pip.txt"), kDenied, "", kNone},
         {"MissingOutputFolder", [](Scene& s) { s.out = s.root + "work/gone"; }, kBadName, "", kNone, [](const Scene&, const RecordingControls& c) {
              EXPECT_TRUE(c.log.empty()); }},
+        {"AnotherRunIntoTheSameFolder", [](Scene& s) { s.atEnd.push_back([lock = std::make_shared<platform::FolderLock>(s.out)] {}); },
+         "出力ﾌｫﾙﾀﾞ {out} には他の変換が書き込み中です", "", kNone},
         {"FileInPlaceOfTheOutputFolder", [](Scene& s) { s.out = s.root + "above.txt"; }, kBadName, "", kNone},
         {"OutputFolderRemovedDuringTheRun", [](Scene& s) { s.duringRun = [&s] { fs::remove_all(s.out); }; },
          "ﾌｧｲﾙ {out}/back.bmp を作成できません", "./ keep.dat other.bmp", kNone},
@@ -182,7 +185,7 @@ std::vector<Row> Rows()
 }
 
 const std::set<std::string> kThroughKiss2bmp = {"SampleDoll", "CelNameWithDotDot", "ControlBytesInACelName",
-    "MissingConfiguration", "MissingOutputFolder", "SetTextEmpty", "FullDeviceAsTheReport"}; // clang-format on
+    "MissingConfiguration", "MissingOutputFolder", "SetTextEmpty", "FullDeviceAsTheReport", "AnotherRunIntoTheSameFolder"}; // clang-format on
 
 class RunTable : public ::testing::TestWithParam<Row> {
 protected:
