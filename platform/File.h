@@ -36,8 +36,9 @@ public:
     }
     ~File() { Close(); }
 
-    // Opens an existing file for reading at its first byte. A folder is not a file: opening one
-    // fails with the system's "is a directory" error.
+    // Opens an existing regular file for reading at its first byte, without blocking. A folder
+    // fails with the system's "is a directory" error, a FIFO, device or socket with "permission
+    // denied": only a regular file is a file to read.
     static File OpenForReading(const std::string& path);
     // Creates the file, or empties an existing one, and opens it for writing only.
     static File CreateForWriting(const std::string& path);

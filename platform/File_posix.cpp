@@ -28,14 +28,17 @@ bool CutByNul(const std::string& path)
 File File::OpenForReading(const std::string& path)
 {
     if (CutByNul(path)) return File();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking: a FIFO in a file's place must fail at once, not wait for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return File();
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) { // a folder, FIFO, device or socket is no file to read
+        const int error = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) ? EISDIR : EACCES;
         ::close(fd);
-        errno = EISDIR;
+        errno = error;
         return File();
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return File(fd);
 }
 

@@ -20,7 +20,7 @@ TEST(File, FilesFoldersErrorsAndPrograms)
     // clang-format off
     const std::int64_t calls[][2] = { // in this order: what each returns, what it should
         {out.Size(), 0}, {out.Write("abc", 3), 3}, {out.Close(), 1}, {in.Size(), 3}, {in.Read(b, 4), 3}, {in.Read(b, 4), 0}, {in.IsCharacterDevice(), 0},
-        {null.IsCharacterDevice(), 1}, {null.Read(b, 1), 0}, {full.Write("abc", 3), -1}, {LastError(), kDiskFullError}, {File::OpenForReading(folder).IsOpen(), 0},
+        {null.IsOpen(), 0}, {LastError(), EACCES}, {full.Write("abc", 3), -1}, {LastError(), kDiskFullError}, {File::OpenForReading(folder).IsOpen(), 0},
         {LastError(), EISDIR}, {File::CreateForWriting(folder).IsOpen(), 0}, {MakeDirectory(dir / "d"), 1}, {IsDirectory(dir / "d"), 1}, {MakeDirectory(dir / "d"), 1},
         {MakeDirectory(path), 0}, {LastError(), EEXIST}, {MakeDirectory(link), 0}, {LastError(), EEXIST}, {MakeDirectory(path + "/d"), 0}, {LastError(), ENOTDIR}, // made or there
         {MakeDirectory(dir / "no/d"), 0}, {LastError(), ENOENT}, {MakeDirectory(path + '\0'), 0}, {LastError(), ENOENT}};
