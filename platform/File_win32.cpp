@@ -24,6 +24,11 @@ File File::OpenForReading(const std::string& path)
     HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return File();
+    if (::GetFileType(h) != FILE_TYPE_DISK) { // a pipe or a device is no file to read
+        ::CloseHandle(h);
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return File();
+    }
     return File(reinterpret_cast<std::intptr_t>(h));
 }
 
