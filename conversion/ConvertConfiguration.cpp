@@ -15,6 +15,8 @@
 
 #include <memory>
 #include <new>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -36,6 +38,12 @@ public:
         : Exception(FormatMessage("出力ﾌｫﾙﾀﾞ %s には他の変換が書き込み中です", folder)) {}
 };
 
+class EWouldReplaceInput : public Exception {
+public:
+    EWouldReplaceInput(const std::string& output, const std::string& input)
+        : Exception("ﾌｧｲﾙ " + output + " は変換の入力ﾌｧｲﾙ " + input + " と同じため書き込めません") {}
+};
+
 class ESetOutOfRange : public Exception {
 public:
     explicit ESetOutOfRange(std::int32_t set)
@@ -50,7 +58,27 @@ struct Run {
     std::unique_ptr<KissConfiguration> configuration = std::make_unique<KissConfiguration>();
     BufferedTextFile report;
     DirectoryListings listings; // of the folders the cels and palettes are looked up in
+    std::vector<std::pair<platform::FileIdentity, std::string>> inputs; // the files the run reads
 };
+
+void AddInput(Run& run, const std::string& path)
+{
+    if (const auto identity = platform::IdentityOf(path)) run.inputs.emplace_back(*identity, path);
+}
+
+// Writing over one of the run's own inputs would destroy what it reads: refused before a byte is written.
+void RefuseInput(const Run& run, const std::string& path)
+{
+    const auto identity = platform::IdentityOf(path);
+    for (const auto& [input, name] : run.inputs)
+        if (identity && *identity == input) throw EWouldReplaceInput(path, name);
+}
+
+// An index without a "%" line names the configuration's folder itself, which fails to open.
+std::string PaletteNameOf(const KissConfiguration& c, const TKissCel& cel)
+{
+    return cel.paletteIndex < KissConfiguration::kMaxPalettes ? c.paletteFiles[cel.paletteIndex] : "";
+}
 
 std::string JoinOutput(const std::string& outputDirectory, const std::string& name)
 {
@@ -87,11 +115,8 @@ void ConvertCel(Run& run, int index, const std::string& sourceDirectory,
     if (cel.objectNumber < 0 || cel.objectNumber >= KissConfiguration::kMaxPositions)
         throw EObjectOutOfRange(cel.objectNumber);
 
-    // An index without a "%" line names the configuration's folder itself, which fails to open.
-    const std::string paletteName =
-        cel.paletteIndex < KissConfiguration::kMaxPalettes ? c.paletteFiles[cel.paletteIndex] : "";
     run.celStream.LoadFromFile(FindInDirectory(sourceDirectory, cel.fileName, run.listings));
-    run.paletteStream.LoadFromFile(FindInDirectory(sourceDirectory, paletteName, run.listings));
+    run.paletteStream.LoadFromFile(FindInDirectory(sourceDirectory, PaletteNameOf(c, cel), run.listings));
 
     DecodeCel(run.image, run.celStream, run.paletteStream,
               static_cast<std::uint8_t>(16 * set.paletteGroup));
@@ -99,6 +124,7 @@ void ConvertCel(Run& run, int index, const std::string& sourceDirectory,
     const std::string imageName = AsciiLowerCase(StripExtension(cel.fileName));
     const std::string nativeImage = NativeName(imageName) + ".bmp";
     MakeParentDirectories(outputDirectory, nativeImage);
+    RefuseInput(run, JoinOutput(outputDirectory, nativeImage));
     run.image.SaveToFile(JoinOutput(outputDirectory, nativeImage));
     run.listings.Written(nativeImage);
 
@@ -109,6 +135,8 @@ void Convert(Run& run, const std::string& configurationPath, const std::string& 
              RunControls& controls)
 {
     run.listings = DirectoryListings(outputDirectory);
+    AddInput(run, configurationPath);
+    RefuseInput(run, ReportPathFor(configurationPath, outputDirectory));
     run.report.CreateForWriting(ReportPathFor(configurationPath, outputDirectory));
     {
         BufferedTextFile configurationFile;
@@ -128,6 +156,11 @@ void Convert(Run& run, const std::string& configurationPath, const std::string& 
         static const KissSet kEmptySet;
         const KissSet& set = setNumber < c.setCount ? c.sets[setNumber] : kEmptySet;
         const std::string sourceDirectory = DirectoryOf(configurationPath);
+        for (int j = 0; j < c.celCount; ++j) { // every file the set's cels read, before any is written
+            if (!c.cels[j].inSet[setNumber] || !StaysInside(c.cels[j].fileName)) continue;
+            AddInput(run, FindInDirectory(sourceDirectory, c.cels[j].fileName, run.listings));
+            AddInput(run, FindInDirectory(sourceDirectory, PaletteNameOf(c, c.cels[j]), run.listings));
+        }
         for (int j = 0; j < c.celCount; ++j) {
             if (c.cels[j].inSet[setNumber])
                 ConvertCel(run, j, sourceDirectory, outputDirectory, set);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,14 @@ bool Exists(const std::string& path);
 bool MakeDirectory(const std::string& path);
 // Names in a folder, without "." and "..". Empty when the folder cannot be read.
 std::vector<std::string> ListDirectory(const std::string& path);
+
+// A file's identity on its system: two paths name one file when their identities are equal.
+struct FileIdentity {
+    std::uint64_t device = 0, number = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+// The identity of the file a path names, links followed; nothing when no file is there.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
 
 // An exclusive lock on a folder itself (no lock file), held while the object lives. Busy() tells
 // that another holder has it; a folder that cannot be opened is not locked and not busy.

@@ -130,6 +130,13 @@ ErrorKind ClassifyError(int error, const std::string& path)
     }
 }
 
+std::optional<FileIdentity> IdentityOf(const std::string& path)
+{
+    struct stat st {};
+    if (CutByNul(path) || ::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 FolderLock::FolderLock(const std::string& path)
 {
     if (CutByNul(path)) return;

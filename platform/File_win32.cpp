@@ -152,6 +152,20 @@ void StartDetached(const std::string& program, const std::vector<std::string>& a
     }
 }
 
+std::optional<FileIdentity> IdentityOf(const std::string& path)
+{
+    if (CutByNul(path)) return std::nullopt;
+    const HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const BOOL got = GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    if (!got) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
+}
+
 FolderLock::FolderLock(const std::string& path)
 {
     if (CutByNul(path)) return;

@@ -147,6 +147,10 @@ std::vector<Row> Rows()
          "back.bmp hair.bmp parts/ parts/body.bmp pip.txt shirt.bmp", kBack + "|1 parts\\body,1,0,32,30" + kHair + "|3 shirt,3,0,32,54"},
         {"PaletteNamedLikeAnImageTheRunWrote", Both(Cnf("%PIP.KCF\r\n%BACK.BMP\r\n#0 BACK.CEL\r\n#1 BODY.CEL *1\r\n$0 0,0 1,1\r\n"),
              [](Scene& s) { s.out = s.doll.substr(0, s.doll.size() - 1); }), "", "back.bmp body.bmp pip.txt", kBack + "|1 body,1,0,1,1"},
+        {"ConfigurationNamedLikeTheReport", [](Scene& s) { s.out = s.doll.substr(0, s.doll.size() - 1), fs::rename(s.config, s.doll + "pip.txt"), s.config = s.doll + "pip.txt"; },
+         "ﾌｧｲﾙ {doll}pip.txt は変換の入力ﾌｧｲﾙ {doll}pip.txt と同じため書き込めません", "", kNone},
+        {"ImageNamedLikeAPaletteOfTheRun", Both(Both(Put("body.bmp", Sample("pip.kcf")), Edit("%PIP.KCF", "%BODY.BMP")), [](Scene& s) {
+             s.out = s.doll.substr(0, s.doll.size() - 1); }), "ﾌｧｲﾙ {doll}body.bmp は変換の入力ﾌｧｲﾙ {doll}body.bmp と同じため書き込めません", "back.bmp pip.txt", kBack},
         {"ImageNameOfAnExistingFolder", Folder("work/out/body.bmp"), "ﾌｧｲﾙ {out}/body.bmp を作成できません", "back.bmp pip.txt", kBack},
         {"TwoFilesMatchOneNameWithoutRegardToCase", Put("Body.Cel", ""), Open("BODY.CEL"), "back.bmp pip.txt", kBack},
         {"CelNamedLikeTheReport", Both(Put("pip.txt", Sample("body.cel")), Edit("#1 BODY.CEL", "#1 PIP.TXT")), "",
@@ -191,7 +195,7 @@ std::vector<Row> Rows()
 }
 
 const std::set<std::string> kThroughKiss2bmp = {"SampleDoll", "CelNameWithDotDot", "ControlBytesInACelName",
-    "MissingConfiguration", "MissingOutputFolder", "SetTextEmpty", "FullDeviceAsTheReport", "AnotherRunIntoTheSameFolder", "FifoInPlaceOfACel"}; // clang-format on
+    "MissingConfiguration", "MissingOutputFolder", "SetTextEmpty", "FullDeviceAsTheReport", "AnotherRunIntoTheSameFolder", "FifoInPlaceOfACel", "ConfigurationNamedLikeTheReport"}; // clang-format on
 
 class RunTable : public ::testing::TestWithParam<Row> {
 protected:
