@@ -58,7 +58,7 @@ struct Run {
     std::unique_ptr<KissConfiguration> configuration = std::make_unique<KissConfiguration>();
     BufferedTextFile report;
     DirectoryListings listings; // of the folders the cels and palettes are looked up in
-    std::vector<std::pair<platform::FileIdentity, std::string>> inputs; // the files the run reads
+    std::vector<std::pair<platform::FileIdentity, std::string>> inputs; // the files it reads
 };
 
 void AddInput(Run& run, const std::string& path)
@@ -66,7 +66,7 @@ void AddInput(Run& run, const std::string& path)
     if (const auto identity = platform::IdentityOf(path)) run.inputs.emplace_back(*identity, path);
 }
 
-// Writing over one of the run's own inputs would destroy what it reads: refused before a byte is written.
+// Writing over one of the run's inputs would destroy what it reads: refused before writing.
 void RefuseInput(const Run& run, const std::string& path)
 {
     const auto identity = platform::IdentityOf(path);
@@ -77,7 +77,8 @@ void RefuseInput(const Run& run, const std::string& path)
 // An index without a "%" line names the configuration's folder itself, which fails to open.
 std::string PaletteNameOf(const KissConfiguration& c, const TKissCel& cel)
 {
-    return cel.paletteIndex < KissConfiguration::kMaxPalettes ? c.paletteFiles[cel.paletteIndex] : "";
+    const bool listed = cel.paletteIndex < KissConfiguration::kMaxPalettes;
+    return listed ? c.paletteFiles[cel.paletteIndex] : "";
 }
 
 std::string JoinOutput(const std::string& outputDirectory, const std::string& name)
@@ -116,7 +117,8 @@ void ConvertCel(Run& run, int index, const std::string& sourceDirectory,
         throw EObjectOutOfRange(cel.objectNumber);
 
     run.celStream.LoadFromFile(FindInDirectory(sourceDirectory, cel.fileName, run.listings));
-    run.paletteStream.LoadFromFile(FindInDirectory(sourceDirectory, PaletteNameOf(c, cel), run.listings));
+    const std::string paletteName = PaletteNameOf(c, cel);
+    run.paletteStream.LoadFromFile(FindInDirectory(sourceDirectory, paletteName, run.listings));
 
     DecodeCel(run.image, run.celStream, run.paletteStream,
               static_cast<std::uint8_t>(16 * set.paletteGroup));
@@ -156,10 +158,11 @@ void Convert(Run& run, const std::string& configurationPath, const std::string& 
         static const KissSet kEmptySet;
         const KissSet& set = setNumber < c.setCount ? c.sets[setNumber] : kEmptySet;
         const std::string sourceDirectory = DirectoryOf(configurationPath);
-        for (int j = 0; j < c.celCount; ++j) { // every file the set's cels read, before any is written
-            if (!c.cels[j].inSet[setNumber] || !StaysInside(c.cels[j].fileName)) continue;
-            AddInput(run, FindInDirectory(sourceDirectory, c.cels[j].fileName, run.listings));
-            AddInput(run, FindInDirectory(sourceDirectory, PaletteNameOf(c, c.cels[j]), run.listings));
+        for (int j = 0; j < c.celCount; ++j) { // every file the set reads, before any is written
+            const TKissCel& cel = c.cels[j];
+            if (!cel.inSet[setNumber] || !StaysInside(cel.fileName)) continue;
+            AddInput(run, FindInDirectory(sourceDirectory, cel.fileName, run.listings));
+            AddInput(run, FindInDirectory(sourceDirectory, PaletteNameOf(c, cel), run.listings));
         }
         for (int j = 0; j < c.celCount; ++j) {
             if (c.cels[j].inSet[setNumber])
@@ -180,7 +183,7 @@ void ConvertConfiguration(const std::string& configurationPath, const std::strin
                           RunControls& controls)
 {
     try {
-        // Two runs into one folder would mix their reports and images: the second one stops at once.
+        // Two runs into one folder would mix their reports and images: the second stops at once.
         const platform::FolderLock lock(outputDirectory);
         if (lock.Busy()) throw EOutputFolderBusy(outputDirectory);
         {

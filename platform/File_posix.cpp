@@ -32,7 +32,7 @@ File File::OpenForReading(const std::string& path)
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return File();
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) { // a folder, FIFO, device or socket is no file to read
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) { // a folder, FIFO, device, socket: refused
         const int error = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) ? EISDIR : EACCES;
         ::close(fd);
         errno = error;
@@ -134,7 +134,8 @@ std::optional<FileIdentity> IdentityOf(const std::string& path)
 {
     struct stat st {};
     if (CutByNul(path) || ::stat(path.c_str(), &st) != 0) return std::nullopt;
-    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino)};
 }
 
 FolderLock::FolderLock(const std::string& path)
@@ -230,7 +231,8 @@ void StartDetached(const std::string& program, const std::vector<std::string>& a
 
 void OpenInTextEditor(const std::string& path)
 {
-    // Absolute: a relative name starting with "-" or holding ":" would be read as an option or an address.
+    // Absolute: a relative name starting with "-" or holding ":" would be read as an option or an
+    // address.
     std::error_code error;
     const std::string absolute = std::filesystem::absolute(path, error).string();
 #ifdef __APPLE__
