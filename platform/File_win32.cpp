@@ -155,8 +155,9 @@ void StartDetached(const std::string& program, const std::vector<std::string>& a
 std::optional<FileIdentity> IdentityOf(const std::string& path)
 {
     if (CutByNul(path)) return std::nullopt;
-    const HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const HANDLE h = CreateFileA(path.c_str(), 0, share, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info{};
     const BOOL got = GetFileInformationByHandle(h, &info);
@@ -169,9 +170,9 @@ std::optional<FileIdentity> IdentityOf(const std::string& path)
 FolderLock::FolderLock(const std::string& path)
 {
     if (CutByNul(path)) return;
-    // Opened without sharing, the folder's handle is the lock: a second open fails with a sharing violation.
-    const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                 nullptr);
+    // Opened without sharing, the folder's handle is the lock: a second open is a sharing violation.
+    const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
         handle_ = reinterpret_cast<std::intptr_t>(h);
         return;
