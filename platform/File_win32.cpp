@@ -170,7 +170,7 @@ std::optional<FileIdentity> IdentityOf(const std::string& path)
 FolderLock::FolderLock(const std::string& path)
 {
     if (CutByNul(path)) return;
-    // Opened without sharing, the folder's handle is the lock: a second open is a sharing violation.
+    // Opened without sharing, the folder's handle is the lock: a second open is refused.
     const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
