@@ -5,8 +5,7 @@
 #include "platform/File.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
+#include <set>
 
 namespace {
 
@@ -22,11 +21,10 @@ bool LowersTo(const std::string& entry, const std::string& lowered)
     return true;
 }
 
-// True when both name one existing folder, whatever the spelling (links, "." parts).
-bool SameFolder(const std::string& a, const std::string& b)
+// The folder's identity, whatever the spelling (links, "." parts); "" is the current folder.
+std::optional<platform::FileIdentity> FolderIdentity(const std::string& folder)
 {
-    std::error_code error;
-    return std::filesystem::equivalent(a.empty() ? "." : a, b.empty() ? "." : b, error);
+    return platform::IdentityOf(folder.empty() ? "." : folder);
 }
 
 bool IsAscii(const std::string& text)
@@ -49,7 +47,9 @@ std::vector<std::string> DirectoryListings::Matching(const std::string& folder,
     if (at == listings_.end()) {
         Listing listing;
         listing.names = platform::ListDirectory(folder);
-        listing.isOutput = outputDirectory_ && SameFolder(folder, *outputDirectory_);
+        listing.identity = FolderIdentity(folder);
+        listing.isOutput = outputDirectory_ && listing.identity &&
+                           listing.identity == FolderIdentity(*outputDirectory_);
         at = listings_.emplace(folder, std::move(listing)).first;
     }
     std::vector<std::string> matches;
@@ -65,20 +65,19 @@ void DirectoryListings::Written(const std::string& relativeName)
 
     const std::vector<std::string> parts = PathComponents(relativeName);
     if (parts.size() > 1) {
-        // Folders may have been made on the way: forget every folder on it, however spelt.
-        std::vector<std::string> chain{output};
+        // Folders may have been made on the way: forget every folder on it, however spelt. Each is
+        // looked at once, so a deep name costs its depth, not its depth times the kept listings.
+        std::set<platform::FileIdentity> chain;
         std::string path = output;
         for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
             if (parts[i].empty() || parts[i] == ".") continue;
             path += platform::kSeparator + parts[i];
-            chain.push_back(path);
+            if (const auto identity = FolderIdentity(path)) chain.insert(*identity);
         }
         for (auto at = listings_.begin(); at != listings_.end();) {
-            const bool onTheWay =
-                at->second.isOutput ||
-                std::any_of(chain.begin(), chain.end(), [&](const std::string& folder) {
-                    return SameFolder(at->first, folder);
-                });
+            // A folder that was not there when it was listed may be one of those just made.
+            const auto identity = at->second.identity ? at->second.identity : FolderIdentity(at->first);
+            const bool onTheWay = at->second.isOutput || (identity && chain.count(*identity) > 0);
             at = onTheWay ? listings_.erase(at) : std::next(at);
         }
         return;

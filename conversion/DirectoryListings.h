@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/File.h"
+
 #include <map>
 #include <optional>
 #include <string>
@@ -25,6 +27,7 @@ private:
     struct Listing {
         std::vector<std::string> names;
         bool isOutput = false; // the folder is the output folder, however spelt
+        std::optional<platform::FileIdentity> identity; // tells the folder however it is spelt
     };
 
     std::optional<std::string> outputDirectory_;

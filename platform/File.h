@@ -88,7 +88,7 @@ std::vector<std::string> ListDirectory(const std::string& path);
 // A file's identity on its system: two paths name one file when their identities are equal.
 struct FileIdentity {
     std::uint64_t device = 0, number = 0;
-    bool operator==(const FileIdentity&) const = default;
+    auto operator<=>(const FileIdentity&) const = default;
 };
 // The identity of the file a path names, links followed; nothing when no file is there.
 std::optional<FileIdentity> IdentityOf(const std::string& path);

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <sys/mount.h>
@@ -92,6 +93,11 @@ void PrintTo(const Row& r, std::ostream* os) { *os << r.id; }
 
 std::vector<Row> Rows()
 {
+    std::string deep, made, names; // 300 folders deep, written in upper case
+    for (int i = 0; i < 300; ++i)
+        deep += "d/", made += deep + " ";
+    for (int i = 0; i < 64; ++i)
+        names += (i ? "|" : "") + std::to_string(i) + " " + std::regex_replace(deep, std::regex("/"), "\\") + "body,1,0,-1,-1";
     std::string cels, positions, lines; // objects 0 to 255, each at its own place, and places past the table
     for (int i = 0; i < 300; ++i) {
         cels += i < 256 ? "#" + std::to_string(i) + " BODY.CEL\r\n" : "", positions += " " + std::to_string(i) + ",1";
@@ -127,6 +133,10 @@ std::vector<Row> Rows()
          "body.bmp pip.txt", "0 body,0,0,1,1"},
         {"SeventeenPaletteLines", Cnf(Repeat("%PIP.KCF\r\n", 17)), "ﾊﾟﾚｯﾄ行が多すぎます (最大 16)", "pip.txt", ""},
         {"SeventeenSetLines", Cnf(Repeat("$0\r\n", 17)), "ｾｯﾄ行が多すぎます (最大 16)", "pip.txt", ""},
+        {"SixtyFourCelsThreeHundredFoldersDeep", [deep](Scene& s) { // each write looks at its folders once, not at every kept listing
+             fs::create_directories(s.doll + deep), fs::rename(s.doll + "body.cel", s.doll + deep + "body.cel");
+             s.Put("pip.cnf", "%PIP.KCF\r\n" + Repeat("#1 " + std::regex_replace(deep, std::regex("d/"), "D\\") + "BODY.CEL\r\n", 64)); },
+         "", made + deep + "body.bmp pip.txt", names},
         {"NulBytesInAComment", Edit("; old-form", std::string("; \0\0old-form", 12)), "", kImages, kAll},
         {"NulByteInsideACelName", Both(Put("KEEP.DAT", Sample("body.cel")), Edit("#1 BODY.CEL", std::string("#1 KEEP.DAT\0.CEL", 16))),
          Open(std::string("KEEP.DAT\0.CEL", 13)), "back.bmp pip.txt", kBack}, // cut at the NUL it would write out/keep.dat
