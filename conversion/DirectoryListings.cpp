@@ -76,7 +76,8 @@ void DirectoryListings::Written(const std::string& relativeName)
         }
         for (auto at = listings_.begin(); at != listings_.end();) {
             // A folder that was not there when it was listed may be one of those just made.
-            const auto identity = at->second.identity ? at->second.identity : FolderIdentity(at->first);
+            const auto identity =
+                at->second.identity ? at->second.identity : FolderIdentity(at->first);
             const bool onTheWay = at->second.isOutput || (identity && chain.count(*identity) > 0);
             at = onTheWay ? listings_.erase(at) : std::next(at);
         }
