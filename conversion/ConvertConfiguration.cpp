@@ -10,9 +10,12 @@
 #include "imaging/Bmp256Image.h"
 #include "imaging/DecodeCel.h"
 #include "imaging/MemoryStream.h"
+#include "imaging/StreamErrors.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <utility>
@@ -74,6 +77,17 @@ void RefuseInput(const Run& run, const std::string& path)
         if (identity && *identity == input) throw EWouldReplaceInput(path, name);
 }
 
+// An image must leave its file system a reserve (the smaller of 2% and 64 MiB): a small hostile
+// doll asking for gigabytes of images must not fill the disk. Refused before a byte is written.
+void RefuseToFillTheDisk(const std::string& outputDirectory, std::int64_t imageBytes)
+{
+    std::error_code error;
+    const auto space = std::filesystem::space(outputDirectory, error);
+    const std::uintmax_t reserve = std::min<std::uintmax_t>(space.capacity / 50, 64u << 20);
+    if (!error && space.available < reserve + static_cast<std::uintmax_t>(imageBytes))
+        throw EStreamWriteError();
+}
+
 // An index without a "%" line names the configuration's folder itself, which fails to open.
 std::string PaletteNameOf(const KissConfiguration& c, const TKissCel& cel)
 {
@@ -127,6 +141,7 @@ void ConvertCel(Run& run, int index, const std::string& sourceDirectory,
     const std::string nativeImage = NativeName(imageName) + ".bmp";
     MakeParentDirectories(outputDirectory, nativeImage);
     RefuseInput(run, JoinOutput(outputDirectory, nativeImage));
+    RefuseToFillTheDisk(outputDirectory, run.image.FileSize());
     run.image.SaveToFile(JoinOutput(outputDirectory, nativeImage));
     run.listings.Written(nativeImage);
 
