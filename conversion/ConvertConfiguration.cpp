@@ -139,10 +139,11 @@ void ConvertCel(Run& run, int index, const std::string& sourceDirectory,
 
     const std::string imageName = AsciiLowerCase(StripExtension(cel.fileName));
     const std::string nativeImage = NativeName(imageName) + ".bmp";
+    const std::string imagePath = JoinOutput(outputDirectory, nativeImage);
     MakeParentDirectories(outputDirectory, nativeImage);
-    RefuseInput(run, JoinOutput(outputDirectory, nativeImage));
+    RefuseInput(run, imagePath);
     RefuseToFillTheDisk(outputDirectory, run.image.FileSize());
-    run.image.SaveToFile(JoinOutput(outputDirectory, nativeImage));
+    run.image.SaveToFile(imagePath);
     run.listings.Written(nativeImage);
 
     WriteReportLine(run.report, index, imageName, cel, set.positions[cel.objectNumber]);
@@ -152,9 +153,10 @@ void Convert(Run& run, const std::string& configurationPath, const std::string& 
              RunControls& controls)
 {
     run.listings = DirectoryListings(outputDirectory);
+    const std::string reportPath = ReportPathFor(configurationPath, outputDirectory);
     AddInput(run, configurationPath);
-    RefuseInput(run, ReportPathFor(configurationPath, outputDirectory));
-    run.report.CreateForWriting(ReportPathFor(configurationPath, outputDirectory));
+    RefuseInput(run, reportPath);
+    run.report.CreateForWriting(reportPath);
     {
         BufferedTextFile configurationFile;
         configurationFile.OpenForReading(configurationPath);

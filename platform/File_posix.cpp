@@ -32,10 +32,10 @@ File File::OpenForReading(const std::string& path)
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return File();
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) { // a folder, FIFO, device, socket: refused
-        const int error = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) ? EISDIR : EACCES;
+    const bool known = ::fstat(fd, &st) == 0;
+    if (!known || !S_ISREG(st.st_mode)) { // a folder, FIFO, device, socket: refused
         ::close(fd);
-        errno = error;
+        errno = known && S_ISDIR(st.st_mode) ? EISDIR : EACCES;
         return File();
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
