@@ -4,6 +4,7 @@
 
 #include "platform/Exception.h"
 #include "platform/File.h"
+#include "platform/Folder.h"
 
 #include <cstdio>
 #include <iostream>
@@ -68,6 +69,8 @@ int UsageError(const std::string& problem)
 
 int main(int argc, char** argv)
 {
+    // Ctrl-C, a closed terminal or a kill leaves no temporary file behind (exit 130, 129, 143).
+    platform::ExitCleanlyOnSignals();
     std::string setText = "0";
     bool open = false;
     std::vector<std::string> operands;

@@ -19,6 +19,7 @@ BufferedTextFile::~BufferedTextFile()
         } catch (const EInOutError&) {
         }
     }
+    if (replacing_.IsOpen()) replacing_.Commit();
     file_.Close();
 }
 
@@ -41,6 +42,17 @@ void BufferedTextFile::CreateForWriting(const std::string& path)
     if (!file_.IsOpen()) Fail(platform::LastError());
     mode_ = Mode::Writing;
     characterDevice_ = file_.IsCharacterDevice();
+    position_ = end_ = 0;
+}
+
+void BufferedTextFile::CreateReplacing(const platform::Folder& folder, const std::string& name,
+                                       const std::string& shownPath)
+{
+    path_ = shownPath;
+    replacing_ = platform::ReplacingFile::Create(folder, name);
+    if (!replacing_.IsOpen()) Fail(platform::LastError());
+    mode_ = Mode::Writing;
+    characterDevice_ = false;
     position_ = end_ = 0;
 }
 
@@ -95,7 +107,7 @@ std::string BufferedTextFile::ReadLine()
 void BufferedTextFile::WriteBuffer()
 {
     if (position_ == 0) return;
-    const std::ptrdiff_t put = file_.Write(buffer_.data(), position_);
+    const std::ptrdiff_t put = Output().Write(buffer_.data(), position_);
     if (put < 0 || static_cast<std::size_t>(put) != position_) {
         const int error = put < 0 ? platform::LastError() : platform::kDiskFullError;
         position_ = 0;
@@ -133,9 +145,11 @@ void BufferedTextFile::Close()
         try {
             WriteBuffer();
         } catch (...) {
+            replacing_.Commit(); // what was written before the failure is kept
             file_.Close();
             throw;
         }
+        if (replacing_.IsOpen() && !replacing_.Commit()) Fail(platform::LastError());
     }
     if (!file_.Close() && mode == Mode::Writing) Fail(platform::LastError());
 }

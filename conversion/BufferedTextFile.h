@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/File.h"
+#include "platform/Folder.h"
 
 #include <array>
 #include <cstddef>
@@ -11,6 +12,7 @@
 // Reading: lines end at CR or CR LF (an LF alone is an ordinary byte), and the data ends at the
 // physical end or at the first byte 26 (Ctrl-Z), past which nothing is ever read.
 // Writing: bytes leave the buffer in whole 128-byte blocks; Close writes the rest.
+// A file created replacing is renamed into place when it is closed, on every path.
 // Every failure raises EInOutError with the operating system's error number.
 class BufferedTextFile {
 public:
@@ -23,7 +25,13 @@ public:
     ~BufferedTextFile();
 
     void OpenForReading(const std::string& path);
+    // Creates the file, or empties an existing one, and writes into it in place.
     void CreateForWriting(const std::string& path);
+    // Writes a new file under a temporary name in folder; Close (or the destructor) renames it
+    // over name, whole, so a link under that name is replaced and a reader never sees it cut.
+    // shownPath names the file in messages.
+    void CreateReplacing(const platform::Folder& folder, const std::string& name,
+                         const std::string& shownPath);
 
     bool AtEnd();
     std::string ReadLine();
@@ -45,10 +53,12 @@ private:
     bool FillBuffer();
     void WriteBuffer();
     [[noreturn]] void Fail(int error);
+    platform::File& Output() { return replacing_.IsOpen() ? replacing_.Output() : file_; }
 
     std::string path_;
     Mode mode_ = Mode::Closed;
     platform::File file_;
+    platform::ReplacingFile replacing_;
     bool characterDevice_ = false;
     bool endOfData_ = false; // Ctrl-Z met or the file ended
     std::array<char, kBufferSize> buffer_{};

@@ -57,15 +57,3 @@ std::string FindInDirectory(const std::string& directory, const std::string& nam
     }
     return found;
 }
-
-bool MakeParentDirectories(const std::string& base, const std::string& relativeName)
-{
-    const std::vector<std::string> parts = PathComponents(relativeName);
-    std::string path = base;
-    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
-        if (parts[i].empty() || parts[i] == ".") continue;
-        path += platform::kSeparator + parts[i];
-        if (!platform::MakeDirectory(path)) return false;
-    }
-    return true;
-}

@@ -17,6 +17,3 @@ std::string FindInDirectory(const std::string& directory, const std::string& nam
 // The same, reading each folder through listings, which a run keeps from cel to cel.
 std::string FindInDirectory(const std::string& directory, const std::string& name,
                             DirectoryListings& listings);
-
-// Creates the folders of a relative name inside base that do not exist yet; false on failure.
-bool MakeParentDirectories(const std::string& base, const std::string& relativeName);

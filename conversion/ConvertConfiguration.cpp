@@ -4,6 +4,7 @@
 #include "CelPaths.h"
 #include "DirectoryListings.h"
 #include "KissConfiguration.h"
+#include "TextErrors.h"
 #include "TextNumbers.h"
 #include "TextPaths.h"
 
@@ -13,6 +14,7 @@
 #include "imaging/StreamErrors.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
+#include "platform/Folder.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -59,6 +61,7 @@ struct Run {
     MemoryStream celStream;
     MemoryStream paletteStream;
     std::unique_ptr<KissConfiguration> configuration = std::make_unique<KissConfiguration>();
+    platform::Folder output; // every file the run writes is reached from it, never through a link
     BufferedTextFile report;
     DirectoryListings listings; // of the folders the cels and palettes are looked up in
     std::vector<std::pair<platform::FileIdentity, std::string>> inputs; // the files it reads
@@ -86,6 +89,18 @@ void RefuseToFillTheDisk(const std::string& outputDirectory, std::int64_t imageB
     const std::uintmax_t reserve = std::min<std::uintmax_t>(space.capacity / 50, 64u << 20);
     if (!error && space.available < reserve + static_cast<std::uintmax_t>(imageBytes))
         throw EStreamWriteError();
+}
+
+// A cel or palette reached through a link out of the doll's folder would put any readable file
+// of the user's into an image made to be published: refused as a file that cannot be opened.
+void RefuseOutside(const std::filesystem::path& dollFolder, const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path resolved = std::filesystem::canonical(path, error);
+    if (error) return; // nothing there: opening it fails with its own message
+    const std::filesystem::path relative = resolved.lexically_relative(dollFolder);
+    if (relative.empty() || relative == "." || *relative.begin() == "..")
+        throw EFileOpenError(path);
 }
 
 // An index without a "%" line names the configuration's folder itself, which fails to open.
@@ -122,7 +137,8 @@ void WriteReportLine(BufferedTextFile& report, int index, const std::string& ima
 }
 
 void ConvertCel(Run& run, int index, const std::string& sourceDirectory,
-                const std::string& outputDirectory, const KissSet& set)
+                const std::string& outputDirectory, const KissSet& set,
+                const std::filesystem::path& dollFolder)
 {
     const KissConfiguration& c = *run.configuration;
     const TKissCel& cel = c.cels[index];
@@ -130,9 +146,13 @@ void ConvertCel(Run& run, int index, const std::string& sourceDirectory,
     if (cel.objectNumber < 0 || cel.objectNumber >= KissConfiguration::kMaxPositions)
         throw EObjectOutOfRange(cel.objectNumber);
 
-    run.celStream.LoadFromFile(FindInDirectory(sourceDirectory, cel.fileName, run.listings));
-    const std::string paletteName = PaletteNameOf(c, cel);
-    run.paletteStream.LoadFromFile(FindInDirectory(sourceDirectory, paletteName, run.listings));
+    const std::string celPath = FindInDirectory(sourceDirectory, cel.fileName, run.listings);
+    RefuseOutside(dollFolder, celPath);
+    run.celStream.LoadFromFile(celPath);
+    const std::string palettePath =
+        FindInDirectory(sourceDirectory, PaletteNameOf(c, cel), run.listings);
+    RefuseOutside(dollFolder, palettePath);
+    run.paletteStream.LoadFromFile(palettePath);
 
     DecodeCel(run.image, run.celStream, run.paletteStream,
               static_cast<std::uint8_t>(16 * set.paletteGroup));
@@ -140,10 +160,19 @@ void ConvertCel(Run& run, int index, const std::string& sourceDirectory,
     const std::string imageName = AsciiLowerCase(StripExtension(cel.fileName));
     const std::string nativeImage = NativeName(imageName) + ".bmp";
     const std::string imagePath = JoinOutput(outputDirectory, nativeImage);
-    MakeParentDirectories(outputDirectory, nativeImage);
+    // Subfolders are made and entered from the output folder, never through a link.
+    const std::vector<std::string> parts = PathComponents(nativeImage);
+    platform::Folder subfolder;
+    const platform::Folder* folder = &run.output;
+    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+        if (parts[i].empty() || parts[i] == ".") continue;
+        subfolder = folder->Enter(parts[i]);
+        if (!subfolder.IsOpen()) throw EFileCreateError(imagePath);
+        folder = &subfolder;
+    }
     RefuseInput(run, imagePath);
     RefuseToFillTheDisk(outputDirectory, run.image.FileSize());
-    run.image.SaveToFile(imagePath);
+    run.image.SaveToFile(*folder, parts.back(), imagePath);
     run.listings.Written(nativeImage);
 
     WriteReportLine(run.report, index, imageName, cel, set.positions[cel.objectNumber]);
@@ -153,10 +182,13 @@ void Convert(Run& run, const std::string& configurationPath, const std::string& 
              RunControls& controls)
 {
     run.listings = DirectoryListings(outputDirectory);
+    run.output = platform::Folder::Open(outputDirectory);
+    const int outputError = platform::LastError();
     const std::string reportPath = ReportPathFor(configurationPath, outputDirectory);
     AddInput(run, configurationPath);
     RefuseInput(run, reportPath);
-    run.report.CreateForWriting(reportPath);
+    if (!run.output.IsOpen()) throw EInOutError::FromSystemError(outputError, reportPath);
+    run.report.CreateReplacing(run.output, ReportNameFor(configurationPath), reportPath);
     {
         BufferedTextFile configurationFile;
         configurationFile.OpenForReading(configurationPath);
@@ -175,6 +207,9 @@ void Convert(Run& run, const std::string& configurationPath, const std::string& 
         static const KissSet kEmptySet;
         const KissSet& set = setNumber < c.setCount ? c.sets[setNumber] : kEmptySet;
         const std::string sourceDirectory = DirectoryOf(configurationPath);
+        std::error_code error;
+        const std::filesystem::path dollFolder =
+            std::filesystem::canonical(sourceDirectory.empty() ? "." : sourceDirectory, error);
         for (int j = 0; j < c.celCount; ++j) { // every file the set reads, before any is written
             const TKissCel& cel = c.cels[j];
             if (!cel.inSet[setNumber] || !StaysInside(cel.fileName)) continue;
@@ -183,7 +218,7 @@ void Convert(Run& run, const std::string& configurationPath, const std::string& 
         }
         for (int j = 0; j < c.celCount; ++j) {
             if (c.cels[j].inSet[setNumber])
-                ConvertCel(run, j, sourceDirectory, outputDirectory, set);
+                ConvertCel(run, j, sourceDirectory, outputDirectory, set, dollFolder);
         }
     }
     run.report.Close();
@@ -191,9 +226,14 @@ void Convert(Run& run, const std::string& configurationPath, const std::string& 
 
 } // namespace
 
+std::string ReportNameFor(const std::string& configurationPath)
+{
+    return BaseName(StripExtension(configurationPath)) + ".txt";
+}
+
 std::string ReportPathFor(const std::string& configurationPath, const std::string& outputDirectory)
 {
-    return JoinOutput(outputDirectory, BaseName(StripExtension(configurationPath)) + ".txt");
+    return JoinOutput(outputDirectory, ReportNameFor(configurationPath));
 }
 
 void ConvertConfiguration(const std::string& configurationPath, const std::string& outputDirectory,

@@ -11,6 +11,8 @@
 void ConvertConfiguration(const std::string& configurationPath, const std::string& outputDirectory,
                           RunControls& controls);
 
+// The report's file name for a configuration: its base name and ".txt".
+std::string ReportNameFor(const std::string& configurationPath);
 // The report's path for a configuration: output directory, separator, configuration base name,
 // ".txt".
 std::string ReportPathFor(const std::string& configurationPath, const std::string& outputDirectory);

@@ -127,4 +127,3 @@ void TBmp256Image::WritePaletteEntries(std::int32_t first, const Colour* colours
     if (changed) StoreColourTable();
 }
 
-void TBmp256Image::SaveToFile(const std::string& path) const { stream_.SaveToFile(path); }

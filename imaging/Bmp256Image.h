@@ -34,7 +34,12 @@ public:
     // Sets count consecutive entries from first on, then writes the colour table once; entries
     // past 255 are ignored. The bytes are those of as many WritePaletteEntry calls.
     void WritePaletteEntries(std::int32_t first, const Colour* colours, std::int32_t count);
-    void SaveToFile(const std::string& path) const;
+    void SaveToFile(const std::string& path) const { stream_.SaveToFile(path); }
+    void SaveToFile(const platform::Folder& folder, const std::string& name,
+                    const std::string& shownPath) const
+    {
+        stream_.SaveToFile(folder, name, shownPath);
+    }
 
     std::int32_t Width() const { return width_; }
     std::int32_t Height() const { return height_; }

@@ -2,6 +2,7 @@
 
 #include "StreamErrors.h"
 #include "platform/File.h"
+#include "platform/Folder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -75,10 +76,18 @@ void MemoryStream::LoadFromFile(const std::string& path)
 
 void MemoryStream::SaveToFile(const std::string& path) const
 {
-    platform::File file = platform::File::CreateForWriting(path);
-    if (!file.IsOpen()) throw EFileCreateError(path);
-    const std::ptrdiff_t put = file.Write(bytes_.data(), bytes_.size());
-    const bool closed = file.Close();
-    if (put < 0 || static_cast<std::size_t>(put) != bytes_.size() || !closed)
-        throw EStreamWriteError();
+    const auto slash = path.find_last_of(std::string("/") + platform::kSeparator);
+    const std::string parent = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    SaveToFile(platform::Folder::Open(parent), name, path);
+}
+
+void MemoryStream::SaveToFile(const platform::Folder& folder, const std::string& name,
+                              const std::string& shownPath) const
+{
+    platform::ReplacingFile file = platform::ReplacingFile::Create(folder, name);
+    if (!file.IsOpen()) throw EFileCreateError(shownPath);
+    const std::ptrdiff_t put = file.Output().Write(bytes_.data(), bytes_.size());
+    if (put < 0 || static_cast<std::size_t>(put) != bytes_.size() || !file.Commit())
+        throw EStreamWriteError(); // the temporary file goes with the object
 }

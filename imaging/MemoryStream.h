@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+namespace platform {
+class Folder;
+}
+
 // A growable byte buffer with a current position.
 //
 // Reads copy at most what lies after the position and advance it by that much; at or past the
@@ -31,8 +35,12 @@ public:
 
     // Replaces the content with the whole file and moves to its start.
     void LoadFromFile(const std::string& path);
-    // Writes the whole content to a newly created (or emptied) file.
+    // Writes the whole content into a new file under a temporary name and renames it over path:
+    // a link or hard link there is replaced, a failed write leaves the previous file whole.
     void SaveToFile(const std::string& path) const;
+    // The same for the file name in folder; shownPath names it in messages.
+    void SaveToFile(const platform::Folder& folder, const std::string& name,
+                    const std::string& shownPath) const;
 
     std::uint8_t* Data() { return bytes_.data(); }
     const std::uint8_t* Data() const { return bytes_.data(); }

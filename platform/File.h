@@ -19,6 +19,8 @@ inline constexpr char kSeparator = '\\';
 inline constexpr char kSeparator = '/';
 #endif
 
+class ReplacingFile;
+
 // An open file. Invalid when the open failed.
 class File {
 public:
@@ -56,6 +58,7 @@ public:
     bool Close();
 
 private:
+    friend class ReplacingFile;
     static constexpr std::intptr_t kInvalid = -1;
     explicit File(std::intptr_t handle) : handle_(handle) {}
     std::intptr_t handle_ = kInvalid;

@@ -4,17 +4,20 @@
 // and that every image it left is a whole BMP. A few rows also run through kiss2bmp. Ids match the README's table.
 #include "conversion/ConvertConfiguration.h"
 #include "platform/File.h"
+#include "platform/Folder.h"
 
 #include "support/RecordingControls.h"
 #include "support/Test.h"
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <fstream>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,6 +48,7 @@ struct Scene {
     TempDir temp;
     std::string root = temp.Prefix(), doll = root + "work/doll/", out = root + "work/out", config = doll + "pip.cnf", setText = "0", skip;
     std::vector<std::function<void()>> atEnd;
+    int signal = 0; // raised once the set is read, with the run's handlers in place
     std::function<void()> duringRun;
 };
 
@@ -58,10 +62,13 @@ Prepare Edit(const std::string& from, const std::string& to) // in the sample's 
 Prepare Put(const std::string& name, const std::string& bytes) { return [=](Scene& s) { s.Put(name, bytes); }; }
 Prepare Patch(const std::string& name, std::size_t at, const std::string& b) { return [=](Scene& s) { s.Put(name, Sample(name).replace(at, b.size(), b)); }; }
 Prepare Folder(const std::string& path) { return [=](Scene& s) { fs::create_directory(s.root + path); }; }
-Prepare Link(const std::string& name) { return [=](Scene& s) { fs::create_symlink("/dev/full", s.out + "/" + name); }; }
+Prepare Link(const std::string& name, const std::string& target) { return [=](Scene& s) { fs::create_symlink(s.root + target, s.out + "/" + name); }; }
+Prepare Fifo(const std::string& path) { return [=](Scene& s) { ::mkfifo((s.root + path).c_str(), 0600); }; }
+Prepare Old(const std::string& name) { return [=](Scene& s) { WriteFile(s.out + "/" + name, "old"); }; } // must stay whole
 Prepare Remove(const std::string& name) { return [=](Scene& s) { fs::remove(s.doll + name); }; }
 Prepare SetText(const std::string& text) { return [=](Scene& s) { s.setText = text; }; }
 Prepare Both(Prepare a, Prepare b) { return [=](Scene& s) { a(s), b(s); }; }
+Prepare Signal(int number) { return Both(Old("pip.txt"), [=](Scene& s) { s.signal = number; }); }
 // The size a BMP's header gives; "BM" and a size field that matches, or no BMP.
 std::size_t U32(const std::string& b, std::size_t at) { return b.size() >= 6 && b.starts_with("BM") ? (b[at] & 255) | (b[at + 1] & 255) << 8 | (b[at + 2] & 255) << 16 | (b[at + 3] & 255u) << 24 : 0; }
 std::string Grey(int level) { return std::string(3, static_cast<char>(level)) + '\0'; }
@@ -146,8 +153,11 @@ std::vector<Row> Rows()
         {"AbsoluteCelName", [](Scene& s) { Edit("#1 BODY.CEL", "#1 " + s.root + "work/evil.cel")(s); }, Outside("{root}work/evil.cel"), "back.bmp pip.txt", kBack},
         {"ControlBytesInACelName", Edit("#1 BODY.CEL", "#1 \x1b[2J.CEL"), Open("\x1b[2J.CEL"), "back.bmp pip.txt", kBack}, // \x1B on stderr
         {"CelNameWithADrive", Edit("#1 BODY.CEL", "#1 C:EVIL.CEL"), Outside("C:EVIL.CEL"), "back.bmp pip.txt", kBack},
-        {"PaletteNameWithDotDotIsOnlyRead", Both(Edit("%PIP.KCF", "%..\\EVIL.KCF"), [](Scene& s) {
-             fs::copy_file(kSample + "pip.kcf", s.root + "work/evil.kcf"); }), "", kImages, kAll},
+        {"PaletteNameWithDotDot", Both(Edit("%PIP.KCF", "%..\\EVIL.KCF"), [](Scene& s) { fs::copy_file(kSample + "pip.kcf", s.root + "work/evil.kcf"); }),
+         Open("../evil.kcf"), "back.bmp pip.txt", kBack}, // read out of the doll's folder
+        {"CelLinkedFromOutsideTheDollFolder", Both(Remove("body.cel"), [](Scene& s) { fs::create_symlink(s.root + "work/evil.cel", s.doll + "body.cel"); }),
+         Open("body.cel"), "back.bmp pip.txt", kBack},
+        {"CelLinkedInsideTheDollFolder", Both(Remove("body.cel"), [](Scene& s) { fs::create_symlink("hair.cel", s.doll + "body.cel"); }), "", kImages, kAll},
         {"NamesOfOneImageInOtherCasesAndExtensions", Both(Put("body.old", Sample("hair.cel")),
              Cnf("%PIP.KCF\r\n#1 BODY.CEL\r\n#2 body.cel\r\n#3 Body.Old\r\n$0 * 1,1 2,2 3,3\r\n")), "", "body.bmp pip.txt",
          "0 body,1,0,1,1|1 body,2,0,2,2|2 body,3,0,3,3", [](const Scene& s, const RecordingControls&) { // the last one wins
@@ -194,8 +204,18 @@ std::vector<Row> Rows()
         {"FileInPlaceOfTheOutputFolder", [](Scene& s) { s.out = s.root + "above.txt"; }, kBadName, "", kNone},
         {"OutputFolderRemovedDuringTheRun", [](Scene& s) { s.duringRun = [&s] { fs::remove_all(s.out); }; },
          "ﾌｧｲﾙ {out}/back.bmp を作成できません", "./ keep.dat other.bmp", kNone},
-        {"FullDeviceAsTheReport", Link("pip.txt"), "I/O ｴﾗｰ (28)", "back.bmp", kNone},
-        {"FullDeviceAsAnImage", Link("body.bmp"), kWrite, "back.bmp pip.txt", kBack},
+        {"LinkInPlaceOfTheReport", Link("pip.txt", "above.txt"), "", kImages, kAll}, // replaced, not written through
+        {"LinkInPlaceOfAnImage", Link("body.bmp", "work/evil.bmp"), "", kImages, kAll},
+        {"HardLinkInPlaceOfAnImage", [](Scene& s) { fs::create_hard_link(s.root + "work/evil.bmp", s.out + "/body.bmp"); }, "", kImages, kAll},
+        {"LinkInPlaceOfASubfolder", Both(Link("parts", "work"), Both(Both(Folder("work/doll/parts"), Edit("#1 BODY.CEL", "#1 PARTS\\BODY.CEL")),
+             [](Scene& s) { fs::rename(s.doll + "body.cel", s.doll + "parts/body.cel"); })), "ﾌｧｲﾙ {out}/parts/body.bmp を作成できません", "back.bmp pip.txt", kBack},
+        {"FifoInPlaceOfTheReport", Fifo("work/out/pip.txt"), kDenied, "", kNone},
+        {"FifoInPlaceOfAnImage", Fifo("work/out/body.bmp"), "ﾌｧｲﾙ {out}/body.bmp を作成できません", "back.bmp pip.txt", kBack},
+        {"ImageWriteFailsPartWay", Both(Old("back.bmp"), [](Scene& s) { s.duringRun = [&s] { // files may grow to 5000 bytes; back.bmp has 10678
+             rlimit was{}, limit{}; ::getrlimit(RLIMIT_FSIZE, &was), limit = {5000, was.rlim_max}, std::signal(SIGXFSZ, SIG_IGN), ::setrlimit(RLIMIT_FSIZE, &limit);
+             s.atEnd.push_back([was] { ::setrlimit(RLIMIT_FSIZE, &was); }); }; }), kWrite, "pip.txt", ""}, // back.bmp whole, no temporary left
+        {"InterruptedBySigint", Signal(SIGINT), "", "", kNone}, {"InterruptedBySigterm", Signal(SIGTERM), "", "", kNone},
+        {"InterruptedBySighup", Signal(SIGHUP), "", "", kNone}, // the previous report whole, its temporary file removed
         {"FullDisk", [](Scene& s) { // a small memory file system filled to the last byte
              if (::geteuid() != 0 || ::mount("tmpfs", s.out.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") != 0)
                  return void(s.skip = "cannot mount a tmpfs here; FullDeviceAsAnImage covers a device that takes no byte");
@@ -205,7 +225,7 @@ std::vector<Row> Rows()
 }
 
 const std::set<std::string> kThroughKiss2bmp = {"SampleDoll", "CelNameWithDotDot", "ControlBytesInACelName",
-    "MissingConfiguration", "MissingOutputFolder", "SetTextEmpty", "FullDeviceAsTheReport", "AnotherRunIntoTheSameFolder", "FifoInPlaceOfACel", "ConfigurationNamedLikeTheReport"}; // clang-format on
+    "MissingConfiguration", "MissingOutputFolder", "SetTextEmpty", "LinkInPlaceOfTheReport", "FifoInPlaceOfTheReport", "AnotherRunIntoTheSameFolder", "FifoInPlaceOfACel", "ConfigurationNamedLikeTheReport"}; // clang-format on
 
 class RunTable : public ::testing::TestWithParam<Row> {
 protected:
@@ -247,6 +267,12 @@ protected:
 TEST_P(RunTable, InProcess)
 {
     RecordingControls controls(s.setText);
+    if (const int signal = s.signal) { // the run's process ends at once with 128 + the signal
+        controls.onSetRead = [signal] { std::raise(signal); };
+        const auto run = [&] { platform::ExitCleanlyOnSignals(), ConvertConfiguration(s.config, s.out, controls); };
+        EXPECT_EXIT(run(), ::testing::ExitedWithCode(128 + signal), "");
+        return CheckAfter("");
+    }
     controls.onSetRead = s.duringRun;
     const auto start = std::chrono::steady_clock::now();
     const std::string message = MessageOf([&] { ConvertConfiguration(s.config, s.out, controls); });

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "File.h"
+
+#include <cstdint>
+#include <string>
+
+// Writing files safely into a folder: names are reached from the open folder, never through a
+// link, and a file is written under a temporary name and renamed over its final name when whole.
+namespace platform {
+
+// An open folder.
+class Folder {
+public:
+    Folder() = default;
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    Folder(Folder&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_))
+    {
+        other.handle_ = kInvalid;
+    }
+    Folder& operator=(Folder&& other) noexcept;
+    ~Folder();
+
+    // The folder a path names; the path may pass through links (it is the user's choice).
+    static Folder Open(const std::string& path);
+    // The subfolder name, created when missing. A link, or anything else that is not a folder,
+    // under that name fails (not open, LastError set): nothing is followed out of this folder.
+    Folder Enter(const std::string& name) const;
+
+    bool IsOpen() const { return handle_ != kInvalid; }
+    const std::string& Path() const { return path_; }
+    std::intptr_t Handle() const { return handle_; }
+
+private:
+    static constexpr std::intptr_t kInvalid = -1;
+    std::intptr_t handle_ = kInvalid;
+    std::string path_;
+};
+
+// A new file written under a temporary name in a folder and renamed over its final name by
+// Commit. A link or hard link under the final name is replaced, not written through; a reader
+// never sees a cut file under the final name; a failed write leaves the previous file whole.
+// Until Commit the temporary file is removed by Discard, by the destructor, and by
+// RemovePendingFiles (on a signal).
+class ReplacingFile {
+public:
+    ReplacingFile() = default;
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+    ReplacingFile(ReplacingFile&& other) noexcept;
+    ReplacingFile& operator=(ReplacingFile&& other) noexcept;
+    ~ReplacingFile() { Discard(); }
+
+    // Fails (not open, LastError set) when the folder refuses a new file, or at once, without
+    // opening it, when the final name holds something that is neither a regular file nor a
+    // link: a folder gives the system's "is a directory" error, a FIFO or device "access denied".
+    static ReplacingFile Create(const Folder& folder, const std::string& name);
+
+    bool IsOpen() const { return file_.IsOpen(); }
+    File& Output() { return file_; }
+    // Closes the file and renames it over its final name; false when either failed (the
+    // temporary file is removed then, LastError tells why).
+    bool Commit();
+    // Closes and removes the temporary file; the final name keeps what it held.
+    void Discard();
+
+private:
+    File file_;
+    std::intptr_t folder_ = -1; // a handle of its own on the folder, for the rename
+    std::string folderPath_;
+    std::string name_;
+    int slot_ = -1; // in the table of pending files
+    std::string temporary_;
+};
+
+// Removes every temporary file not yet committed or discarded. Safe in a signal handler.
+void RemovePendingFiles();
+// On SIGINT, SIGTERM and SIGHUP (Ctrl-C and Ctrl-Break on Windows): removes the pending
+// temporary files and ends the process at once with 128 + the signal's number.
+void ExitCleanlyOnSignals();
+
+} // namespace platform

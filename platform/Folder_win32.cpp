@@ -1,0 +1,217 @@
+#include "Folder.h"
+
+#include <atomic>
+#include <cstring>
+#include <utility>
+#include <windows.h>
+
+namespace platform {
+
+namespace {
+
+constexpr int kFree = 0, kTaken = 1, kHeld = 2;
+
+// The temporary files not yet committed or discarded, for removal by the console's control
+// handler: each slot holds a whole path that fits without allocating.
+struct Pending {
+    std::atomic<int> state{kFree};
+    char path[1024] = {};
+};
+Pending gPending[16];
+std::atomic<unsigned> gCounter{0};
+
+bool IsOneName(const std::string& name)
+{
+    return !name.empty() && name.find_first_of("/\\:") == std::string::npos &&
+           name.find('\0') == std::string::npos;
+}
+
+std::string Hex(unsigned value)
+{
+    char text[9];
+    for (int i = 7; i >= 0; --i, value >>= 4)
+        text[i] = "0123456789abcdef"[value & 15];
+    text[8] = 0;
+    return text;
+}
+
+// A folder that is no reparse point (a link or a junction would lead elsewhere).
+bool IsPlainFolder(const std::string& path)
+{
+    const DWORD a = ::GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+           (a & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+HANDLE OpenFolderHandle(const std::string& path)
+{
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    return ::CreateFileA(path.c_str(), 0, share, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+} // namespace
+
+Folder& Folder::operator=(Folder&& other) noexcept
+{
+    if (this != &other) {
+        if (handle_ != kInvalid) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+        handle_ = other.handle_;
+        path_ = std::move(other.path_);
+        other.handle_ = kInvalid;
+    }
+    return *this;
+}
+
+Folder::~Folder()
+{
+    if (handle_ != kInvalid) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+Folder Folder::Open(const std::string& path)
+{
+    Folder folder;
+    if (path.empty() || path.find('\0') != std::string::npos) {
+        ::SetLastError(ERROR_PATH_NOT_FOUND);
+        return folder;
+    }
+    const HANDLE h = OpenFolderHandle(path);
+    if (h == INVALID_HANDLE_VALUE) return folder;
+    folder.handle_ = reinterpret_cast<std::intptr_t>(h);
+    folder.path_ = path;
+    return folder;
+}
+
+Folder Folder::Enter(const std::string& name) const
+{
+    Folder sub;
+    if (!IsOpen() || !IsOneName(name)) {
+        ::SetLastError(ERROR_PATH_NOT_FOUND);
+        return sub;
+    }
+    const std::string path = path_ + '\\' + name;
+    ::CreateDirectoryA(path.c_str(), nullptr);
+    if (!IsPlainFolder(path)) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return sub;
+    }
+    const HANDLE h = OpenFolderHandle(path);
+    if (h == INVALID_HANDLE_VALUE) return sub;
+    sub.handle_ = reinterpret_cast<std::intptr_t>(h);
+    sub.path_ = path;
+    return sub;
+}
+
+ReplacingFile::ReplacingFile(ReplacingFile&& other) noexcept { *this = std::move(other); }
+
+ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept
+{
+    if (this != &other) {
+        Discard();
+        file_ = std::move(other.file_);
+        folder_ = std::exchange(other.folder_, -1);
+        folderPath_ = std::move(other.folderPath_);
+        name_ = std::move(other.name_);
+        slot_ = std::exchange(other.slot_, -1);
+        temporary_ = std::move(other.temporary_);
+    }
+    return *this;
+}
+
+ReplacingFile ReplacingFile::Create(const Folder& folder, const std::string& name)
+{
+    ReplacingFile file;
+    if (!folder.IsOpen() || !IsOneName(name)) {
+        ::SetLastError(ERROR_PATH_NOT_FOUND);
+        return file;
+    }
+    const std::string final = folder.Path() + '\\' + name;
+    const DWORD a = ::GetFileAttributesA(final.c_str());
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
+        (a & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return file;
+    }
+    int slot = 0;
+    for (int expected = kFree; slot < 16; ++slot, expected = kFree)
+        if (gPending[slot].state.compare_exchange_strong(expected, kTaken)) break;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string temporary = ".kiss-" + Hex(::GetCurrentProcessId()) + "-" +
+                                      Hex(gCounter++) + ".tmp";
+        const std::string path = folder.Path() + '\\' + temporary;
+        // Created new: an existing name (a link planted there among them) is never opened.
+        const HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            file.file_ = File(reinterpret_cast<std::intptr_t>(h));
+            file.folder_ = 0;
+            file.folderPath_ = folder.Path();
+            file.name_ = name;
+            file.temporary_ = temporary;
+            if (slot < 16 && path.size() < sizeof gPending[slot].path) {
+                std::memcpy(gPending[slot].path, path.c_str(), path.size() + 1);
+                gPending[slot].state.store(kHeld);
+                file.slot_ = slot;
+            } else if (slot < 16) {
+                gPending[slot].state.store(kFree);
+            }
+            return file;
+        }
+        if (::GetLastError() != ERROR_FILE_EXISTS) break;
+    }
+    const DWORD error = ::GetLastError();
+    if (slot < 16) gPending[slot].state.store(kFree);
+    ::SetLastError(error);
+    return file;
+}
+
+bool ReplacingFile::Commit()
+{
+    if (!IsOpen()) {
+        ::SetLastError(ERROR_INVALID_HANDLE);
+        return false;
+    }
+    bool done = file_.Close();
+    DWORD error = ::GetLastError();
+    if (done) {
+        const std::string from = folderPath_ + '\\' + temporary_;
+        const std::string to = folderPath_ + '\\' + name_;
+        // Replaces a link under the final name itself, never the file it leads to.
+        done = ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+        error = ::GetLastError();
+        if (done) temporary_.clear();
+    }
+    Discard();
+    ::SetLastError(error);
+    return done;
+}
+
+void ReplacingFile::Discard()
+{
+    if (folder_ < 0) return;
+    file_.Close();
+    if (!temporary_.empty()) ::DeleteFileA((folderPath_ + '\\' + temporary_).c_str());
+    if (slot_ >= 0) gPending[slot_].state.store(kFree);
+    folder_ = slot_ = -1;
+    temporary_.clear();
+}
+
+void RemovePendingFiles()
+{
+    for (Pending& p : gPending)
+        if (p.state.load() == kHeld) ::DeleteFileA(p.path);
+}
+
+namespace {
+BOOL WINAPI ExitOnControl(DWORD event)
+{
+    RemovePendingFiles();
+    // Ctrl-C as SIGINT (2), Ctrl-Break and closing the console as SIGTERM (15).
+    ::ExitProcess(event == CTRL_C_EVENT ? 130 : 143);
+    return TRUE;
+}
+} // namespace
+
+void ExitCleanlyOnSignals() { ::SetConsoleCtrlHandler(ExitOnControl, TRUE); }
+
+} // namespace platform
