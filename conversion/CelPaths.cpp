@@ -6,6 +6,7 @@
 
 #include "platform/File.h"
 
+#include <algorithm>
 #include <vector>
 
 std::string NativeName(const std::string& name)
@@ -46,12 +47,19 @@ std::string FindInDirectory(const std::string& directory, const std::string& nam
         const std::string candidate = here + part;
         if (part.empty() || part == "." || part == "..") {
             found += part;
-        } else if (candidate != asWritten && platform::Exists(candidate)) {
-            found += part; // (the path as written is already known to be missing)
         } else {
+            // The kept listing answers for the name as written too: asking the system for every
+            // folder on a deep path would cost its depth squared.
             const std::vector<std::string> matches = listings.Matching(here, AsciiLowerCase(part));
-            if (matches.size() != 1) return asWritten;
-            found += matches[0];
+            if (std::find(matches.begin(), matches.end(), part) != matches.end()) {
+                found += part;
+            } else if (matches.size() == 1) {
+                found += matches[0];
+            } else if (candidate != asWritten && platform::Exists(candidate)) {
+                found += part; // a name the listing does not give (a short alias on Windows)
+            } else {
+                return asWritten;
+            }
         }
         if (i + 1 < parts.size()) found += platform::kSeparator;
     }

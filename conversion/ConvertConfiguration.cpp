@@ -63,6 +63,10 @@ struct Run {
     std::unique_ptr<KissConfiguration> configuration = std::make_unique<KissConfiguration>();
     platform::Folder output; // every file the run writes is reached from it, never through a link
     BufferedTextFile report;
+    // The subfolder the last image went into, kept for the next, which is mostly in the same one.
+    std::vector<std::string> imageFolderParts;
+    platform::Folder imageFolder;
+    std::vector<platform::FileIdentity> imageFolderChain; // of each folder on its way
     DirectoryListings listings; // of the folders the cels and palettes are looked up in
     std::vector<std::pair<platform::FileIdentity, std::string>> inputs; // the files it reads
 };
@@ -95,10 +99,9 @@ void RefuseToFillTheDisk(const std::string& outputDirectory, std::int64_t imageB
 // of the user's into an image made to be published: refused as a file that cannot be opened.
 void RefuseOutside(const std::filesystem::path& dollFolder, const std::string& path)
 {
-    std::error_code error;
-    const std::filesystem::path resolved = std::filesystem::canonical(path, error);
-    if (error) return; // nothing there: opening it fails with its own message
-    const std::filesystem::path relative = resolved.lexically_relative(dollFolder);
+    const std::optional<std::string> resolved = platform::ResolvedPath(path);
+    if (!resolved) return; // nothing there: opening it fails with its own message
+    const auto relative = std::filesystem::path(*resolved).lexically_relative(dollFolder);
     if (relative.empty() || relative == "." || *relative.begin() == "..")
         throw EFileOpenError(path);
 }
@@ -136,6 +139,36 @@ void WriteReportLine(BufferedTextFile& report, int index, const std::string& ima
     report.WriteLineEnd();
 }
 
+// The folder of an image's name parts, made and entered from the output folder, never through a
+// link: one in a folder's place fails with the image's creation message.
+const platform::Folder& ImageFolder(Run& run, const std::vector<std::string>& parts,
+                                    const std::string& imagePath)
+{
+    std::vector<std::string> folders(parts.begin(), parts.end() - 1);
+    std::erase_if(folders, [](const std::string& part) { return part.empty() || part == "."; });
+    if (folders.empty()) return run.output;
+    if (run.imageFolder.IsOpen() && folders == run.imageFolderParts) {
+        // Nothing was made on the way this time: only the last folder gains a name.
+        if (run.imageFolderChain.size() > 1)
+            run.imageFolderChain.erase(run.imageFolderChain.begin(),
+                                       run.imageFolderChain.end() - 1);
+        return run.imageFolder;
+    }
+    run.imageFolder = platform::Folder();
+    run.imageFolderChain.clear();
+    platform::Folder folder;
+    for (const std::string& part : folders) {
+        folder = (folder.IsOpen() ? folder : run.output).Enter(part);
+        if (!folder.IsOpen()) throw EFileCreateError(imagePath);
+        if (const auto identity = folder.Identity()) run.imageFolderChain.push_back(*identity);
+    }
+    run.imageFolder = std::move(folder);
+    run.imageFolderParts = std::move(folders);
+    return run.imageFolder;
+}
+
+const std::vector<platform::FileIdentity> kNoChain;
+
 void ConvertCel(Run& run, int index, const std::string& sourceDirectory,
                 const std::string& outputDirectory, const KissSet& set,
                 const std::filesystem::path& dollFolder)
@@ -160,20 +193,12 @@ void ConvertCel(Run& run, int index, const std::string& sourceDirectory,
     const std::string imageName = AsciiLowerCase(StripExtension(cel.fileName));
     const std::string nativeImage = NativeName(imageName) + ".bmp";
     const std::string imagePath = JoinOutput(outputDirectory, nativeImage);
-    // Subfolders are made and entered from the output folder, never through a link.
     const std::vector<std::string> parts = PathComponents(nativeImage);
-    platform::Folder subfolder;
-    const platform::Folder* folder = &run.output;
-    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
-        if (parts[i].empty() || parts[i] == ".") continue;
-        subfolder = folder->Enter(parts[i]);
-        if (!subfolder.IsOpen()) throw EFileCreateError(imagePath);
-        folder = &subfolder;
-    }
+    const platform::Folder& folder = ImageFolder(run, parts, imagePath);
     RefuseInput(run, imagePath);
     RefuseToFillTheDisk(outputDirectory, run.image.FileSize());
-    run.image.SaveToFile(*folder, parts.back(), imagePath);
-    run.listings.Written(nativeImage);
+    run.image.SaveToFile(folder, parts.back(), imagePath);
+    run.listings.Written(nativeImage, &folder == &run.output ? kNoChain : run.imageFolderChain);
 
     WriteReportLine(run.report, index, imageName, cel, set.positions[cel.objectNumber]);
 }
@@ -207,9 +232,8 @@ void Convert(Run& run, const std::string& configurationPath, const std::string& 
         static const KissSet kEmptySet;
         const KissSet& set = setNumber < c.setCount ? c.sets[setNumber] : kEmptySet;
         const std::string sourceDirectory = DirectoryOf(configurationPath);
-        std::error_code error;
         const std::filesystem::path dollFolder =
-            std::filesystem::canonical(sourceDirectory.empty() ? "." : sourceDirectory, error);
+            platform::ResolvedPath(sourceDirectory.empty() ? "." : sourceDirectory).value_or("");
         for (int j = 0; j < c.celCount; ++j) { // every file the set reads, before any is written
             const TKissCel& cel = c.cels[j];
             if (!cel.inSet[setNumber] || !StaysInside(cel.fileName)) continue;

@@ -58,33 +58,25 @@ std::vector<std::string> DirectoryListings::Matching(const std::string& folder,
     return matches;
 }
 
-void DirectoryListings::Written(const std::string& relativeName)
+void DirectoryListings::Written(const std::string& relativeName,
+                                const std::vector<platform::FileIdentity>& chain)
 {
     if (!outputDirectory_ || listings_.empty()) return;
-    const std::string& output = *outputDirectory_;
-
-    const std::vector<std::string> parts = PathComponents(relativeName);
-    if (parts.size() > 1) {
+    if (!chain.empty()) {
         // Folders may have been made on the way: forget every folder on it, however spelt. Each is
         // looked at once, so a deep name costs its depth, not its depth times the kept listings.
-        std::set<platform::FileIdentity> chain;
-        std::string path = output;
-        for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
-            if (parts[i].empty() || parts[i] == ".") continue;
-            path += platform::kSeparator + parts[i];
-            if (const auto identity = FolderIdentity(path)) chain.insert(*identity);
-        }
+        const std::set<platform::FileIdentity> onTheWay(chain.begin(), chain.end());
         for (auto at = listings_.begin(); at != listings_.end();) {
             // A folder that was not there when it was listed may be one of those just made.
             const auto identity =
                 at->second.identity ? at->second.identity : FolderIdentity(at->first);
-            const bool onTheWay = at->second.isOutput || (identity && chain.count(*identity) > 0);
-            at = onTheWay ? listings_.erase(at) : std::next(at);
+            const bool forget = at->second.isOutput || (identity && onTheWay.count(*identity));
+            at = forget ? listings_.erase(at) : std::next(at);
         }
         return;
     }
 
-    const std::string& name = parts[0];
+    const std::string name = PathComponents(relativeName).back();
     const std::string lowered = AsciiLowerCase(name);
     for (auto at = listings_.begin(); at != listings_.end();) {
         std::vector<std::string>& names = at->second.names;

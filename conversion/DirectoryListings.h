@@ -20,8 +20,10 @@ public:
     // The names in the folder ("" is the current folder) that equal lowered once their ASCII
     // letters are lowered.
     std::vector<std::string> Matching(const std::string& folder, const std::string& lowered);
-    // The run wrote the file relativeName (folder parts allowed) inside the output folder.
-    void Written(const std::string& relativeName);
+    // The run wrote the file relativeName (folder parts allowed) inside the output folder, into
+    // the subfolders whose identities are chain, outermost first (none: the output folder).
+    void Written(const std::string& relativeName,
+                 const std::vector<platform::FileIdentity>& chain = {});
 
 private:
     struct Listing {

@@ -96,6 +96,10 @@ struct FileIdentity {
 // The identity of the file a path names, links followed; nothing when no file is there.
 std::optional<FileIdentity> IdentityOf(const std::string& path);
 
+// The absolute path of the file a path names once every link on it is followed; nothing when no
+// file is there. Costs the path's depth, not its square.
+std::optional<std::string> ResolvedPath(const std::string& path);
+
 // An exclusive lock on a folder itself (no lock file), held while the object lives. Busy() tells
 // that another holder has it; a folder that cannot be opened is not locked and not busy.
 class FolderLock {

@@ -167,12 +167,23 @@ std::optional<FileIdentity> IdentityOf(const std::string& path)
                         std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
 }
 
+std::optional<std::string> ResolvedPath(const std::string& path)
+{
+    if (CutByNul(path)) return std::nullopt;
+    std::error_code error;
+    const std::filesystem::path resolved = std::filesystem::canonical(path, error);
+    if (error) return std::nullopt;
+    return resolved.string();
+}
+
 FolderLock::FolderLock(const std::string& path)
 {
     if (CutByNul(path)) return;
-    // Opened without sharing, the folder's handle is the lock: a second open is refused.
-    const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    // The lock is a handle with delete access that does not share it: a second lock is refused
+    // with a sharing violation, while listing the folder and writing inside it (which share
+    // delete access, or do not open the folder at all) go on.
+    const HANDLE h = CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
         handle_ = reinterpret_cast<std::intptr_t>(h);
         return;

@@ -3,6 +3,7 @@
 #include "File.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // Writing files safely into a folder: names are reached from the open folder, never through a
@@ -29,6 +30,7 @@ public:
     Folder Enter(const std::string& name) const;
 
     bool IsOpen() const { return handle_ != kInvalid; }
+    std::optional<FileIdentity> Identity() const;
     const std::string& Path() const { return path_; }
     std::intptr_t Handle() const { return handle_; }
 

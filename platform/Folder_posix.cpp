@@ -106,6 +106,14 @@ Folder Folder::Enter(const std::string& name) const
     return sub;
 }
 
+std::optional<FileIdentity> Folder::Identity() const
+{
+    struct stat st {};
+    if (!IsOpen() || ::fstat(static_cast<int>(handle_), &st) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino)};
+}
+
 ReplacingFile::ReplacingFile(ReplacingFile&& other) noexcept { *this = std::move(other); }
 
 ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept
@@ -224,8 +232,12 @@ void ExitCleanlyOnSignals()
     struct sigaction action {};
     action.sa_handler = ExitOnSignal;
     sigemptyset(&action.sa_mask);
-    for (const int s : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(s, &action, nullptr);
+    for (const int s : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction was {};
+        // A signal ignored by whoever started us (nohup, a background job) stays ignored.
+        if (sigaction(s, nullptr, &was) == 0 && was.sa_handler != SIG_IGN)
+            sigaction(s, &action, nullptr);
+    }
 }
 
 } // namespace platform

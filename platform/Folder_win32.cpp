@@ -102,6 +102,15 @@ Folder Folder::Enter(const std::string& name) const
     return sub;
 }
 
+std::optional<FileIdentity> Folder::Identity() const
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!IsOpen() || !::GetFileInformationByHandle(reinterpret_cast<HANDLE>(handle_), &info))
+        return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
+}
+
 ReplacingFile::ReplacingFile(ReplacingFile&& other) noexcept { *this = std::move(other); }
 
 ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept

@@ -31,7 +31,10 @@ TEST(DirectoryListings, KeptListingsAnswerAsAFreshReading)
         for (const std::string& probe : probes)
             lookup(listings, probe);
         fs::create_directories(fs::path(doll + written).parent_path()), WriteFile(doll + written, "x");
-        listings.Written(written);
+        std::vector<platform::FileIdentity> chain; // the folders written into, below the output
+        for (fs::path on = doll; const auto& part : fs::path(written).parent_path())
+            if (part != ".") chain.push_back(*platform::IdentityOf(on /= part));
+        listings.Written(written, chain);
         for (const std::string& probe : probes) {
             DirectoryListings fresh;
             EXPECT_EQ(lookup(listings, probe), lookup(fresh, probe)) << written << " then " << probe;

@@ -103,7 +103,7 @@ std::vector<Row> Rows()
     std::string deep, made, names; // 300 folders deep, written in upper case
     for (int i = 0; i < 300; ++i)
         deep += "d/", made += deep + " ";
-    for (int i = 0; i < 64; ++i)
+    for (int i = 0; i < 256; ++i)
         names += (i ? "|" : "") + std::to_string(i) + " " + std::regex_replace(deep, std::regex("/"), "\\") + "body,1,0,-1,-1";
     std::string cels, positions, lines; // objects 0 to 255, each at its own place, and places past the table
     for (int i = 0; i < 300; ++i) {
@@ -140,9 +140,9 @@ std::vector<Row> Rows()
          "body.bmp pip.txt", "0 body,0,0,1,1"},
         {"SeventeenPaletteLines", Cnf(Repeat("%PIP.KCF\r\n", 17)), "ﾊﾟﾚｯﾄ行が多すぎます (最大 16)", "pip.txt", ""},
         {"SeventeenSetLines", Cnf(Repeat("$0\r\n", 17)), "ｾｯﾄ行が多すぎます (最大 16)", "pip.txt", ""},
-        {"SixtyFourCelsThreeHundredFoldersDeep", [deep](Scene& s) { // each write looks at its folders once, not at every kept listing
+        {"TwoHundredFiftySixCelsThreeHundredFoldersDeep", [deep](Scene& s) { // each write looks at its folders once, not at every kept listing
              fs::create_directories(s.doll + deep), fs::rename(s.doll + "body.cel", s.doll + deep + "body.cel");
-             s.Put("pip.cnf", "%PIP.KCF\r\n" + Repeat("#1 " + std::regex_replace(deep, std::regex("d/"), "D\\") + "BODY.CEL\r\n", 64)); },
+             s.Put("pip.cnf", "%PIP.KCF\r\n" + Repeat("#1 " + std::regex_replace(deep, std::regex("d/"), "D\\") + "BODY.CEL\r\n", 256)); },
          "", made + deep + "body.bmp pip.txt", names},
         {"NulBytesInAComment", Edit("; old-form", std::string("; \0\0old-form", 12)), "", kImages, kAll},
         {"NulByteInsideACelName", Both(Put("KEEP.DAT", Sample("body.cel")), Edit("#1 BODY.CEL", std::string("#1 KEEP.DAT\0.CEL", 16))),
@@ -218,7 +218,7 @@ std::vector<Row> Rows()
         {"InterruptedBySighup", Signal(SIGHUP), "", "", kNone}, // the previous report whole, its temporary file removed
         {"FullDisk", [](Scene& s) { // a small memory file system filled to the last byte
              if (::geteuid() != 0 || ::mount("tmpfs", s.out.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") != 0)
-                 return void(s.skip = "cannot mount a tmpfs here; FullDeviceAsAnImage covers a device that takes no byte");
+                 return void(s.skip = "cannot mount a tmpfs here; ImageWriteFailsPartWay covers a failed write");
              s.atEnd.push_back([out = s.out] { ::umount2(out.c_str(), MNT_DETACH); }); std::FILE* f = std::fopen((s.out + "/filler").c_str(), "wb");
              while (std::fwrite(kBig.data(), 1, 512, f) == 512 && std::fflush(f) == 0) {} std::fclose(f); }, kWrite, "pip.txt", ""}, // the image that would not fit is not begun
     };
