@@ -95,17 +95,6 @@ void RefuseToFillTheDisk(const std::string& outputDirectory, std::int64_t imageB
         throw EStreamWriteError();
 }
 
-// A cel or palette reached through a link out of the doll's folder would put any readable file
-// of the user's into an image made to be published: refused as a file that cannot be opened.
-void RefuseOutside(const std::filesystem::path& dollFolder, const std::string& path)
-{
-    const std::optional<std::string> resolved = platform::ResolvedPath(path);
-    if (!resolved) return; // nothing there: opening it fails with its own message
-    const auto relative = std::filesystem::path(*resolved).lexically_relative(dollFolder);
-    if (relative.empty() || relative == "." || *relative.begin() == "..")
-        throw EFileOpenError(path);
-}
-
 // An index without a "%" line names the configuration's folder itself, which fails to open.
 std::string PaletteNameOf(const KissConfiguration& c, const TKissCel& cel)
 {
@@ -171,7 +160,7 @@ const std::vector<platform::FileIdentity> kNoChain;
 
 void ConvertCel(Run& run, int index, const std::string& sourceDirectory,
                 const std::string& outputDirectory, const KissSet& set,
-                const std::filesystem::path& dollFolder)
+                const std::string& dollFolder)
 {
     const KissConfiguration& c = *run.configuration;
     const TKissCel& cel = c.cels[index];
@@ -179,13 +168,13 @@ void ConvertCel(Run& run, int index, const std::string& sourceDirectory,
     if (cel.objectNumber < 0 || cel.objectNumber >= KissConfiguration::kMaxPositions)
         throw EObjectOutOfRange(cel.objectNumber);
 
-    const std::string celPath = FindInDirectory(sourceDirectory, cel.fileName, run.listings);
-    RefuseOutside(dollFolder, celPath);
-    run.celStream.LoadFromFile(celPath);
-    const std::string palettePath =
-        FindInDirectory(sourceDirectory, PaletteNameOf(c, cel), run.listings);
-    RefuseOutside(dollFolder, palettePath);
-    run.paletteStream.LoadFromFile(palettePath);
+    // A cel or palette reached through a link out of the doll's folder would put any readable
+    // file of the user's into an image made to be published: it is read only from within.
+    run.celStream.LoadFromFile(FindInDirectory(sourceDirectory, cel.fileName, run.listings),
+                               &dollFolder);
+    const std::string paletteName = PaletteNameOf(c, cel);
+    run.paletteStream.LoadFromFile(FindInDirectory(sourceDirectory, paletteName, run.listings),
+                                   &dollFolder);
 
     DecodeCel(run.image, run.celStream, run.paletteStream,
               static_cast<std::uint8_t>(16 * set.paletteGroup));
@@ -232,7 +221,7 @@ void Convert(Run& run, const std::string& configurationPath, const std::string& 
         static const KissSet kEmptySet;
         const KissSet& set = setNumber < c.setCount ? c.sets[setNumber] : kEmptySet;
         const std::string sourceDirectory = DirectoryOf(configurationPath);
-        const std::filesystem::path dollFolder =
+        const std::string dollFolder =
             platform::ResolvedPath(sourceDirectory.empty() ? "." : sourceDirectory).value_or("");
         for (int j = 0; j < c.celCount; ++j) { // every file the set reads, before any is written
             const TKissCel& cel = c.cels[j];

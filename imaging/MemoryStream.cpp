@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <stdexcept>
 
@@ -55,10 +56,24 @@ void MemoryStream::SetSize(std::int64_t size)
     if (!bytes_.empty()) std::memset(bytes_.data(), 0, bytes_.size());
 }
 
-void MemoryStream::LoadFromFile(const std::string& path)
+namespace {
+
+// Whether the open file lies inside folder (an absolute path, links resolved).
+bool IsWithin(const platform::File& file, const std::string& path, const std::string& folder)
+{
+    auto resolved = file.ResolvedPath(); // the file itself, not its name looked up again
+    if (!resolved) resolved = platform::ResolvedPath(path);
+    if (!resolved) return false;
+    const auto relative = std::filesystem::path(*resolved).lexically_relative(folder);
+    return !relative.empty() && relative != "." && *relative.begin() != "..";
+}
+
+} // namespace
+
+void MemoryStream::LoadFromFile(const std::string& path, const std::string* within)
 {
     platform::File file = platform::File::OpenForReading(path);
-    if (!file.IsOpen()) throw EFileOpenError(path);
+    if (!file.IsOpen() || (within && !IsWithin(file, path, *within))) throw EFileOpenError(path);
     const std::int64_t size = file.Size();
     if (size < 0) throw EStreamReadError();
     if (size > kMaxSize) throw EStreamMemoryError();

@@ -54,6 +54,8 @@ public:
     // The file's size in bytes, or -1 on failure.
     std::int64_t Size() const;
     bool IsCharacterDevice() const;
+    // The absolute path of the open file, links resolved; nothing where the system cannot tell.
+    std::optional<std::string> ResolvedPath() const;
     // Closes the file; false when the system reported a failure (the handle is gone either way).
     bool Close();
 
@@ -97,7 +99,7 @@ struct FileIdentity {
 std::optional<FileIdentity> IdentityOf(const std::string& path);
 
 // The absolute path of the file a path names once every link on it is followed; nothing when no
-// file is there. Costs the path's depth, not its square.
+// file is there.
 std::optional<std::string> ResolvedPath(const std::string& path);
 
 // An exclusive lock on a folder itself (no lock file), held while the object lives. Busy() tells

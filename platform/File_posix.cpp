@@ -138,23 +138,25 @@ std::optional<FileIdentity> IdentityOf(const std::string& path)
                         static_cast<std::uint64_t>(st.st_ino)};
 }
 
-std::optional<std::string> ResolvedPath(const std::string& path)
+std::optional<std::string> File::ResolvedPath() const
 {
-    if (CutByNul(path)) return std::nullopt;
 #ifdef __linux__
-    // The system's own name for an open file: one walk down the path.
-    const int fd = ::open(path.c_str(), O_PATH | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    // The system's own name for the open file, without walking its path again.
+    const std::string link = "/proc/self/fd/" + std::to_string(handle_);
     std::string target(256, '\0');
     ssize_t n = 0;
     while ((n = ::readlink(link.c_str(), target.data(), target.size())) >= 0 &&
            static_cast<std::size_t>(n) == target.size())
         target.resize(target.size() * 2);
-    ::close(fd);
     if (n > 0 && target[0] == '/') return target.substr(0, static_cast<std::size_t>(n));
 #endif
-    std::error_code error; // without /proc: each folder on the way is resolved in turn
+    return std::nullopt;
+}
+
+std::optional<std::string> ResolvedPath(const std::string& path)
+{
+    if (CutByNul(path)) return std::nullopt;
+    std::error_code error;
     const std::filesystem::path resolved = std::filesystem::canonical(path, error);
     if (error) return std::nullopt;
     return resolved.string();

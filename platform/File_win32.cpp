@@ -167,6 +167,17 @@ std::optional<FileIdentity> IdentityOf(const std::string& path)
                         std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
 }
 
+std::optional<std::string> File::ResolvedPath() const
+{
+    char path[MAX_PATH * 4];
+    const DWORD n = ::GetFinalPathNameByHandleA(AsHandle(handle_), path, sizeof path,
+                                                FILE_NAME_NORMALIZED);
+    if (n == 0 || n >= sizeof path) return std::nullopt;
+    std::string resolved(path, n);
+    if (resolved.starts_with("\\\\?\\")) resolved.erase(0, 4); // the long-path prefix
+    return resolved;
+}
+
 std::optional<std::string> ResolvedPath(const std::string& path)
 {
     if (CutByNul(path)) return std::nullopt;
