@@ -2,9 +2,13 @@
 // dolls where this checkout has them beside it.
 #include "support/Test.h"
 
+#include <csignal>
+#include <fcntl.h>
 #include <map>
 #include <set>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 static const fs::path kSource = KISS_SOURCE_DIR;
 static const std::string kSample = (kSource / "samples/pip/pip.cnf").string();
@@ -75,6 +79,42 @@ TEST(Kiss2bmp, OpensTheReportByItsAbsolutePathAndFailsWhenTheSummaryIsLost)
 }
 
 // The two dolls made by KiSS artists: every report line names an image that is there, and every image has its line.
+// Held at its summary by a full pipe, after the run, kiss2bmp is sent signals: one it was started ignoring stays
+// ignored (nohup), the others end it with 128 + their number.
+TEST(Kiss2bmp, ExitStatusOfASignal)
+{
+    const std::tuple<bool, std::vector<int>, int> rows[] = { // SIGHUP ignored at start, signals sent, exit status
+        {false, {SIGINT}, 130}, {false, {SIGTERM}, 143}, {false, {SIGHUP}, 129}, {true, {SIGHUP, SIGTERM}, 143}};
+    for (const auto& [ignoreHup, signals, status] : rows) {
+        TempDir out;
+        int pipe[2];
+        ASSERT_EQ(::pipe(pipe), 0);
+        ::fcntl(pipe[1], F_SETFL, O_NONBLOCK);
+        while (::write(pipe[1], kSample.data(), kSample.size()) > 0) {
+        }
+        ::fcntl(pipe[1], F_SETFL, 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            for (const int s : {SIGINT, SIGTERM, SIGHUP})
+                std::signal(s, s == SIGHUP && ignoreHup ? SIG_IGN : SIG_DFL);
+            ::dup2(pipe[1], 1);
+            ::execl(KISS2BMP_PATH, KISS2BMP_PATH, kSample.c_str(), out.Prefix().c_str(), nullptr);
+            ::_exit(127);
+        }
+        ::close(pipe[1]);
+        for (int i = 0; i < 2000 && !fs::exists(out / "pip.txt"); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        int got = 0;
+        for (const int s : signals) {
+            ::kill(pid, s);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        ::waitpid(pid, &got, 0);
+        ::close(pipe[0]);
+        EXPECT_EQ(std::pair(WIFEXITED(got), WEXITSTATUS(got)), std::pair(true, status)) << signals.front();
+    }
+}
+
 TEST(Kiss2bmp, ConvertsRealDollsInEverySet)
 {
     const fs::path dolls = KISS_SHARED_DIR "/dolls";
