@@ -1,5 +1,7 @@
 // kiss2bmp: the batch form of the conversion run.
+#include "conversion/CheckDoll.h"
 #include "conversion/ConvertConfiguration.h"
+#include "conversion/DollFiles.h"
 #include "conversion/TextNumbers.h"
 
 #include "platform/Exception.h"
@@ -15,13 +17,19 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: kiss2bmp [--set N] [--open] CONFIG.cnf [OUTPUT_DIR]\n"
-    "Converts every cel of set N (0 to 9, default 0) of a KiSS configuration into an 8-bit\n"
-    "BMP file in OUTPUT_DIR (default: the current directory) and writes a report of HTML\n"
-    "applet parameter lines named after the configuration.\n"
+    "Usage: kiss2bmp [--set N] [--cnf NAME] [--open] DOLL [OUTPUT_DIR]\n"
+    "       kiss2bmp --check [--cnf NAME] DOLL\n"
+    "Converts every cel of set N (0 to 9, default 0) of a KiSS doll into an 8-bit BMP file\n"
+    "in OUTPUT_DIR (default: the current directory) and writes a report of HTML applet\n"
+    "parameter lines named after the configuration. DOLL is a configuration file (.cnf) or\n"
+    "the doll's archive (.lzh or .zip), read in memory: nothing is unpacked.\n"
     "\n"
-    "  --set N    the set to convert, written as in the window's set selector\n"
-    "  --open     open the report in the desktop's text editor afterwards\n"
+    "  --set N     the set to convert, written as in the window's set selector\n"
+    "  --cnf NAME  the configuration to use in an archive that holds several\n"
+    "  --check     write nothing: tell how each file the configuration names is found,\n"
+    "              which files no line names, and lines that point nowhere; exit 0 when\n"
+    "              every named file is found, else 1\n"
+    "  --open      open the report in the desktop's text editor afterwards\n"
     "  --help     show this help and exit\n"
     "  --version  show the version and exit\n";
 
@@ -72,7 +80,8 @@ int main(int argc, char** argv)
     // Ctrl-C, a closed terminal or a kill leaves no temporary file behind (exit 130, 129, 143).
     platform::ExitCleanlyOnSignals();
     std::string setText = "0";
-    bool open = false;
+    bool open = false, checkOnly = false;
+    std::string cnfName;
     std::vector<std::string> operands;
     bool optionsDone = false;
     for (int i = 1; i < argc; ++i) {
@@ -89,6 +98,16 @@ int main(int argc, char** argv)
             return 0;
         } else if (arg == "--open") {
             open = true;
+        } else if (arg == "--check") {
+            checkOnly = true;
+        } else if (arg == "--cnf" || arg.rfind("--cnf=", 0) == 0) {
+            if (arg == "--cnf") {
+                if (++i == argc) return UsageError("--cnf needs a configuration name");
+                cnfName = argv[i];
+            } else {
+                cnfName = arg.substr(6);
+            }
+            if (cnfName.empty()) return UsageError("the configuration name is empty");
         } else if (arg == "--set" || arg.rfind("--set=", 0) == 0) {
             if (arg == "--set") {
                 if (++i == argc) return UsageError("--set needs a set number");
@@ -106,6 +125,8 @@ int main(int argc, char** argv)
     if (operands[0].empty()) return UsageError("the configuration file name is empty");
     if (operands.size() == 2 && operands[1].empty())
         return UsageError("the output folder name is empty");
+    if (checkOnly && operands.size() == 2)
+        return UsageError("--check writes nothing: no output folder");
 
     // A number outside the sets is refused before anything is written, as the window's selector
     // never holds one; any other text goes to the run, whose strict conversion refuses it.
@@ -116,8 +137,34 @@ int main(int argc, char** argv)
     const std::string& configuration = operands[0];
     const std::string output = operands.size() == 2 ? operands[1] : ".";
     BatchControls controls(setText, open);
+    std::string reportPath;
     try {
-        ConvertConfiguration(configuration, output, controls);
+        std::unique_ptr<DollFiles> doll = OpenDoll(configuration, output);
+        const std::vector<std::string> inside = doll->Configurations();
+        std::string list;
+        for (const std::string& name : inside)
+            list += " " + name;
+        if (!cnfName.empty() && !IsArchiveName(configuration))
+            return UsageError("--cnf chooses a configuration inside an archive");
+        if (!cnfName.empty() && !doll->SelectConfiguration(cnfName))
+            return UsageError("no configuration " + cnfName + " in " + configuration +
+                              "; it holds:" + list);
+        if (cnfName.empty() && inside.size() > 1)
+            return UsageError(configuration +
+                              " holds several configurations; choose one with --cnf:" + list);
+        if (checkOnly) {
+            const DollCheck check = CheckDoll(*doll);
+            for (const std::string& finding : check.findings)
+                std::cout << Printable(finding) << "\n";
+            std::cout.flush();
+            if (!std::cout) {
+                std::cerr << "kiss2bmp: the findings could not be written to standard output\n";
+                return 1;
+            }
+            return check.allFound ? 0 : 1;
+        }
+        reportPath = ReportPathFor(doll->ConfigurationPath(), output);
+        ConvertDoll(std::move(doll), output, controls);
     } catch (const Exception& e) {
         std::cerr << Printable(e.Message()) << ".\n";
         return 1;
@@ -127,7 +174,7 @@ int main(int argc, char** argv)
     }
     std::cout << "palettes: " << controls.paletteCount << "\n"
               << "cels: " << controls.celCount << "\n"
-              << "report: " << Printable(ReportPathFor(configuration, output)) << std::endl;
+              << "report: " << Printable(reportPath) << std::endl;
     if (!std::cout) {
         std::cerr << "kiss2bmp: the summary could not be written to standard output\n";
         return 1;

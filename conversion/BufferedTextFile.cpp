@@ -28,8 +28,20 @@ void BufferedTextFile::Fail(int error) { throw EInOutError::FromSystemError(erro
 void BufferedTextFile::OpenForReading(const std::string& path)
 {
     path_ = path;
+    inMemory_ = false;
     file_ = platform::File::OpenForReading(path);
     if (!file_.IsOpen()) Fail(platform::LastError());
+    mode_ = Mode::Reading;
+    endOfData_ = false;
+    position_ = end_ = 0;
+}
+
+void BufferedTextFile::OpenInMemory(std::string bytes, const std::string& shownPath)
+{
+    path_ = shownPath;
+    memory_ = std::move(bytes);
+    memoryAt_ = 0;
+    inMemory_ = true;
     mode_ = Mode::Reading;
     endOfData_ = false;
     position_ = end_ = 0;
@@ -59,7 +71,14 @@ void BufferedTextFile::CreateReplacing(const platform::Folder& folder, const std
 bool BufferedTextFile::FillBuffer()
 {
     if (endOfData_) return false;
-    const std::ptrdiff_t got = file_.Read(buffer_.data(), buffer_.size());
+    std::ptrdiff_t got = 0;
+    if (inMemory_) {
+        got = static_cast<std::ptrdiff_t>(std::min(buffer_.size(), memory_.size() - memoryAt_));
+        std::memcpy(buffer_.data(), memory_.data() + memoryAt_, static_cast<std::size_t>(got));
+        memoryAt_ += static_cast<std::size_t>(got);
+    } else {
+        got = file_.Read(buffer_.data(), buffer_.size());
+    }
     if (got < 0) Fail(platform::LastError());
     position_ = 0;
     end_ = static_cast<std::size_t>(got);
@@ -141,6 +160,8 @@ void BufferedTextFile::Close()
     if (mode_ == Mode::Closed) return;
     const Mode mode = mode_;
     mode_ = Mode::Closed;
+    inMemory_ = false;
+    memory_.clear();
     if (mode == Mode::Writing) {
         try {
             WriteBuffer();

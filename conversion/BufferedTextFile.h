@@ -25,6 +25,8 @@ public:
     ~BufferedTextFile();
 
     void OpenForReading(const std::string& path);
+    // Reads bytes held in memory (a file taken from an archive); shownPath names them.
+    void OpenInMemory(std::string bytes, const std::string& shownPath);
     // Creates the file, or empties an existing one, and writes into it in place.
     void CreateForWriting(const std::string& path);
     // Writes a new file under a temporary name in folder; Close (or the destructor) renames it
@@ -59,6 +61,9 @@ private:
     Mode mode_ = Mode::Closed;
     platform::File file_;
     platform::ReplacingFile replacing_;
+    std::string memory_; // the bytes read in memory, from memoryAt_ on
+    std::size_t memoryAt_ = 0;
+    bool inMemory_ = false;
     bool characterDevice_ = false;
     bool endOfData_ = false; // Ctrl-Z met or the file ended
     std::array<char, kBufferSize> buffer_{};

@@ -5,15 +5,17 @@
 #include "TextPaths.h"
 
 #include "platform/File.h"
+#include "platform/ShiftJis.h"
 
 #include <algorithm>
 #include <vector>
 
 std::string NativeName(const std::string& name)
 {
-    std::string native = name;
-    for (char& c : native)
-        if (IsDirectorySeparator(c)) c = platform::kSeparator;
+    const std::vector<std::string> parts = NameComponents(name);
+    std::string native = parts[0];
+    for (std::size_t i = 1; i < parts.size(); ++i)
+        native += platform::kSeparator + parts[i];
     return native;
 }
 
@@ -22,7 +24,7 @@ bool StaysInside(const std::string& name)
     if (name.empty()) return true;
     if (IsDirectorySeparator(name[0])) return false;
     if (name.size() >= 2 && name[1] == ':') return false;
-    for (const std::string& part : PathComponents(name))
+    for (const std::string& part : NameComponents(name))
         if (part == "..") return false;
     return true;
 }
@@ -36,11 +38,19 @@ std::string FindInDirectory(const std::string& directory, const std::string& nam
 std::string FindInDirectory(const std::string& directory, const std::string& name,
                             DirectoryListings& listings)
 {
+    const NameLookup found = LookUpInDirectory(directory, name, listings);
+    return found.kind == NameLookup::Ambiguous ? directory + NativeName(name) : found.path;
+}
+
+NameLookup LookUpInDirectory(const std::string& directory, const std::string& name,
+                             DirectoryListings& listings)
+{
     const std::string asWritten = directory + NativeName(name);
-    if (name.empty() || platform::Exists(asWritten)) return asWritten;
+    if (name.empty()) return {NameLookup::Missing, asWritten, {}};
+    if (platform::Exists(asWritten)) return {NameLookup::AsWritten, asWritten, {}};
 
     std::string found = directory;
-    const std::vector<std::string> parts = PathComponents(name);
+    const std::vector<std::string> parts = NameComponents(name);
     for (std::size_t i = 0; i < parts.size(); ++i) {
         const std::string& part = parts[i];
         const std::string here = found;
@@ -50,18 +60,24 @@ std::string FindInDirectory(const std::string& directory, const std::string& nam
         } else {
             // The kept listing answers for the name as written too: asking the system for every
             // folder on a deep path would cost its depth squared.
-            const std::vector<std::string> matches = listings.Matching(here, AsciiLowerCase(part));
+            std::vector<std::string> matches = listings.Matching(here, NameLowerCase(part));
+            if (matches.empty()) { // an extractor may have written a Shift-JIS name in UTF-8
+                if (const auto utf8 = platform::ShiftJisToUtf8(part); utf8 && *utf8 != part)
+                    matches = listings.Matching(here, AsciiLowerCase(*utf8), false);
+            }
             if (std::find(matches.begin(), matches.end(), part) != matches.end()) {
                 found += part;
             } else if (matches.size() == 1) {
                 found += matches[0];
             } else if (candidate != asWritten && platform::Exists(candidate)) {
                 found += part; // a name the listing does not give (a short alias on Windows)
+            } else if (matches.empty()) {
+                return {NameLookup::Missing, asWritten, {}};
             } else {
-                return asWritten;
+                return {NameLookup::Ambiguous, asWritten, matches};
             }
         }
         if (i + 1 < parts.size()) found += platform::kSeparator;
     }
-    return found;
+    return {platform::Exists(found) ? NameLookup::OtherCase : NameLookup::Missing, found, {}};
 }

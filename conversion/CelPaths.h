@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class DirectoryListings;
 
@@ -11,9 +12,20 @@ std::string NativeName(const std::string& name);
 bool StaysInside(const std::string& name);
 
 // Finds an existing file for directory + name. When the name does not exist as written, each
-// component is matched without regard to case (exactly one match wins). Without a match the
+// component is matched without regard to case (exactly one match wins), also in its UTF-8
+// spelling when it is Shift-JIS. Without a match the
 // path as written is returned, so opening it fails with that path.
 std::string FindInDirectory(const std::string& directory, const std::string& name);
 // The same, reading each folder through listings, which a run keeps from cel to cel.
 std::string FindInDirectory(const std::string& directory, const std::string& name,
                             DirectoryListings& listings);
+
+// How a name was found: as written, in another case, not at all (Missing), or not told apart
+// from others that match it without regard to case (Ambiguous).
+struct NameLookup {
+    enum Kind { AsWritten, OtherCase, Ambiguous, Missing } kind = Missing;
+    std::string path;                    // what was found, or the name as written
+    std::vector<std::string> candidates; // with Ambiguous: the names that match
+};
+NameLookup LookUpInDirectory(const std::string& directory, const std::string& name,
+                             DirectoryListings& listings);

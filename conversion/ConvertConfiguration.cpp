@@ -2,7 +2,7 @@
 
 #include "BufferedTextFile.h"
 #include "CelPaths.h"
-#include "DirectoryListings.h"
+#include "DollFiles.h"
 #include "KissConfiguration.h"
 #include "TextErrors.h"
 #include "TextNumbers.h"
@@ -15,6 +15,7 @@
 #include "platform/Exception.h"
 #include "platform/File.h"
 #include "platform/Folder.h"
+#include "platform/ShiftJis.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -67,13 +68,13 @@ struct Run {
     std::vector<std::string> imageFolderParts;
     platform::Folder imageFolder;
     std::vector<platform::FileIdentity> imageFolderChain; // of each folder on its way
-    DirectoryListings listings; // of the folders the cels and palettes are looked up in
+    std::unique_ptr<DollFiles> doll; // where the configuration, cels and palettes are read
     std::vector<std::pair<platform::FileIdentity, std::string>> inputs; // the files it reads
 };
 
-void AddInput(Run& run, const std::string& path)
+void AddInput(Run& run, const DollFiles::Input& input)
 {
-    if (const auto identity = platform::IdentityOf(path)) run.inputs.emplace_back(*identity, path);
+    if (input) run.inputs.push_back(*input);
 }
 
 // Writing over one of the run's inputs would destroy what it reads: refused before writing.
@@ -158,9 +159,19 @@ const platform::Folder& ImageFolder(Run& run, const std::vector<std::string>& pa
 
 const std::vector<platform::FileIdentity> kNoChain;
 
-void ConvertCel(Run& run, int index, const std::string& sourceDirectory,
-                const std::string& outputDirectory, const KissSet& set,
-                const std::string& dollFolder)
+// The image's file name for a cel name: lowered, with the system's separators, and on POSIX a
+// Shift-JIS name in UTF-8, as file names are there.
+std::string ImageFileName(const std::string& imageName)
+{
+    const std::string native = NativeName(imageName) + ".bmp";
+#ifdef _WIN32
+    return native;
+#else
+    return platform::ShiftJisToUtf8(native).value_or(native);
+#endif
+}
+
+void ConvertCel(Run& run, int index, const std::string& outputDirectory, const KissSet& set)
 {
     const KissConfiguration& c = *run.configuration;
     const TKissCel& cel = c.cels[index];
@@ -168,44 +179,38 @@ void ConvertCel(Run& run, int index, const std::string& sourceDirectory,
     if (cel.objectNumber < 0 || cel.objectNumber >= KissConfiguration::kMaxPositions)
         throw EObjectOutOfRange(cel.objectNumber);
 
-    // A cel or palette reached through a link out of the doll's folder would put any readable
-    // file of the user's into an image made to be published: it is read only from within.
-    run.celStream.LoadFromFile(FindInDirectory(sourceDirectory, cel.fileName, run.listings),
-                               &dollFolder);
-    const std::string paletteName = PaletteNameOf(c, cel);
-    run.paletteStream.LoadFromFile(FindInDirectory(sourceDirectory, paletteName, run.listings),
-                                   &dollFolder);
+    run.doll->Load(cel.fileName, run.celStream);
+    run.doll->Load(PaletteNameOf(c, cel), run.paletteStream);
 
     DecodeCel(run.image, run.celStream, run.paletteStream,
               static_cast<std::uint8_t>(16 * set.paletteGroup));
 
-    const std::string imageName = AsciiLowerCase(StripExtension(cel.fileName));
-    const std::string nativeImage = NativeName(imageName) + ".bmp";
+    const std::string imageName = NameLowerCase(StripExtension(cel.fileName));
+    const std::string nativeImage = ImageFileName(imageName);
     const std::string imagePath = JoinOutput(outputDirectory, nativeImage);
     const std::vector<std::string> parts = PathComponents(nativeImage);
     const platform::Folder& folder = ImageFolder(run, parts, imagePath);
     RefuseInput(run, imagePath);
     RefuseToFillTheDisk(outputDirectory, run.image.FileSize());
     run.image.SaveToFile(folder, parts.back(), imagePath);
-    run.listings.Written(nativeImage, &folder == &run.output ? kNoChain : run.imageFolderChain);
+    run.doll->Written(nativeImage, &folder == &run.output ? kNoChain : run.imageFolderChain);
 
     WriteReportLine(run.report, index, imageName, cel, set.positions[cel.objectNumber]);
 }
 
-void Convert(Run& run, const std::string& configurationPath, const std::string& outputDirectory,
-             RunControls& controls)
+void Convert(Run& run, const std::string& outputDirectory, RunControls& controls)
 {
-    run.listings = DirectoryListings(outputDirectory);
     run.output = platform::Folder::Open(outputDirectory);
     const int outputError = platform::LastError();
+    const std::string configurationPath = run.doll->ConfigurationPath();
     const std::string reportPath = ReportPathFor(configurationPath, outputDirectory);
-    AddInput(run, configurationPath);
+    AddInput(run, run.doll->InputFile(""));
     RefuseInput(run, reportPath);
     if (!run.output.IsOpen()) throw EInOutError::FromSystemError(outputError, reportPath);
     run.report.CreateReplacing(run.output, ReportNameFor(configurationPath), reportPath);
     {
         BufferedTextFile configurationFile;
-        configurationFile.OpenForReading(configurationPath);
+        run.doll->OpenConfiguration(configurationFile);
         ReadConfiguration(configurationFile, *run.configuration);
         configurationFile.Close();
     }
@@ -220,18 +225,14 @@ void Convert(Run& run, const std::string& configurationPath, const std::string& 
         // A set without a "$" line has palette group 0 and no positions.
         static const KissSet kEmptySet;
         const KissSet& set = setNumber < c.setCount ? c.sets[setNumber] : kEmptySet;
-        const std::string sourceDirectory = DirectoryOf(configurationPath);
-        const std::string dollFolder =
-            platform::ResolvedPath(sourceDirectory.empty() ? "." : sourceDirectory).value_or("");
         for (int j = 0; j < c.celCount; ++j) { // every file the set reads, before any is written
             const TKissCel& cel = c.cels[j];
             if (!cel.inSet[setNumber] || !StaysInside(cel.fileName)) continue;
-            AddInput(run, FindInDirectory(sourceDirectory, cel.fileName, run.listings));
-            AddInput(run, FindInDirectory(sourceDirectory, PaletteNameOf(c, cel), run.listings));
+            AddInput(run, run.doll->InputFile(cel.fileName));
+            AddInput(run, run.doll->InputFile(PaletteNameOf(c, cel)));
         }
         for (int j = 0; j < c.celCount; ++j) {
-            if (c.cels[j].inSet[setNumber])
-                ConvertCel(run, j, sourceDirectory, outputDirectory, set, dollFolder);
+            if (c.cels[j].inSet[setNumber]) ConvertCel(run, j, outputDirectory, set);
         }
     }
     run.report.Close();
@@ -253,13 +254,28 @@ void ConvertConfiguration(const std::string& configurationPath, const std::strin
                           RunControls& controls)
 {
     try {
+        // An archive is read and checked whole here, before anything is written.
+        ConvertDoll(OpenDoll(configurationPath, outputDirectory), outputDirectory, controls);
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory();
+    }
+}
+
+void ConvertDoll(std::unique_ptr<DollFiles> doll, const std::string& outputDirectory,
+                 RunControls& controls)
+{
+    try {
         // Two runs into one folder would mix their reports and images: the second stops at once.
         const platform::FolderLock lock(outputDirectory);
         if (lock.Busy()) throw EOutputFolderBusy(outputDirectory);
+        std::string reportPath;
         {
             Run run;
             try {
-                Convert(run, configurationPath, outputDirectory, controls);
+                run.doll = std::move(doll);
+                run.doll->RequireOneConfiguration(); // before anything is written
+                reportPath = ReportPathFor(run.doll->ConfigurationPath(), outputDirectory);
+                Convert(run, outputDirectory, controls);
             } catch (...) {
                 // Keep the lines written so far; the original failure is the one to report.
                 try {
@@ -269,7 +285,7 @@ void ConvertConfiguration(const std::string& configurationPath, const std::strin
                 throw;
             }
         }
-        controls.StartEditor(ReportPathFor(configurationPath, outputDirectory));
+        controls.StartEditor(reportPath);
     } catch (const std::bad_alloc&) {
         throw EOutOfMemory();
     }

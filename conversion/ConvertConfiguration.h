@@ -2,14 +2,21 @@
 
 #include "RunControls.h"
 
+#include <memory>
 #include <string>
+
+class DollFiles;
 
 // The conversion run: reads the configuration, converts every cel of the chosen set into a BMP
 // file in the output directory, writes the report of applet parameter lines and starts the
 // editor on it. The first failure ends the run with its exception; what was written before it
 // stays, nothing outside the output directory is written.
+// configurationPath: a .cnf file, an archive (.lzh, .zip) holding one, or ARCHIVE/MEMBER.
 void ConvertConfiguration(const std::string& configurationPath, const std::string& outputDirectory,
                           RunControls& controls);
+// The same for a doll already opened.
+void ConvertDoll(std::unique_ptr<DollFiles> doll, const std::string& outputDirectory,
+                 RunControls& controls);
 
 // The report's file name for a configuration: its base name and ".txt".
 std::string ReportNameFor(const std::string& configurationPath);

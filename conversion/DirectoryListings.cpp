@@ -9,12 +9,18 @@
 
 namespace {
 
-// The same as AsciiLowerCase(entry) == lowered, without building the lowered copy.
-bool LowersTo(const std::string& entry, const std::string& lowered)
+// The same as NameLowerCase(entry) == lowered (AsciiLowerCase without shiftJis), without
+// building the lowered copy.
+bool LowersTo(const std::string& entry, const std::string& lowered, bool shiftJis = true)
 {
     if (entry.size() != lowered.size()) return false;
     for (std::size_t i = 0; i < entry.size(); ++i) {
         const char c = entry[i];
+        if (shiftJis && IsShiftJisLead(c) && i + 1 < entry.size()) { // a whole character
+            if (c != lowered[i] || entry[i + 1] != lowered[i + 1]) return false;
+            ++i;
+            continue;
+        }
         if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != lowered[i])
             return false;
     }
@@ -41,7 +47,7 @@ DirectoryListings::DirectoryListings(std::string outputDirectory)
 }
 
 std::vector<std::string> DirectoryListings::Matching(const std::string& folder,
-                                                     const std::string& lowered)
+                                                     const std::string& lowered, bool shiftJis)
 {
     auto at = listings_.find(folder);
     if (at == listings_.end()) {
@@ -54,7 +60,7 @@ std::vector<std::string> DirectoryListings::Matching(const std::string& folder,
     }
     std::vector<std::string> matches;
     for (const std::string& name : at->second.names)
-        if (LowersTo(name, lowered)) matches.push_back(name);
+        if (LowersTo(name, lowered, shiftJis)) matches.push_back(name);
     return matches;
 }
 
@@ -77,7 +83,7 @@ void DirectoryListings::Written(const std::string& relativeName,
     }
 
     const std::string name = PathComponents(relativeName).back();
-    const std::string lowered = AsciiLowerCase(name);
+    const std::string lowered = NameLowerCase(name);
     for (auto at = listings_.begin(); at != listings_.end();) {
         std::vector<std::string>& names = at->second.names;
         bool forget = false;

@@ -18,8 +18,9 @@ public:
     explicit DirectoryListings(std::string outputDirectory);
 
     // The names in the folder ("" is the current folder) that equal lowered once their ASCII
-    // letters are lowered.
-    std::vector<std::string> Matching(const std::string& folder, const std::string& lowered);
+    // letters are lowered: outside Shift-JIS double-byte characters, or byte by byte.
+    std::vector<std::string> Matching(const std::string& folder, const std::string& lowered,
+                                      bool shiftJis = true);
     // The run wrote the file relativeName (folder parts allowed) inside the output folder, into
     // the subfolders whose identities are chain, outermost first (none: the output folder).
     void Written(const std::string& relativeName,

@@ -38,6 +38,38 @@ std::string AsciiLowerCase(const std::string& text)
     return lowered;
 }
 
+bool IsShiftJisLead(char c)
+{
+    const auto b = static_cast<unsigned char>(c);
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+std::vector<std::string> NameComponents(const std::string& name)
+{
+    std::vector<std::string> parts(1);
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (IsDirectorySeparator(name[i])) {
+            parts.emplace_back();
+        } else {
+            parts.back().push_back(name[i]);
+            if (IsShiftJisLead(name[i]) && i + 1 < name.size()) parts.back().push_back(name[++i]);
+        }
+    }
+    return parts;
+}
+
+std::string NameLowerCase(const std::string& name)
+{
+    std::string lowered = name;
+    for (std::size_t i = 0; i < lowered.size(); ++i) {
+        if (IsShiftJisLead(lowered[i]))
+            ++i; // the trail byte stays
+        else if (lowered[i] >= 'A' && lowered[i] <= 'Z')
+            lowered[i] = static_cast<char>(lowered[i] + 32);
+    }
+    return lowered;
+}
+
 std::vector<std::string> PathComponents(const std::string& path)
 {
     std::vector<std::string> parts(1);

@@ -20,3 +20,13 @@ std::string BaseName(const std::string& path);
 std::string DirectoryOf(const std::string& path);
 // Every byte from 'A' to 'Z' lowered; all other bytes and the length unchanged.
 std::string AsciiLowerCase(const std::string& text);
+
+// Names written in a configuration file or stored in an archive are Shift-JIS: a double-byte
+// character (lead byte 0x81-0x9F or 0xE0-0xFC) counts as a whole, so its second byte is never
+// taken for a separator and never lowered. Paths given by the user are not names: they keep the
+// byte-wise functions above.
+bool IsShiftJisLead(char c);
+// The components of a name between separators, empty ones kept.
+std::vector<std::string> NameComponents(const std::string& name);
+// The name with its ASCII letters lowered, double-byte characters unchanged.
+std::string NameLowerCase(const std::string& name);

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-20}"
 shift || true
 names=("$@")
-[ ${#names[@]} -gt 0 ] || names=(decode_cel text conversion)
+[ ${#names[@]} -gt 0 ] || names=(decode_cel text conversion archives)
 
 targets=()
 for name in "${names[@]}"; do targets+=("fuzz_$name"); done

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-svg-dev fonts-noto-cjk fonts-ipafont-gothic clang libclang-rt-dev
-          xvfb xauth time valgrind)
+          xvfb xauth time valgrind liblhasa-dev libarchive-dev zip)
 
 missing=()
 for p in "${packages[@]}"; do

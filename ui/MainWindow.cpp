@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "ApplicationTitle.h"
 #include "DirectoryListBox.h"
 #include "DriveComboBox.h"
 #include "ErrorDisplay.h"
@@ -8,12 +9,15 @@
 #include "SpinEdit.h"
 
 #include "conversion/ConvertConfiguration.h"
+#include "conversion/DollFiles.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
+#include "platform/ShiftJis.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -185,15 +189,34 @@ void TfrmMain::CreateControls()
 void TfrmMain::SpeedButton1Click()
 {
     if (!OpenDialog1.Execute(this)) return;
-    edInFile->setText(OpenDialog1.FileName());
-    DriveComboBox2->SetDrive(volumes_.RootOf(QDir::fromNativeSeparators(edInFile->text())));
+    QString shown = OpenDialog1.FileName();
+    archiveMember_.clear();
+    if (IsArchiveName(PathBytes(shown))) { // several configurations inside: the user picks one
+        const std::vector<std::string> names = OpenDoll(PathBytes(shown), "")->Configurations();
+        if (names.size() > 1) {
+            QStringList items;
+            for (const std::string& name : names)
+                items << QString::fromStdString(platform::ShiftJisToUtf8(name).value_or(name));
+            bool ok = false;
+            const QString item = QInputDialog::getItem(
+                this, ApplicationTitle(), QStringLiteral("構成ﾌｧｲﾙ:"), items, 0, false, &ok);
+            if (!ok) return;
+            archivePath_ = PathBytes(shown);
+            archiveMember_ = names[static_cast<std::size_t>(items.indexOf(item))];
+            archiveText_ = shown += QDir::separator() + item;
+        }
+    }
+    edInFile->setText(shown);
+    DriveComboBox2->SetDrive(volumes_.RootOf(QDir::fromNativeSeparators(OpenDialog1.FileName())));
 }
 
 void TfrmMain::btnConvClick()
 {
     if (edInFile->text().isEmpty()) return;
     const BusyCursor busy;
-    ConvertConfiguration(PathBytes(edInFile->text()),
+    const bool inArchive = !archiveMember_.empty() && edInFile->text() == archiveText_;
+    ConvertConfiguration(inArchive ? archivePath_ + platform::kSeparator + archiveMember_
+                                   : PathBytes(edInFile->text()),
                          PathBytes(QDir::toNativeSeparators(DirectoryListBox2->Directory())),
                          *this);
 }

@@ -55,6 +55,10 @@ private:
     TfrmMainServices services_;
     TVolumes volumes_;
     TOpenDialog OpenDialog1;
+    // The configuration chosen inside an archive that holds several: its bytes, and the text
+    // the file box showed for it (editing the box drops the choice).
+    std::string archivePath_, archiveMember_;
+    QString archiveText_;
 
     TPanel* Panel1 = nullptr;
     TPanel* Panel2 = nullptr;

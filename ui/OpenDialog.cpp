@@ -14,7 +14,8 @@ namespace {
 const QStringList& Filters()
 {
     static const QStringList filters = {QStringLiteral("CNF file (*.cnf)"),
-                                        QStringLiteral("all files (*.*)")};
+                                        QStringLiteral("all files (*.*)"),
+                                        QStringLiteral("KiSS archives (*.lzh *.zip)")};
     return filters;
 }
 

@@ -103,7 +103,7 @@ TEST_F(MainWindowTest, TheControlsConvertAndMoveThroughTheDirectories)
             QTimer::singleShot(0, &window_, [&] {
                 auto& d = *qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
                 EXPECT_EQ(d.nameFilters().join(',') + QString::number(d.fileMode()),
-                          "CNF file (*.cnf),all files (*.*)1");
+                          "CNF file (*.cnf),all files (*.*),KiSS archives (*.lzh *.zip)1");
                 notes_ << d.selectedNameFilter() + ' ' + d.selectedFiles().join(';');
                 d.selectFile(Path(at)), d.selectNameFilter(by), *by ? static_cast<QDialog&>(d).accept() : d.reject();
             });

@@ -1,0 +1,62 @@
+#include "MemberCheck.h"
+
+namespace {
+
+bool IsShiftJisLead(unsigned char byte)
+{
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+} // namespace
+
+std::string MemberCheck::Name(std::string_view stored, bool shiftJis) const
+{
+    std::string name(stored);
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(name[i]);
+        if (shiftJis && IsShiftJisLead(byte))
+            ++i; // its trail byte may be 0x5C
+        else if (byte == '\\' || byte == 0xFF)
+            name[i] = '/';
+    }
+    if (name.empty() || name.find('\0') != std::string::npos) throw Unreadable();
+    if (name[0] == '/' || (name.size() > 1 && name[1] == ':') ||
+        ("/" + name + "/").find("/../") != std::string::npos)
+        throw EArchiveError("書庫 " + archive_ + " のﾌｧｲﾙ名 " + name + " は書庫の外を指します");
+    return name;
+}
+
+void MemberCheck::Admit(const std::string& name, std::uint64_t statedSize)
+{
+    if (++members_ > kMaxMembers)
+        throw EArchiveError("書庫 " + archive_ + " のﾌｧｲﾙが多すぎます (最大 " +
+                            std::to_string(kMaxMembers) + ")");
+    if (statedSize > kMaxMemberSize)
+        throw EArchiveError("書庫 " + archive_ + " のﾌｧｲﾙ " + name + " は大きすぎます (最大 " +
+                            std::to_string(kMaxMemberSize >> 20) + " MiB)");
+    total_ += statedSize; // both at most 1 GiB: no overflow
+    if (total_ > kMaxArchiveSize)
+        throw EArchiveError("書庫 " + archive_ + " は展開すると大きすぎます (最大 " +
+                            std::to_string(kMaxArchiveSize >> 30) + " GiB)");
+}
+
+EArchiveError MemberCheck::Unreadable() const
+{
+    return EArchiveError("書庫 " + archive_ + " を読めません");
+}
+
+EArchiveError MemberCheck::CutShort(const std::string& name) const
+{
+    return EArchiveError("書庫 " + archive_ + " のﾌｧｲﾙ " + name + " は途中で切れています");
+}
+
+EArchiveError MemberCheck::BadCrc(const std::string& name) const
+{
+    return EArchiveError("書庫 " + archive_ + " のﾌｧｲﾙ " + name + " はCRCが一致しません");
+}
+
+EArchiveError MemberCheck::Method(const std::string& name, const std::string& method) const
+{
+    return EArchiveError("書庫 " + archive_ + " のﾌｧｲﾙ " + name + " の圧縮方式 " + method +
+                         " には対応していません");
+}

@@ -1,0 +1,242 @@
+#include "DollFiles.h"
+
+#include "BufferedTextFile.h"
+#include "CelPaths.h"
+#include "DirectoryListings.h"
+#include "TextErrors.h"
+#include "TextPaths.h"
+
+#include "archives/Archive.h"
+#include "imaging/MemoryStream.h"
+#include "imaging/StreamErrors.h"
+#include "platform/ShiftJis.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+bool EndsWithCaseBlind(const std::string& text, const std::string& lowerSuffix)
+{
+    return text.size() >= lowerSuffix.size() &&
+           AsciiLowerCase(text.substr(text.size() - lowerSuffix.size())) == lowerSuffix;
+}
+
+bool IsFile(const std::string& path)
+{
+    return platform::Exists(path) && !platform::IsDirectory(path);
+}
+
+// A doll in a folder: names are looked up case-blind from the configuration's folder, and a file
+// is read only when it lies inside that folder once links are resolved.
+class FolderDoll : public DollFiles {
+public:
+    FolderDoll(std::string configurationPath, const std::string& outputDirectory)
+        : path_(std::move(configurationPath)), folder_(DirectoryOf(path_)),
+          listings_(outputDirectory)
+    {
+    }
+    std::string ConfigurationPath() const override { return path_; }
+    void OpenConfiguration(BufferedTextFile& file) override { file.OpenForReading(path_); }
+    void Load(const std::string& name, MemoryStream& stream) override
+    {
+        if (!resolvedFolder_) // once the configuration has been read
+            resolvedFolder_ = platform::ResolvedPath(folder_.empty() ? "." : folder_).value_or("");
+        stream.LoadFromFile(FindInDirectory(folder_, name, listings_), &*resolvedFolder_);
+    }
+    Input InputFile(const std::string& name) override
+    {
+        const std::string path = name.empty() ? path_ : FindInDirectory(folder_, name, listings_);
+        if (const auto identity = platform::IdentityOf(path)) return std::pair(*identity, path);
+        return std::nullopt;
+    }
+    NameLookup LookUp(const std::string& name) override
+    {
+        return LookUpInDirectory(folder_, name, listings_);
+    }
+    std::vector<std::string> Files() override
+    {
+        namespace fs = std::filesystem;
+        std::vector<std::string> files;
+        std::error_code error;
+        const fs::path top = folder_.empty() ? "." : folder_;
+        for (auto at = fs::recursive_directory_iterator(
+                 top, fs::directory_options::skip_permission_denied, error);
+             !error && at != fs::recursive_directory_iterator() && files.size() < kMaxMembers;
+             at.increment(error)) {
+            if (at->is_regular_file(error))
+                files.push_back(folder_ + at->path().lexically_relative(top).string());
+        }
+        return files;
+    }
+    void Written(const std::string& relativeName,
+                 const std::vector<platform::FileIdentity>& chain) override
+    {
+        listings_.Written(relativeName, chain);
+    }
+
+private:
+    std::string path_, folder_;
+    DirectoryListings listings_;
+    std::optional<std::string> resolvedFolder_;
+};
+
+std::vector<ArchiveMember> ReadArchive(const std::string& path)
+{
+    platform::File file = platform::File::OpenForReading(path);
+    if (!file.IsOpen()) throw EInOutError::FromSystemError(platform::LastError(), path);
+    const std::int64_t size = file.Size();
+    if (size < 0 || static_cast<std::uint64_t>(size) > kMaxArchiveSize)
+        throw EArchiveError(FormatMessage("書庫 %s を読めません", path));
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (file.Read(bytes.data(), bytes.size()) != static_cast<std::ptrdiff_t>(bytes.size()))
+        throw EArchiveError(FormatMessage("書庫 %s を読めません", path));
+    return EndsWithCaseBlind(path, ".zip") ? ReadZip(bytes, path) : ReadLzh(bytes, path);
+}
+
+std::vector<std::string> ConfigurationsOf(const std::vector<ArchiveMember>& members)
+{
+    std::vector<std::string> names;
+    for (const ArchiveMember& m : members)
+        if (EndsWithCaseBlind(m.name, ".cnf")) names.push_back(m.name);
+    return names;
+}
+
+// A doll in an archive, read whole into memory: names are matched against the members' names
+// case-blind, from the configuration's folder inside the archive. Nothing is read from disk.
+class ArchiveDoll : public DollFiles {
+public:
+    ArchiveDoll(std::string archivePath, std::string member)
+        : archivePath_(std::move(archivePath)), members_(ReadArchive(archivePath_)),
+          member_(std::move(member))
+    {
+        const std::vector<std::string> names = ConfigurationsOf(members_);
+        if (member_.empty() && names.size() == 1) SelectConfiguration(names[0]);
+        if (!member_.empty()) SelectConfiguration(member_);
+        identity_ = platform::IdentityOf(archivePath_);
+    }
+    std::vector<std::string> Configurations() const override { return ConfigurationsOf(members_); }
+    bool SelectConfiguration(const std::string& name) override
+    {
+        const ArchiveMember* m = Find(name, "");
+        member_ = m ? m->name : name;
+        base_.clear();
+        const std::vector<std::string> parts = NameComponents(member_);
+        for (std::size_t i = 0; i + 1 < parts.size(); ++i)
+            base_ += parts[i] + '/';
+        return m != nullptr;
+    }
+    std::string ConfigurationPath() const override
+    {
+        return archivePath_ + platform::kSeparator + NativeName(member_);
+    }
+    void RequireOneConfiguration() const override
+    {
+        const std::vector<std::string> names = Configurations();
+        if (!member_.empty() || names.size() < 2) return;
+        std::string list;
+        for (const std::string& n : names)
+            list += (list.empty() ? "" : ", ") + n;
+        throw Exception("書庫 " + archivePath_ + " には構成ﾌｧｲﾙが複数あります (" + list + ")");
+    }
+    void OpenConfiguration(BufferedTextFile& file) override
+    {
+        RequireOneConfiguration();
+        const ArchiveMember* m = Find(member_, "");
+        if (!m) throw EInOutError("ﾌｧｲﾙが見つかりません", 2); // as the system says it
+        file.OpenInMemory(m->data, ConfigurationPath());
+    }
+    void Load(const std::string& name, MemoryStream& stream) override
+    {
+        const ArchiveMember* m = Find(name, base_);
+        if (!m) throw EFileOpenError(DirectoryOf(ConfigurationPath()) + NativeName(name));
+        stream.SetSize(static_cast<std::int64_t>(m->data.size()));
+        if (!m->data.empty()) std::memcpy(stream.Data(), m->data.data(), m->data.size());
+    }
+    Input InputFile(const std::string&) override // the archive itself
+    {
+        if (identity_) return std::pair(*identity_, archivePath_);
+        return std::nullopt;
+    }
+    NameLookup LookUp(const std::string& name) override
+    {
+        NameLookup found;
+        const ArchiveMember* m = Find(name, base_, &found);
+        found.path = Shown(m ? m->name : base_ + NativeName(name));
+        return found;
+    }
+    std::vector<std::string> Files() override
+    {
+        std::vector<std::string> files;
+        for (const ArchiveMember& m : members_)
+            files.push_back(Shown(m.name));
+        return files;
+    }
+    void Written(const std::string&, const std::vector<platform::FileIdentity>&) override {}
+
+private:
+    std::string Shown(const std::string& member) const
+    {
+        return archivePath_ + platform::kSeparator + NativeName(member);
+    }
+
+    // The member a name stands for: as written, else the one member that matches it without
+    // regard to case (also in its UTF-8 spelling). A name with ".." is never matched.
+    const ArchiveMember* Find(const std::string& name, const std::string& base,
+                              NameLookup* how = nullptr) const
+    {
+        NameLookup ignored;
+        NameLookup& result = how ? *how : ignored;
+        result.kind = NameLookup::Missing;
+        std::string wanted = base;
+        const std::vector<std::string> parts = NameComponents(name);
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            if (parts[i] == "..") return nullptr;
+            wanted += parts[i] + (i + 1 < parts.size() ? "/" : "");
+        }
+        if (name.empty()) return nullptr;
+        const ArchiveMember* found = nullptr;
+        const std::string lowered = NameLowerCase(wanted);
+        const auto utf8 = platform::ShiftJisToUtf8(wanted);
+        for (const ArchiveMember& m : members_) {
+            if (m.name == wanted) {
+                result.kind = NameLookup::AsWritten;
+                return &m;
+            }
+            if (NameLowerCase(m.name) == lowered ||
+                (utf8 && *utf8 != wanted && AsciiLowerCase(m.name) == AsciiLowerCase(*utf8))) {
+                found = &m;
+                result.candidates.push_back(Shown(m.name));
+            }
+        }
+        if (result.candidates.size() == 1) result.kind = NameLookup::OtherCase;
+        if (result.candidates.size() > 1) result.kind = NameLookup::Ambiguous;
+        return result.candidates.size() == 1 ? found : nullptr;
+    }
+
+    std::string archivePath_;
+    std::vector<ArchiveMember> members_;
+    std::string member_, base_;
+    std::optional<platform::FileIdentity> identity_;
+};
+
+} // namespace
+
+bool IsArchiveName(const std::string& path)
+{
+    return EndsWithCaseBlind(path, ".lzh") || EndsWithCaseBlind(path, ".zip");
+}
+
+std::unique_ptr<DollFiles> OpenDoll(const std::string& path, const std::string& outputDirectory)
+{
+    if (IsArchiveName(path) && IsFile(path)) return std::make_unique<ArchiveDoll>(path, "");
+    // ARCHIVE/MEMBER: the first part of the path that is an archive file holds the rest.
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (!IsDirectorySeparator(path[i])) continue;
+        const std::string archive = path.substr(0, i);
+        if (IsArchiveName(archive) && IsFile(archive))
+            return std::make_unique<ArchiveDoll>(archive, path.substr(i + 1));
+    }
+    return std::make_unique<FolderDoll>(path, outputDirectory);
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "CelPaths.h"
+
+#include "platform/File.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+class BufferedTextFile;
+class MemoryStream;
+
+// The files of a doll: its configuration, and the cels and palettes that configuration names,
+// read from the configuration's folder or from the archive (.lzh, .zip) that holds them. The
+// side is chosen once from the path the user gave: a configuration file, an archive, or
+// ARCHIVE/MEMBER for a configuration inside an archive.
+class DollFiles {
+public:
+    virtual ~DollFiles() = default;
+
+    // An archive's configuration files by member name (none for a folder), and the choice of one
+    // (case-blind; false when there is no such member). An archive opened without a member uses
+    // its only configuration; with several and none chosen, opening the configuration fails.
+    virtual std::vector<std::string> Configurations() const { return {}; }
+    virtual bool SelectConfiguration(const std::string&) { return false; }
+    // Fails, naming them, when the archive holds several configurations and none was chosen.
+    virtual void RequireOneConfiguration() const {}
+    // The configuration as a path: for the report's name and for messages.
+    virtual std::string ConfigurationPath() const = 0;
+    // Opens the configuration for reading; fails as opening a missing file does.
+    virtual void OpenConfiguration(BufferedTextFile& file) = 0;
+    // Loads the file a configuration line names (case-blind) into stream; a file that cannot be
+    // had fails with the stream's open message naming it.
+    virtual void Load(const std::string& name, MemoryStream& stream) = 0;
+    // The file on disk the run reads for a name ("" for the configuration), which no output may
+    // replace: its identity and its path.
+    using Input = std::optional<std::pair<platform::FileIdentity, std::string>>;
+    virtual Input InputFile(const std::string& name) = 0;
+    // How a configuration line's name is found (for the check), with the file's path.
+    virtual NameLookup LookUp(const std::string& name) = 0;
+    // The paths of every file of the doll, as LookUp gives them (at most 65,536).
+    virtual std::vector<std::string> Files() = 0;
+    // The run wrote relativeName into its output folder (through the subfolders chain).
+    virtual void Written(const std::string& relativeName,
+                         const std::vector<platform::FileIdentity>& chain) = 0;
+};
+
+// True when the path names an archive by its extension (.lzh or .zip, in any case).
+bool IsArchiveName(const std::string& path);
+// The doll at path; outputDirectory is where the run writes (a folder doll's lookups must know).
+// An archive is read and checked whole here: a damaged one fails before anything is written.
+std::unique_ptr<DollFiles> OpenDoll(const std::string& path, const std::string& outputDirectory);
