@@ -234,6 +234,8 @@ std::vector<Row> Rows()
         {"ZipOfOurOwn", Archive("pip.zip", "pip/pip.cnf"), "", kImages, kAll, kGolden},
         {"StoredLhaWithoutACel", Archive("pip-lh0.lzh", "pip.cnf"), "ﾌｧｲﾙ {root}work/pip-lh0.lzh/BACK.CEL は開けません", "pip.txt", ""},
         {"ArchiveWithABadCrc", Archive("bad-crc.lzh", "pip.cnf"), "書庫 {root}work/bad-crc.lzh のﾌｧｲﾙ body.cel はCRCが一致しません", "", kNone},
+        {"ArchiveCutShort", Both(Archive("pip-lh5-level2.lzh", "pip/pip.cnf"), [](Scene& s) { fs::resize_file(s.root + "work/pip-lh5-level2.lzh", 700); }),
+         "書庫 {root}work/pip-lh5-level2.lzh のﾌｧｲﾙ pip/hat.cel は途中で切れています", "", kNone},
         {"ZipWithoutACel", Both(Remove("hair.cel"), Zipped("pip.cnf")), "ﾌｧｲﾙ {root}work/doll.zip/HAIR.CEL は開けません", "back.bmp body.bmp pip.txt", kTwo},
         {"ZipWithTwoConfigurations", Both(Put("two.cnf", ""), Zipped()), "書庫 {root}work/doll.zip には構成ﾌｧｲﾙが複数あります (pip.cnf, two.cnf)", "", kNone},
         {"ConfigurationChosenInAZip", Both(Put("two.cnf", "%PIP.KCF\r\n#1 BODY.CEL\r\n"), Zipped("two.cnf")), "", "body.bmp two.txt", "0 body,1,0,-1,-1"},
