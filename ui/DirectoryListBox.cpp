@@ -78,7 +78,8 @@ TDirectoryListBox::TDirectoryListBox(TVolumes& volumes, QWidget* parent)
     setItemDelegate(new IndentedLines(this));
     setUniformItemSizes(true);
     setIconSize(QSize(16, 16));
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A line wider than the list (a long folder name, deep down) can be scrolled to.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     BuildLines();
 }
 
@@ -116,6 +117,7 @@ void TDirectoryListBox::AddLine(const QString& text, const QString& path, int de
 {
     auto* line = new QListWidgetItem(FolderPicture(picture, *style()), text, this);
     line->setData(kPathRole, path);
+    line->setToolTip(QDir::toNativeSeparators(path));
     line->setData(kDepthRole, depth);
 }
 

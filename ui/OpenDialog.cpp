@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFileInfo>
 #include <QScreen>
 
@@ -40,6 +41,16 @@ bool TOpenDialog::Execute(QWidget* owner)
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(Filters());
     dialog.selectNameFilter(filter_.isEmpty() ? Filters().first() : filter_);
+#ifndef _WIN32
+    // "*.*" matches only names with a dot here: the entry keeps its label and shows every file
+    // (README, a configuration saved without extension).
+    const auto everyFile = [&dialog](const QString& filter) {
+        auto* model = dialog.findChild<QFileSystemModel*>();
+        if (model != nullptr && filter == Filters()[1]) model->setNameFilters({QStringLiteral("*")});
+    };
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, everyFile);
+    everyFile(dialog.selectedNameFilter());
+#endif
     if (!fileName_.isEmpty()) dialog.selectFile(fileName_);
     Place(dialog, owner);
     if (dialog.exec() != QDialog::Accepted) return false;

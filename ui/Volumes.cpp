@@ -49,17 +49,6 @@ TVolumeKind KindOf(const QString& rootPath, const QByteArray& type)
     return TVolumeKind::Fixed;
 }
 
-// Mounts that hold no user files: the system's own trees, snap packages, runtime folders.
-bool IsSystemMount(const QString& rootPath, const QByteArray& type)
-{
-    if (type == "squashfs" || type == "autofs" || type == "devtmpfs") return true;
-    for (const char* tree : {"/proc", "/sys", "/dev", "/run", "/snap", "/var/snap", "/boot/efi"}) {
-        const QString t = QString::fromLatin1(tree);
-        if (rootPath == t || rootPath.startsWith(t + u'/'))
-            return !rootPath.startsWith(u"/run/media/");
-    }
-    return false;
-}
 
 bool LiesIn(const QString& path, const QString& root)
 {
@@ -68,6 +57,22 @@ bool LiesIn(const QString& path, const QString& root)
 }
 
 } // namespace
+
+bool IsOfferedMount(const QString& rootPath, const QByteArray& type, const QString& home)
+{
+    if (IsDriveRoot(rootPath)) return true;
+    // File systems of the kernel's own, of memory, of packages and containers: no user files.
+    static const std::set<QByteArray> pseudo = {
+        "proc",     "sysfs",    "tmpfs",    "devtmpfs",  "overlay",    "squashfs",   "autofs",
+        "devpts",   "mqueue",   "debugfs",  "tracefs",   "securityfs", "pstore",     "bpf",
+        "configfs", "fusectl",  "hugetlbfs", "binfmt_misc", "efivarfs", "nsfs",      "ramfs",
+        "rpc_pipefs", "selinuxfs", "fuse.portal", "fuse.gvfsd-fuse"};
+    if (pseudo.count(type) != 0 || type.startsWith("cgroup")) return false;
+    if (rootPath == u"/" || rootPath == home) return true;
+    for (const char* place : {"/media/", "/mnt/", "/run/media/"})
+        if (rootPath.startsWith(QString::fromLatin1(place))) return true;
+    return KindOf(rootPath, type) == TVolumeKind::Network;
+}
 
 TVolume DescribeVolume(const QString& rootPath, const QString& label, const QString& device,
                        const QByteArray& fileSystemType)
@@ -95,8 +100,12 @@ TVolume DescribeVolume(const QString& rootPath, const QString& label, const QStr
 std::vector<TVolume> MountedVolumes()
 {
     std::vector<TVolume> lines;
+    const QString home = QStorageInfo(QDir::homePath()).rootPath();
+    const QString here = QStorageInfo(QDir::currentPath()).rootPath(); // kept whatever it is
     for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
-        if (!storage.isValid() || IsSystemMount(storage.rootPath(), storage.fileSystemType()))
+        if (!storage.isValid() ||
+            (storage.rootPath() != here &&
+             !IsOfferedMount(storage.rootPath(), storage.fileSystemType(), home)))
             continue;
         const bool removable =
             KindOf(storage.rootPath(), storage.fileSystemType()) == TVolumeKind::Removable;

@@ -21,7 +21,13 @@ struct TVolume {
 TVolume DescribeVolume(const QString& rootPath, const QString& label, const QString& device,
                        const QByteArray& fileSystemType);
 
-// The machine's real volumes, sorted by root path; "/" is always among them on systems without
+// Whether the drive chooser offers a mount: the root, the volume of the home folder (home), and
+// removable or network volumes (under /media, /mnt, /run/media, or a network file system); never
+// a pseudo or virtual file system (proc, sysfs, tmpfs, overlay, squashfs, cgroup, ...). Drive
+// letters are all offered.
+bool IsOfferedMount(const QString& rootPath, const QByteArray& fileSystemType, const QString& home);
+
+// The machine's offered volumes and the current folder's, sorted by root path; "/" is always among them on systems without
 // drive letters, so that every absolute path lies on one.
 std::vector<TVolume> MountedVolumes();
 

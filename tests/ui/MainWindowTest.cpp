@@ -10,6 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
 // The window in ~/out on the root volume, a second volume at ~/b; ~ lies deep in the test's folder, $ the sample doll's.
 // State(), between "|": input, set, counts, drive, list (directory: subdirectories), label's last name, process's
 // directory, notes (error boxes, " (unusual)" unless the program's; the editor; file dialogs), a busy cursor left up.
@@ -61,6 +69,9 @@ TEST_F(MainWindowTest, IsTheConvertorWindow)
     EXPECT_TRUE(window_.minimumSize() == QSize(481, 193) && window_.maximumSize() == QSize(481, 193));
     EXPECT_FALSE(window_.windowIcon().isNull() || Find<QToolButton>("SpeedButton1")->icon().isNull());
     EXPECT_EQ(State(), "|0|00|/|~/out:alpha,Beta,gamma|out|~/out|");
+    // The deepest line is wider than the list: it scrolls, and each line's tooltip is its whole path.
+    EXPECT_TRUE(List()->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(List()->item(List()->count() - 1)->toolTip(), Path("~/out/gamma"));
     auto* label = Find<QLabel>("Label6"); // shortened to the list's width
     EXPECT_TRUE(label->text().startsWith("/.../long-folder/") && label->width() == label->sizeHint().width());
     EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), List()->width());
@@ -89,7 +100,7 @@ TEST_F(MainWindowTest, TheControlsConvertAndMoveThroughTheDirectories)
         {"drive", "1", "", "$/pip.cnf|0|25|b|~/b:kiss|b|~/b|"}, {"drive", "0", "", "$/pip.cnf|0|25|/|~/out:alpha,Beta|out|~/out|"},
         {"choose", "$/pip.cnf", "CNF file (*.cnf)", "$/pip.cnf|0|25|/|~/out:alpha,Beta|out|$|CNF file (*.cnf) "},
         {"choose", "~/b/kiss/x.cnf", "all files (*.*)", "~/b/kiss/x.cnf|0|25|b|~/b/kiss:|kiss|~/b/kiss|CNF file (*.cnf) $/pip.cnf"},
-        {"choose", "$/pip.cnf", "", "~/b/kiss/x.cnf|0|25|b|~/b/kiss:|kiss|~/b/kiss|all files (*.*) ~/b/kiss/x.cnf"}};
+        {"choose", "$/pip.cnf", "", "~/b/kiss/x.cnf|0|25|b|~/b/kiss:|kiss|~/b/kiss|all files (*.*) ~/b/kiss/x.cnf +README"}}; // names without a dot too
     // clang-format on
     QDir().rmdir(Path("~/out/gamma"));
     for (const auto& [action, at, by, state, written] : rows) {
@@ -104,7 +115,8 @@ TEST_F(MainWindowTest, TheControlsConvertAndMoveThroughTheDirectories)
                 auto& d = *qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
                 EXPECT_EQ(d.nameFilters().join(',') + QString::number(d.fileMode()),
                           "CNF file (*.cnf),all files (*.*),KiSS archives (*.lzh *.zip)1");
-                notes_ << d.selectedNameFilter() + ' ' + d.selectedFiles().join(';');
+                const bool everyFile = QDir::match(d.findChild<QFileSystemModel*>()->nameFilters(), "README");
+                notes_ << d.selectedNameFilter() + ' ' + d.selectedFiles().join(';') + (everyFile ? " +README" : "");
                 d.selectFile(Path(at)), d.selectNameFilter(by), *by ? static_cast<QDialog&>(d).accept() : d.reject();
             });
             QTest::mouseClick(Find("SpeedButton1"), Qt::LeftButton);
@@ -143,6 +155,27 @@ TEST_F(MainWindowTest, AnArchiveWithTwoConfigurationsAsksWhichOne)
               "~/b/kiss/doll.zip/two.cnf pip.cnf,two.cnf");
     EXPECT_EQ(QDir().entryList(QDir::Files).join(' ').toStdString(),
               "body.bmp doll.zip two.txt x.cnf"); // into its folder
+}
+
+// Ended by a signal (logout, a closed terminal, Ctrl-C), the program exits at once with 128 + its number and leaves
+// nothing in the temporary folder.
+TEST(Program, EndsCleanlyOnSignals)
+{
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        TempDir temp, runtime; // Qt's runtime folder is not ours to judge
+        fs::permissions(runtime.Path(), fs::perms::owner_all);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::setenv("TMPDIR", temp.Path().c_str(), 1), ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            ::setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+            ::execl(KISSCONV_PATH, KISSCONV_PATH, nullptr), ::_exit(127);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(700)); // the window up
+        int status = 0;
+        ::kill(pid, signal), ::waitpid(pid, &status, 0);
+        EXPECT_EQ(std::pair(WIFEXITED(status), WEXITSTATUS(status)), std::pair(true, 128 + signal));
+        EXPECT_TRUE(fs::is_empty(temp.Path())) << signal;
+    }
 }
 
 // Leaving bounds a number outside the range and keeps other text; a step reads the text strictly (else 0), bounds.
@@ -190,6 +223,12 @@ TEST(Names, AreShownAsTheWindowShowsThem)
         return v.text + ' ' + QStringList{"removable", "fixed", "network", "optical", "ram"}[int(v.kind)];
     };
     const TVolumes volumes({{"/", "/"}, {"/srv/a", "a"}, {"/srv/ab", "ab"}});
+    const auto offered = [](std::initializer_list<std::pair<const char*, const char*>> mounts) {
+        QStringList roots;
+        for (const auto& [root, type] : mounts)
+            if (IsOfferedMount(root, type, "/home")) roots << root;
+        return roots.join(' ');
+    };
     // clang-format off
     const std::pair<QString, const char*> rows[] = {
         {shown("D:\\DATA\\KISS\\DOLLS", {18, 17, 12, 11, 9, 8, 0}), "D:\\DATA\\KISS\\DOLLS D:\\...\\KISS\\DOLLS D:\\...\\DOLLS ...\\DOLLS ...\\DOLLS DOLLS DOLLS"},
@@ -199,7 +238,11 @@ TEST(Names, AreShownAsTheWindowShowsThem)
         {line("/mnt/share", "x", "Server:/Export", "nfs4"), "/mnt/share server:/export network"}, {line("/mnt/share", "Label", "", "cifs"), "/mnt/share [label] network"},
         {line("/mnt/cd", "DISC 1", "/dev/sr0", "iso9660"), "/mnt/cd [disc 1] optical"}, {shown("/", {1}) + ' ' + shown("/dolls", {3}), "/ dolls"},
         {volumes.RootOf("/srv/a") + ' ' + volumes.RootOf("/srv/a/x.cnf") + ' ' + volumes.RootOf("/srv/ab/x"), "/srv/a /srv/a /srv/ab"},
-        {volumes.RootOf("/srv/abc/x") + ' ' + volumes.RootOf("/srv/a/../ab/x") + TVolumes({{"/srv/a", "a"}, {"/b", "b"}}).RootOf("/c"), "/ /srv/ab"}};
+        {volumes.RootOf("/srv/abc/x") + ' ' + volumes.RootOf("/srv/a/../ab/x") + TVolumes({{"/srv/a", "a"}, {"/b", "b"}}).RootOf("/c"), "/ /srv/ab"},
+        {offered({{"/", "ext4"}, {"/home", "xfs"}, {"/media/u/STICK", "vfat"}, {"/mnt/nas", "nfs4"}, {"/srv/x", "cifs"}, {"/run/media/u/cd", "iso9660"},
+                  {"C:/", "NTFS"}, {"/boot", "ext4"}, {"/srv/data", "ext4"}, {"/tmp", "tmpfs"}, {"/proc", "proc"}, {"/sys/fs/cgroup", "cgroup2"},
+                  {"/dev", "devtmpfs"}, {"/snap/core/1", "squashfs"}, {"/var/lib/docker/x", "overlay"}, {"/media/u/tmp", "tmpfs"}}),
+         "/ /home /media/u/STICK /mnt/nas /srv/x /run/media/u/cd C:/"}}; // the root, home's volume, removable and network, drives
     // clang-format on
     for (const auto& [value, expected] : rows)
         EXPECT_EQ(value.toStdString(), expected);
