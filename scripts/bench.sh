@@ -25,7 +25,7 @@ for arg in "$@"; do
 done
 if [ "$reps" -lt 1 ]; then echo "bench: at least 1 repetition" >&2; exit 2; fi
 
-bash scripts/setup.sh
+bash scripts/setup.sh --tests
 if [ ! -x /usr/bin/time ]; then echo "bench: /usr/bin/time is missing (package time)" >&2; exit 2; fi
 
 build=build/bench

@@ -5,9 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
-cmake --preset default >/dev/null
-cmake --build --preset default --target kiss2bmp
+cmake --preset app >/dev/null
+cmake --build --preset app --target kiss2bmp
 mkdir -p out/pip
-./build/default/cli/kiss2bmp --set "${1:-0}" samples/pip/pip.cnf out/pip
+./build/app/cli/kiss2bmp --set "${1:-0}" samples/pip/pip.cnf out/pip
 echo "== out/pip/pip.txt"
 cat out/pip/pip.txt

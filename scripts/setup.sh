@@ -1,10 +1,21 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the window need, only when missing.
+# Installs the Debian packages that are missing: by default what building and running the tool
+# needs (compiler, CMake, Qt, the archive libraries, fonts for the Japanese messages); with
+# --tests also the test tools (GoogleTest, Google Benchmark, the sanitizer runtime, clang and
+# libFuzzer, valgrind, zip, the desktop-entry checker, lintian).
+#
+# Usage: bash scripts/setup.sh [--tests]
 set -euo pipefail
 
-packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-svg-dev fonts-noto-cjk fonts-ipafont-gothic clang libclang-rt-dev
-          xvfb xauth time valgrind liblhasa-dev libarchive-dev zip)
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev
+          fonts-noto-cjk fonts-ipafont-gothic liblhasa-dev libarchive-dev)
+case "${1:-}" in
+  --tests)
+    packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev xvfb xauth time
+               valgrind zip desktop-file-utils lintian dpkg-dev man-db) ;;
+  '') ;;
+  *) echo "setup: unknown argument '$1'" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh
+bash scripts/setup.sh --tests
 bash scripts/test-ratio.sh
 
 for preset in asan default; do
@@ -13,6 +13,12 @@ for preset in asan default; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+
+echo "== desktop entry, manual page, Debian package"
+desktop-file-validate ui/kissconv.desktop
+if man --warnings -l cli/kiss2bmp.1 2>&1 >/dev/null | grep .; then echo "kiss2bmp.1 has warnings" >&2; exit 1; fi
+rm -f build/default/kissconv_*.deb
+(cd build/default && cpack -G DEB >/dev/null && lintian --fail-on error kissconv_*.deb)
 
 echo "== fuzz: short runs"
 bash scripts/fuzz.sh "${FUZZ_SECONDS:-20}"

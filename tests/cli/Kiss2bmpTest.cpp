@@ -69,6 +69,14 @@ TEST(Kiss2bmp, RefusesBadUseBeforeWritingAnything)
     EXPECT_EQ(help.out.substr(0, help.out.find('\n') + 1),
               "Usage: kiss2bmp [--set N] [--cnf NAME] [--open] DOLL [OUTPUT_DIR]\n");
     EXPECT_EQ(version.out, "kiss2bmp " KISS_VERSION "\n");
+    const std::string manual = ReadText((kSource / "cli/kiss2bmp.1").string()); // kept in step with --help
+    for (std::size_t at = help.out.find("  --"); at != std::string::npos; at = help.out.find("  --", at + 1)) {
+        const std::string option = help.out.substr(at + 2, help.out.find(' ', at + 2) - at - 2);
+        const std::string name = "\\-\\-" + option.substr(2); // as the manual's option paragraphs write it
+        EXPECT_TRUE(manual.find(".TP\n.B " + name + "\n") != std::string::npos ||
+                    manual.find(".TP\n.BI " + name + " ") != std::string::npos)
+            << option;
+    }
 }
 
 // --open with a recording xdg-open: the editor gets an absolute path; a summary that cannot be written fails.
