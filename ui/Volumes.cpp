@@ -113,6 +113,13 @@ std::vector<TVolume> MountedVolumes()
                                        QString::fromLocal8Bit(storage.device()),
                                        storage.fileSystemType()));
     }
+    // Qt's list leaves out some mounts (those under /dev, /run): the current folder's comes anyway.
+    const QStorageInfo current(QDir::currentPath());
+    if (current.isValid() && std::none_of(lines.begin(), lines.end(),
+                                          [&](const TVolume& v) { return v.rootPath == here; }))
+        lines.push_back(DescribeVolume(here, current.name(),
+                                       QString::fromLocal8Bit(current.device()),
+                                       current.fileSystemType()));
 #ifndef _WIN32
     const bool hasRoot = std::any_of(lines.begin(), lines.end(),
                                      [](const TVolume& v) { return v.rootPath == u"/"; });

@@ -4,7 +4,9 @@
 #include "ui/ErrorDisplay.h"
 #include "ui/KissApplication.h"
 #include "ui/MinimizeName.h"
+#include "ui/Volumes.h"
 
+#include <QStorageInfo>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -155,6 +157,23 @@ TEST_F(MainWindowTest, AnArchiveWithTwoConfigurationsAsksWhichOne)
               "~/b/kiss/doll.zip/two.cnf pip.cnf,two.cnf");
     EXPECT_EQ(QDir().entryList(QDir::Files).join(' ').toStdString(),
               "body.bmp doll.zip two.txt x.cnf"); // into its folder
+}
+
+// The machine's mounts as the drive chooser offers them: a memory file system only when the program starts in it.
+TEST(Volumes, KeepTheCurrentFoldersVolumeAndNoPseudoFileSystems)
+{
+    if (QStorageInfo("/dev/shm").rootPath() != "/dev/shm") GTEST_SKIP() << "/dev/shm is no mount of its own here";
+    const QString was = QDir::currentPath();
+    const auto roots = [] {
+        QStringList r;
+        for (const TVolume& v : MountedVolumes())
+            r << v.rootPath;
+        return r;
+    };
+    const QStringList elsewhere = roots(), inShm = (QDir::setCurrent("/dev/shm"), roots());
+    QDir::setCurrent(was);
+    EXPECT_TRUE(elsewhere.contains("/") && !elsewhere.contains("/proc") && !elsewhere.contains("/dev/shm"));
+    EXPECT_TRUE(inShm.contains("/dev/shm"));
 }
 
 // Ended by a signal (logout, a closed terminal, Ctrl-C), the program exits at once with 128 + its number and leaves
