@@ -17,7 +17,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: kiss2bmp [--set N] [--cnf NAME] [--open] DOLL [OUTPUT_DIR]\n"
+    "Usage: kiss2bmp [--set N] [--cnf NAME] [--format bmp|png] [--open] DOLL [OUTPUT_DIR]\n"
     "       kiss2bmp --check [--cnf NAME] DOLL\n"
     "Converts every cel of set N (0 to 9, default 0) of a KiSS doll into an 8-bit BMP file\n"
     "in OUTPUT_DIR (default: the current directory) and writes a report of HTML applet\n"
@@ -26,6 +26,8 @@ constexpr const char* kUsage =
     "\n"
     "  --set N     the set to convert, written as in the window's set selector\n"
     "  --cnf NAME  the configuration to use in an archive that holds several\n"
+    "  --format F  bmp (the default) or png: 8-bit indexed PNG files with colour 0\n"
+    "              transparent, the same pixels and colours as the BMP files\n"
     "  --check     write nothing: tell how each file the configuration names is found,\n"
     "              which files no line names, and lines that point nowhere; exit 0 when\n"
     "              every named file is found, else 1\n"
@@ -82,6 +84,7 @@ int main(int argc, char** argv)
     std::string setText = "0";
     bool open = false, checkOnly = false;
     std::string cnfName;
+    ImageFormat format = ImageFormat::Bmp;
     std::vector<std::string> operands;
     bool optionsDone = false;
     for (int i = 1; i < argc; ++i) {
@@ -98,6 +101,17 @@ int main(int argc, char** argv)
             return 0;
         } else if (arg == "--open") {
             open = true;
+        } else if (arg == "--format" || arg.rfind("--format=", 0) == 0) {
+            std::string name;
+            if (arg == "--format") {
+                if (++i == argc) return UsageError("--format needs bmp or png");
+                name = argv[i];
+            } else {
+                name = arg.substr(9);
+            }
+            if (name != "bmp" && name != "png")
+                return UsageError("the format must be bmp or png, not '" + name + "'");
+            format = name == "png" ? ImageFormat::Png : ImageFormat::Bmp;
         } else if (arg == "--check") {
             checkOnly = true;
         } else if (arg == "--cnf" || arg.rfind("--cnf=", 0) == 0) {
@@ -164,7 +178,7 @@ int main(int argc, char** argv)
             return check.allFound ? 0 : 1;
         }
         reportPath = ReportPathFor(doll->ConfigurationPath(), output);
-        ConvertDoll(std::move(doll), output, controls);
+        ConvertDoll(std::move(doll), output, controls, format);
     } catch (const Exception& e) {
         std::cerr << Printable(e.Message()) << ".\n";
         return 1;

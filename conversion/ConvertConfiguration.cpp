@@ -11,6 +11,7 @@
 #include "imaging/Bmp256Image.h"
 #include "imaging/DecodeCel.h"
 #include "imaging/MemoryStream.h"
+#include "imaging/PngImage.h"
 #include "imaging/StreamErrors.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
@@ -59,6 +60,8 @@ public:
 // Everything one run holds, released when the run ends on any path.
 struct Run {
     TBmp256Image image;
+    ImageFormat format = ImageFormat::Bmp;
+    MemoryStream png; // the image as a PNG file, when that is the format
     MemoryStream celStream;
     MemoryStream paletteStream;
     std::unique_ptr<KissConfiguration> configuration = std::make_unique<KissConfiguration>();
@@ -161,9 +164,10 @@ const std::vector<platform::FileIdentity> kNoChain;
 
 // The image's file name for a cel name: lowered, with the system's separators, and on POSIX a
 // Shift-JIS name in UTF-8, as file names are there.
-std::string ImageFileName(const std::string& imageName)
+std::string ImageFileName(const std::string& imageName, ImageFormat format)
 {
-    const std::string native = NativeName(imageName) + ".bmp";
+    const std::string native =
+        NativeName(imageName) + (format == ImageFormat::Png ? ".png" : ".bmp");
 #ifdef _WIN32
     return native;
 #else
@@ -186,13 +190,19 @@ void ConvertCel(Run& run, int index, const std::string& outputDirectory, const K
               static_cast<std::uint8_t>(16 * set.paletteGroup));
 
     const std::string imageName = NameLowerCase(StripExtension(cel.fileName));
-    const std::string nativeImage = ImageFileName(imageName);
+    const std::string nativeImage = ImageFileName(imageName, run.format);
     const std::string imagePath = JoinOutput(outputDirectory, nativeImage);
     const std::vector<std::string> parts = PathComponents(nativeImage);
     const platform::Folder& folder = ImageFolder(run, parts, imagePath);
     RefuseInput(run, imagePath);
-    RefuseToFillTheDisk(outputDirectory, run.image.FileSize());
-    run.image.SaveToFile(folder, parts.back(), imagePath);
+    if (run.format == ImageFormat::Png) {
+        EncodeIndexedPng(run.image, run.png);
+        RefuseToFillTheDisk(outputDirectory, run.png.Size());
+        run.png.SaveToFile(folder, parts.back(), imagePath);
+    } else {
+        RefuseToFillTheDisk(outputDirectory, run.image.FileSize());
+        run.image.SaveToFile(folder, parts.back(), imagePath);
+    }
     run.doll->Written(nativeImage, &folder == &run.output ? kNoChain : run.imageFolderChain);
 
     WriteReportLine(run.report, index, imageName, cel, set.positions[cel.objectNumber]);
@@ -262,7 +272,7 @@ void ConvertConfiguration(const std::string& configurationPath, const std::strin
 }
 
 void ConvertDoll(std::unique_ptr<DollFiles> doll, const std::string& outputDirectory,
-                 RunControls& controls)
+                 RunControls& controls, ImageFormat format)
 {
     try {
         // Two runs into one folder would mix their reports and images: the second stops at once.
@@ -273,6 +283,7 @@ void ConvertDoll(std::unique_ptr<DollFiles> doll, const std::string& outputDirec
             Run run;
             try {
                 run.doll = std::move(doll);
+                run.format = format;
                 run.doll->RequireOneConfiguration(); // before anything is written
                 reportPath = ReportPathFor(run.doll->ConfigurationPath(), outputDirectory);
                 Convert(run, outputDirectory, controls);

@@ -14,9 +14,11 @@ class DollFiles;
 // configurationPath: a .cnf file, an archive (.lzh, .zip) holding one, or ARCHIVE/MEMBER.
 void ConvertConfiguration(const std::string& configurationPath, const std::string& outputDirectory,
                           RunControls& controls);
+// How the images are written: 8-bit BMP files, or indexed PNG files with colour 0 transparent.
+enum class ImageFormat { Bmp, Png };
 // The same for a doll already opened.
 void ConvertDoll(std::unique_ptr<DollFiles> doll, const std::string& outputDirectory,
-                 RunControls& controls);
+                 RunControls& controls, ImageFormat format = ImageFormat::Bmp);
 
 // The report's file name for a configuration: its base name and ".txt".
 std::string ReportNameFor(const std::string& configurationPath);

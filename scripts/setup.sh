@@ -8,7 +8,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev
-          fonts-noto-cjk fonts-ipafont-gothic liblhasa-dev libarchive-dev)
+          fonts-noto-cjk fonts-ipafont-gothic liblhasa-dev libarchive-dev libspng-dev)
 case "${1:-}" in
   --tests)
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev xvfb xauth time

@@ -1,0 +1,54 @@
+#include "PngImage.h"
+
+#include "Bmp256Image.h"
+#include "MemoryStream.h"
+#include "StreamErrors.h"
+
+#include <spng.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+void EncodeIndexedPng(const TBmp256Image& image, MemoryStream& png)
+{
+    const std::uint8_t* bytes = image.Stream().Data();
+    const bool empty = image.Width() <= 0 || image.Height() <= 0;
+    const auto width = static_cast<std::uint32_t>(empty ? 1 : image.Width());
+    const auto height = static_cast<std::uint32_t>(empty ? 1 : image.Height());
+
+    // PNG rows run top-down without padding; the BMP's run bottom-up, padded to 4 bytes.
+    std::vector<std::uint8_t> pixels(std::size_t{width} * height, 0);
+    for (std::uint32_t y = 0; !empty && y < height; ++y) {
+        const std::uint8_t* row =
+            bytes + TBmp256Image::kPixelOffset + std::size_t{height - 1 - y} * image.RowStride();
+        std::copy(row, row + width, pixels.data() + std::size_t{y} * width);
+    }
+
+    const std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)> ctx(spng_ctx_new(SPNG_CTX_ENCODER),
+                                                                  spng_ctx_free);
+    if (!ctx) throw EStreamWriteError();
+    spng_ihdr ihdr{width, height, 8, SPNG_COLOR_TYPE_INDEXED, 0, 0, 0};
+    spng_plte plte{};
+    plte.n_entries = 256;
+    for (int i = 0; i < 256; ++i) { // the BMP's table holds blue, green, red, 0
+        const std::uint8_t* entry = bytes + TBmp256Image::kColourTableOffset + 4 * i;
+        plte.entries[i] = {entry[2], entry[1], entry[0], 255};
+    }
+    spng_trns trns{};
+    trns.n_type3_entries = 1; // colour 0 transparent, the others opaque
+    trns.type3_alpha[0] = 0;
+    int error = spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1);
+    if (!error) error = spng_set_ihdr(ctx.get(), &ihdr);
+    if (!error) error = spng_set_plte(ctx.get(), &plte);
+    if (!error) error = spng_set_trns(ctx.get(), &trns);
+    if (!error)
+        error = spng_encode_image(ctx.get(), pixels.data(), pixels.size(), SPNG_FMT_PNG,
+                                  SPNG_ENCODE_FINALIZE);
+    std::size_t size = 0;
+    const std::unique_ptr<void, decltype(&std::free)> encoded(
+        error ? nullptr : spng_get_png_buffer(ctx.get(), &size, &error), std::free);
+    if (error || !encoded) throw EStreamWriteError();
+    png.SetSize(0);
+    png.Write(encoded.get(), size);
+}

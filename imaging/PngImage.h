@@ -1,0 +1,10 @@
+#pragma once
+
+class MemoryStream;
+class TBmp256Image;
+
+// The picture of an 8-bit BMP image as an indexed PNG file (libspng, default compression): the
+// same pixels and the same 256-entry colour table (PLTE), with colour 0 transparent (a tRNS of one
+// entry). A picture without pixels becomes one transparent pixel: a PNG is never empty. Replaces
+// the stream's content; raises the stream's write error when the encoder fails.
+void EncodeIndexedPng(const TBmp256Image& image, MemoryStream& png);
