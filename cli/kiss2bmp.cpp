@@ -17,7 +17,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: kiss2bmp [--set N] [--cnf NAME] [--format bmp|png] [--open] DOLL [OUTPUT_DIR]\n"
+    "Usage: kiss2bmp [--set N] [--cnf NAME] [--format bmp|png]\n"
+    "                [--snapshot FILE.png] [--open] DOLL [OUTPUT_DIR]\n"
     "       kiss2bmp --check [--cnf NAME] DOLL\n"
     "Converts every cel of set N (0 to 9, default 0) of a KiSS doll into an 8-bit BMP file\n"
     "in OUTPUT_DIR (default: the current directory) and writes a report of HTML applet\n"
@@ -28,6 +29,8 @@ constexpr const char* kUsage =
     "  --cnf NAME  the configuration to use in an archive that holds several\n"
     "  --format F  bmp (the default) or png: 8-bit indexed PNG files with colour 0\n"
     "              transparent, the same pixels and colours as the BMP files\n"
+    "  --snapshot FILE.png\n"
+    "              also draw the set as one picture, as a viewer shows it at the start\n"
     "  --check     write nothing: tell how each file the configuration names is found,\n"
     "              which files no line names, and lines that point nowhere; exit 0 when\n"
     "              every named file is found, else 1\n"
@@ -84,7 +87,7 @@ int main(int argc, char** argv)
     std::string setText = "0";
     bool open = false, checkOnly = false;
     std::string cnfName;
-    ImageFormat format = ImageFormat::Bmp;
+    RunOptions options;
     std::vector<std::string> operands;
     bool optionsDone = false;
     for (int i = 1; i < argc; ++i) {
@@ -111,7 +114,15 @@ int main(int argc, char** argv)
             }
             if (name != "bmp" && name != "png")
                 return UsageError("the format must be bmp or png, not '" + name + "'");
-            format = name == "png" ? ImageFormat::Png : ImageFormat::Bmp;
+            options.format = name == "png" ? ImageFormat::Png : ImageFormat::Bmp;
+        } else if (arg == "--snapshot" || arg.rfind("--snapshot=", 0) == 0) {
+            if (arg == "--snapshot") {
+                if (++i == argc) return UsageError("--snapshot needs a picture file name");
+                options.snapshotPath = argv[i];
+            } else {
+                options.snapshotPath = arg.substr(11);
+            }
+            if (options.snapshotPath.empty()) return UsageError("the picture file name is empty");
         } else if (arg == "--check") {
             checkOnly = true;
         } else if (arg == "--cnf" || arg.rfind("--cnf=", 0) == 0) {
@@ -178,7 +189,7 @@ int main(int argc, char** argv)
             return check.allFound ? 0 : 1;
         }
         reportPath = ReportPathFor(doll->ConfigurationPath(), output);
-        ConvertDoll(std::move(doll), output, controls, format);
+        ConvertDoll(std::move(doll), output, controls, options);
     } catch (const Exception& e) {
         std::cerr << Printable(e.Message()) << ".\n";
         return 1;

@@ -12,6 +12,7 @@
 #include "imaging/DecodeCel.h"
 #include "imaging/MemoryStream.h"
 #include "imaging/PngImage.h"
+#include "imaging/SetPicture.h"
 #include "imaging/StreamErrors.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
@@ -60,8 +61,9 @@ public:
 // Everything one run holds, released when the run ends on any path.
 struct Run {
     TBmp256Image image;
-    ImageFormat format = ImageFormat::Bmp;
+    RunOptions options;
     MemoryStream png; // the image as a PNG file, when that is the format
+    std::unique_ptr<SetPicture> picture; // the set drawn, when a snapshot is asked for
     MemoryStream celStream;
     MemoryStream paletteStream;
     std::unique_ptr<KissConfiguration> configuration = std::make_unique<KissConfiguration>();
@@ -190,12 +192,14 @@ void ConvertCel(Run& run, int index, const std::string& outputDirectory, const K
               static_cast<std::uint8_t>(16 * set.paletteGroup));
 
     const std::string imageName = NameLowerCase(StripExtension(cel.fileName));
-    const std::string nativeImage = ImageFileName(imageName, run.format);
+    const std::string nativeImage = ImageFileName(imageName, run.options.format);
+    const KissPosition& at = set.positions[cel.objectNumber];
+    if (run.picture && (at.x != -1 || at.y != -1)) run.picture->DrawBehind(run.image, at.x, at.y);
     const std::string imagePath = JoinOutput(outputDirectory, nativeImage);
     const std::vector<std::string> parts = PathComponents(nativeImage);
     const platform::Folder& folder = ImageFolder(run, parts, imagePath);
     RefuseInput(run, imagePath);
-    if (run.format == ImageFormat::Png) {
+    if (run.options.format == ImageFormat::Png) {
         EncodeIndexedPng(run.image, run.png);
         RefuseToFillTheDisk(outputDirectory, run.png.Size());
         run.png.SaveToFile(folder, parts.back(), imagePath);
@@ -241,8 +245,22 @@ void Convert(Run& run, const std::string& outputDirectory, RunControls& controls
             AddInput(run, run.doll->InputFile(cel.fileName));
             AddInput(run, run.doll->InputFile(PaletteNameOf(c, cel)));
         }
+        if (!run.options.snapshotPath
+                 .empty()) { // on colour 0 of the first palette in the set's group
+            TBmp256Image::Colour background;
+            if (c.paletteCount > 0) {
+                run.doll->Load(c.paletteFiles[0], run.paletteStream);
+                background = PaletteColour(run.paletteStream, set.paletteGroup, 0);
+            }
+            run.picture = std::make_unique<SetPicture>(c.playWidth, c.playHeight, background);
+        }
         for (int j = 0; j < c.celCount; ++j) {
             if (c.cels[j].inSet[setNumber]) ConvertCel(run, j, outputDirectory, set);
+        }
+        if (run.picture) {
+            RefuseInput(run, run.options.snapshotPath);
+            run.picture->EncodePng(run.png);
+            run.png.SaveToFile(run.options.snapshotPath);
         }
     }
     run.report.Close();
@@ -272,7 +290,7 @@ void ConvertConfiguration(const std::string& configurationPath, const std::strin
 }
 
 void ConvertDoll(std::unique_ptr<DollFiles> doll, const std::string& outputDirectory,
-                 RunControls& controls, ImageFormat format)
+                 RunControls& controls, const RunOptions& options)
 {
     try {
         // Two runs into one folder would mix their reports and images: the second stops at once.
@@ -283,7 +301,7 @@ void ConvertDoll(std::unique_ptr<DollFiles> doll, const std::string& outputDirec
             Run run;
             try {
                 run.doll = std::move(doll);
-                run.format = format;
+                run.options = options;
                 run.doll->RequireOneConfiguration(); // before anything is written
                 reportPath = ReportPathFor(run.doll->ConfigurationPath(), outputDirectory);
                 Convert(run, outputDirectory, controls);

@@ -16,9 +16,15 @@ void ConvertConfiguration(const std::string& configurationPath, const std::strin
                           RunControls& controls);
 // How the images are written: 8-bit BMP files, or indexed PNG files with colour 0 transparent.
 enum class ImageFormat { Bmp, Png };
+struct RunOptions {
+    ImageFormat format = ImageFormat::Bmp;
+    // When not empty: where the set is drawn as one picture (a PNG file), as a viewer shows it at
+    // the start, once every image is written.
+    std::string snapshotPath;
+};
 // The same for a doll already opened.
 void ConvertDoll(std::unique_ptr<DollFiles> doll, const std::string& outputDirectory,
-                 RunControls& controls, ImageFormat format = ImageFormat::Bmp);
+                 RunControls& controls, const RunOptions& options = {});
 
 // The report's file name for a configuration: its base name and ".txt".
 std::string ReportNameFor(const std::string& configurationPath);

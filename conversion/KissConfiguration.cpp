@@ -104,6 +104,16 @@ void ReadConfiguration(BufferedTextFile& file, KissConfiguration& configuration)
             set.paletteGroup = static_cast<std::uint8_t>(ValueOf(TakeToken(line)));
             cursor = 0;
             ReadPositions(line, set, cursor);
+        } else if (kind == '(') {
+            const auto comma = line.find(',');
+            const std::int32_t w =
+                ValueOf(line.substr(1, comma == std::string::npos ? 0 : comma - 1));
+            const std::int32_t h = comma == std::string::npos ? 0 : ValueOf(line.substr(comma + 1));
+            if (w >= 1 && h >= 1 && w <= c.kMaxPlaySide && h <= c.kMaxPlaySide)
+                c.playWidth = w, c.playHeight = h;
+        } else if (kind == '[') {
+            line.erase(0, 1);
+            c.borderColour = ValueOf(TakeToken(line));
         } else if (kind == ' ') {
             // A continuation before the first set line has no set to add to.
             if (c.setCount > 0) ReadPositions(line, c.sets[c.setCount - 1], cursor);

@@ -38,6 +38,12 @@ struct KissConfiguration {
     int celCount = 0;
     std::array<KissSet, kMaxSets> sets;
     int setCount = 0;
+
+    // The viewer's play area, "(width,height)", within 1 to kMaxPlaySide (else the default), and
+    // the border colour around it, "[n". The conversion does not use them; a picture of a set does.
+    static constexpr std::int32_t kMaxPlaySide = 4096;
+    std::int32_t playWidth = 448, playHeight = 320;
+    std::int32_t borderColour = 0;
 };
 
 // Reads the configuration line by line until the file's end: "%" palette lines, "#" cel lines,

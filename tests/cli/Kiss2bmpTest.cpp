@@ -40,11 +40,16 @@ TEST(Kiss2bmp, SampleDollGivesTheGoldenFilesInEverySet)
             << "set " << set;
     }
     TempDir png; // as PNG files: the same names, report and pictures (the readers' tests compare the pixels)
-    const auto r = RunProcess(KISS2BMP_PATH, {"--format=png", kSample, png.Path().string()}, png.Path().string());
+    const auto r =
+        RunProcess(KISS2BMP_PATH, {"--format=png", "--snapshot", png / "set.png", kSample, png.Path().string()},
+                   png.Path().string());
     std::string names;
     for (const auto& [name, bytes] : Files(png.Path()))
         names += name + (name.ends_with(".png") && bytes.starts_with("\x89PNG\r\n\x1a\n") ? " " : "? ");
-    EXPECT_EQ(std::pair(r.status, names), std::pair(0, std::string("back.png body.png hair.png pip.txt? shirt.png ")));
+    EXPECT_EQ(std::pair(r.status, names),
+              std::pair(0, std::string("back.png body.png hair.png pip.txt? set.png shirt.png ")));
+    EXPECT_EQ(ReadText(png / "set.png").substr(16, 10),
+              std::string("\0\0\0\x60\0\0\0\x64\x08\x02", 10)); // Pip's (96,100), RGB
     EXPECT_EQ(ReadText(png / "pip.txt"), ReadText((kSource / "tests/cli/golden/set0/pip.txt").string()));
     TempDir made; // the generator and the committed doll agree
     EXPECT_EQ(RunProcess(MAKE_SAMPLE_DOLL_PATH, {made.Path().string()}, made.Path().string()).status, 0);
@@ -62,7 +67,8 @@ TEST(Kiss2bmp, RefusesBadUseBeforeWritingAnything)
         {{"--set", "10", kSample}, "the set number must be 0 to 9, not '10'"}, {{"--set=-1", kSample}, "the set number must be 0 to 9, not '-1'"},
         {{"", dir}, "the configuration file name is empty"}, {{kSample, ""}, "the output folder name is empty"},
         {{"--cnf", "pip.cnf", kSample}, "--cnf chooses a configuration inside an archive"}, {{"--check", kSample, dir}, "--check writes nothing: no output folder"},
-        {{"--cnf=", kSample}, "the configuration name is empty"}, {{"--format", "gif", kSample}, "the format must be bmp or png, not 'gif'"}};
+        {{"--cnf=", kSample}, "the configuration name is empty"}, {{"--format", "gif", kSample}, "the format must be bmp or png, not 'gif'"},
+        {{"--snapshot=", kSample}, "the picture file name is empty"}};
     // clang-format on
     for (const auto& [arguments, problem] : rows) {
         const auto r = RunProcess(KISS2BMP_PATH, arguments, dir, dir);
@@ -74,7 +80,7 @@ TEST(Kiss2bmp, RefusesBadUseBeforeWritingAnything)
                version = RunProcess(KISS2BMP_PATH, {"--version"}, dir);
     EXPECT_EQ(help.status + version.status, 0);
     EXPECT_EQ(help.out.substr(0, help.out.find('\n') + 1),
-              "Usage: kiss2bmp [--set N] [--cnf NAME] [--format bmp|png] [--open] DOLL [OUTPUT_DIR]\n");
+              "Usage: kiss2bmp [--set N] [--cnf NAME] [--format bmp|png]\n");
     EXPECT_EQ(version.out, "kiss2bmp " KISS_VERSION "\n");
     const std::string manual = ReadText((kSource / "cli/kiss2bmp.1").string()); // kept in step with --help
     for (std::size_t at = help.out.find("  --"); at != std::string::npos; at = help.out.find("  --", at + 1)) {

@@ -64,6 +64,16 @@ TEST(ReadConfiguration, ADollOfOurOwn)
                                         "0: 1,2 15,0 0,0 0,0 0,0", // ";x", ";" and "note" take places
                                         "1: -1,-1 5,6 0,0",        // two trailing blanks: one more place, one: none
                                         "3: 7,8", "5:", "0:"}));   // the last: no "$" line for it
+    // The play area and border colour; a size of nothing, 0 or past 4096 keeps the default 448 x 320.
+    const std::pair<const char*, std::tuple<int, int, int>> areas[] = {{"(640,480)\r\n[ set 0", {640, 480, 0}},
+                                                                       {"(4096,1)\r\n[7 ;x", {4096, 1, 7}},
+                                                                       {"(0,5)", {448, 320, 0}},
+                                                                       {"(4097,9)", {448, 320, 0}},
+                                                                       {"(12)", {448, 320, 0}}};
+    for (const auto& [text, area] : areas) {
+        const auto a = Read(text);
+        EXPECT_EQ(std::tuple(a->playWidth, a->playHeight, a->borderColour), area) << text;
+    }
 }
 
 } // namespace

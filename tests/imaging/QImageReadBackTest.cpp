@@ -1,6 +1,7 @@
 #include "imaging/Bmp256Image.h"
 #include "imaging/MemoryStream.h"
 #include "imaging/PngImage.h"
+#include "imaging/SetPicture.h"
 #include "support/Test.h"
 
 #include <QImage>
@@ -33,4 +34,29 @@ TEST(QImageReadBack, AnotherReaderSeesOurPixelsInTheirColours)
     EncodeIndexedPng(image, png);
     const QImage p = QImage::fromData(png.Data(), static_cast<int>(png.Size()), "PNG");
     EXPECT_EQ(std::tuple(p.width(), p.height(), qAlpha(p.pixel(0, 0))), std::tuple(1, 1, 0));
+}
+
+// A set's picture: the first image drawn stays in front, colour 0 lets what lies behind show, and what falls outside
+// the play area is cut off; read back through Qt's PNG reader.
+TEST(QImageReadBack, ASetPictureHasItsImagesInFrontToBackOrder)
+{
+    TBmp256Image front, back;
+    front.SetSize(2, 2), back.SetSize(3, 3);
+    for (TBmp256Image* image : {&front, &back})
+        for (int i = 1; i < 256; ++i)
+            image->WritePaletteEntry(i, image == &front ? i : 0, image == &front ? 0 : i, 9);
+    front.WritePixel(0, 0, 5), front.WritePixel(1, 1, 6); // (1,0) and (0,1) transparent
+    for (int i = 0; i < 9; ++i)
+        back.WritePixel(i % 3, i / 3, 10 + i);
+    SetPicture picture(4, 3, {1, 2, 3});
+    picture.DrawBehind(front, 1, 1), picture.DrawBehind(back, -1, 1);
+    MemoryStream png;
+    picture.EncodePng(png);
+    const QImage p = QImage::fromData(png.Data(), static_cast<int>(png.Size()), "PNG");
+    const QRgb bg = qRgb(1, 2, 3), f5 = qRgb(5, 0, 9), f6 = qRgb(6, 0, 9);
+    const auto b = [](int i) { return qRgb(0, i, 9); };
+    const std::vector<QRgb> expected = {bg, bg, bg, bg, b(11), f5, bg, bg, b(14), b(15), f6, bg}; // row by row
+    ASSERT_EQ(std::pair(p.width(), p.height()), std::pair(4, 3));
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(p.pixel(i % 4, i / 4), expected[static_cast<std::size_t>(i)]) << i;
 }

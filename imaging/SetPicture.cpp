@@ -1,0 +1,82 @@
+#include "SetPicture.h"
+
+#include "DecodeCel.h"
+#include "KissHeaders.h"
+#include "MemoryStream.h"
+#include "StreamErrors.h"
+
+#include <spng.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+SetPicture::SetPicture(std::int32_t width, std::int32_t height, TBmp256Image::Colour background)
+    : width_(std::max(width, 1)), height_(std::max(height, 1)),
+      rgb_(std::size_t{3} * width_ * height_), drawn_(std::size_t{1} * width_ * height_, 0)
+{
+    for (std::size_t i = 0; i < rgb_.size(); i += 3)
+        rgb_[i] = background.red, rgb_[i + 1] = background.green, rgb_[i + 2] = background.blue;
+}
+
+void SetPicture::DrawBehind(const TBmp256Image& image, std::int32_t x, std::int32_t y)
+{
+    const std::uint8_t* bytes = image.Stream().Data();
+    // Only the part of the image that falls inside the area is visited.
+    const std::int64_t left = std::max<std::int64_t>(0, -std::int64_t{x}),
+                       top = std::max<std::int64_t>(0, -std::int64_t{y}),
+                       right = std::min<std::int64_t>(image.Width(), std::int64_t{width_} - x),
+                       bottom = std::min<std::int64_t>(image.Height(), std::int64_t{height_} - y);
+    for (std::int64_t row = top; row < bottom; ++row) {
+        const std::uint8_t* pixels =
+            bytes + TBmp256Image::kPixelOffset + (image.Height() - 1 - row) * image.RowStride();
+        for (std::int64_t column = left; column < right; ++column) {
+            const std::uint8_t index = pixels[column];
+            const std::size_t at = static_cast<std::size_t>((y + row) * width_ + x + column);
+            if (index == 0 || drawn_[at]) continue;
+            const std::uint8_t* entry = bytes + TBmp256Image::kColourTableOffset + 4 * index;
+            rgb_[3 * at] = entry[2], rgb_[3 * at + 1] = entry[1], rgb_[3 * at + 2] = entry[0];
+            drawn_[at] = 1;
+        }
+    }
+}
+
+void SetPicture::EncodePng(MemoryStream& png) const
+{
+    const std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)> ctx(spng_ctx_new(SPNG_CTX_ENCODER),
+                                                                  spng_ctx_free);
+    if (!ctx) throw EStreamWriteError();
+    spng_ihdr ihdr{static_cast<std::uint32_t>(width_),
+                   static_cast<std::uint32_t>(height_),
+                   8,
+                   SPNG_COLOR_TYPE_TRUECOLOR,
+                   0,
+                   0,
+                   0};
+    int error = spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1);
+    if (!error) error = spng_set_ihdr(ctx.get(), &ihdr);
+    if (!error)
+        error = spng_encode_image(ctx.get(), rgb_.data(), rgb_.size(), SPNG_FMT_PNG,
+                                  SPNG_ENCODE_FINALIZE);
+    std::size_t size = 0;
+    const std::unique_ptr<void, decltype(&std::free)> encoded(
+        error ? nullptr : spng_get_png_buffer(ctx.get(), &size, &error), std::free);
+    if (error || !encoded) throw EStreamWriteError();
+    png.SetSize(0);
+    png.Write(encoded.get(), size);
+}
+
+TBmp256Image::Colour PaletteColour(MemoryStream& palette, int group, int index)
+{
+    palette.Seek(0);
+    const PaletteHeader header = ReadPaletteHeader(palette);
+    const std::int64_t entry = std::int64_t{group} * header.colours + index;
+    MemoryStream noCel; // decoded with an empty cel, the image holds the palette's colour table
+    TBmp256Image image;
+    palette.Seek(0);
+    DecodeCel(image, noCel, palette, 0);
+    palette.Seek(0);
+    if (entry < 0 || entry > 255) return {};
+    const std::uint8_t* table = image.Stream().Data() + TBmp256Image::kColourTableOffset;
+    return {table[4 * entry + 2], table[4 * entry + 1], table[4 * entry]};
+}
