@@ -8,9 +8,11 @@
 #include "platform/File.h"
 #include "platform/Folder.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,16 +86,29 @@ int main(int argc, char** argv)
 {
     // Ctrl-C, a closed terminal or a kill leaves no temporary file behind (exit 130, 129, 143).
     platform::ExitCleanlyOnSignals();
-    std::string setText = "0";
     bool open = false, checkOnly = false;
-    std::string cnfName;
-    RunOptions options;
+    std::optional<std::string> setText, cnfName, format, snapshot;
+    // Options with a value, written "--name VALUE" or "--name=VALUE".
+    const struct {
+        std::string name;
+        const char* needs;
+        std::optional<std::string>* value;
+    } valued[] = {{"--set", "--set needs a set number", &setText},
+                  {"--cnf", "--cnf needs a configuration name", &cnfName},
+                  {"--format", "--format needs bmp or png", &format},
+                  {"--snapshot", "--snapshot needs a picture file name", &snapshot}};
     std::vector<std::string> operands;
     bool optionsDone = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        const auto option = std::find_if(std::begin(valued), std::end(valued), [&](const auto& o) {
+            return arg == o.name || arg.starts_with(o.name + "=");
+        });
         if (optionsDone || arg.empty() || arg[0] != '-' || arg == "-") {
             operands.push_back(arg);
+        } else if (option != std::end(valued)) {
+            if (arg == option->name && ++i == argc) return UsageError(option->needs);
+            *option->value = arg == option->name ? argv[i] : arg.substr(option->name.size() + 1);
         } else if (arg == "--") {
             optionsDone = true;
         } else if (arg == "--help" || arg == "-h") {
@@ -104,46 +119,19 @@ int main(int argc, char** argv)
             return 0;
         } else if (arg == "--open") {
             open = true;
-        } else if (arg == "--format" || arg.rfind("--format=", 0) == 0) {
-            std::string name;
-            if (arg == "--format") {
-                if (++i == argc) return UsageError("--format needs bmp or png");
-                name = argv[i];
-            } else {
-                name = arg.substr(9);
-            }
-            if (name != "bmp" && name != "png")
-                return UsageError("the format must be bmp or png, not '" + name + "'");
-            options.format = name == "png" ? ImageFormat::Png : ImageFormat::Bmp;
-        } else if (arg == "--snapshot" || arg.rfind("--snapshot=", 0) == 0) {
-            if (arg == "--snapshot") {
-                if (++i == argc) return UsageError("--snapshot needs a picture file name");
-                options.snapshotPath = argv[i];
-            } else {
-                options.snapshotPath = arg.substr(11);
-            }
-            if (options.snapshotPath.empty()) return UsageError("the picture file name is empty");
         } else if (arg == "--check") {
             checkOnly = true;
-        } else if (arg == "--cnf" || arg.rfind("--cnf=", 0) == 0) {
-            if (arg == "--cnf") {
-                if (++i == argc) return UsageError("--cnf needs a configuration name");
-                cnfName = argv[i];
-            } else {
-                cnfName = arg.substr(6);
-            }
-            if (cnfName.empty()) return UsageError("the configuration name is empty");
-        } else if (arg == "--set" || arg.rfind("--set=", 0) == 0) {
-            if (arg == "--set") {
-                if (++i == argc) return UsageError("--set needs a set number");
-                setText = argv[i];
-            } else {
-                setText = arg.substr(6);
-            }
         } else {
             return UsageError("unknown option " + arg);
         }
     }
+    if (cnfName && cnfName->empty()) return UsageError("the configuration name is empty");
+    if (format && *format != "bmp" && *format != "png")
+        return UsageError("the format must be bmp or png, not '" + *format + "'");
+    if (snapshot && snapshot->empty()) return UsageError("the picture file name is empty");
+    RunOptions options;
+    options.format = format == "png" ? ImageFormat::Png : ImageFormat::Bmp;
+    options.snapshotPath = snapshot.value_or("");
     if (operands.empty() || operands.size() > 2)
         return UsageError(operands.empty() ? "no configuration file given" : "too many arguments");
     // An empty name (an unset shell variable) would make the run use the root folder.
@@ -155,13 +143,14 @@ int main(int argc, char** argv)
 
     // A number outside the sets is refused before anything is written, as the window's selector
     // never holds one; any other text goes to the run, whose strict conversion refuses it.
-    const IntConversion set = TextToInt(setText);
+    const std::string setNumber = setText.value_or("0");
+    const IntConversion set = TextToInt(setNumber);
     if (set.ok && (set.value < 0 || set.value > 9))
-        return UsageError("the set number must be 0 to 9, not '" + setText + "'");
+        return UsageError("the set number must be 0 to 9, not '" + setNumber + "'");
 
     const std::string& configuration = operands[0];
     const std::string output = operands.size() == 2 ? operands[1] : ".";
-    BatchControls controls(setText, open);
+    BatchControls controls(setNumber, open);
     std::string reportPath;
     try {
         std::unique_ptr<DollFiles> doll = OpenDoll(configuration, output);
@@ -169,12 +158,12 @@ int main(int argc, char** argv)
         std::string list;
         for (const std::string& name : inside)
             list += " " + name;
-        if (!cnfName.empty() && !IsArchiveName(configuration))
+        if (cnfName && !IsArchiveName(configuration))
             return UsageError("--cnf chooses a configuration inside an archive");
-        if (!cnfName.empty() && !doll->SelectConfiguration(cnfName))
-            return UsageError("no configuration " + cnfName + " in " + configuration +
+        if (cnfName && !doll->SelectConfiguration(*cnfName))
+            return UsageError("no configuration " + *cnfName + " in " + configuration +
                               "; it holds:" + list);
-        if (cnfName.empty() && inside.size() > 1)
+        if (!cnfName && inside.size() > 1)
             return UsageError(configuration +
                               " holds several configurations; choose one with --cnf:" + list);
         if (checkOnly) {

@@ -10,6 +10,32 @@
 #include <memory>
 #include <vector>
 
+namespace {
+
+// Encodes the rows (top-down, no padding) as a PNG with the given chunks into the stream.
+void Encode(spng_ihdr ihdr, spng_plte* plte, spng_trns* trns, const std::vector<std::uint8_t>& rows,
+            MemoryStream& png)
+{
+    const std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)> ctx(spng_ctx_new(SPNG_CTX_ENCODER),
+                                                                  spng_ctx_free);
+    if (!ctx) throw EStreamWriteError();
+    int error = spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1);
+    if (!error) error = spng_set_ihdr(ctx.get(), &ihdr);
+    if (!error && plte) error = spng_set_plte(ctx.get(), plte);
+    if (!error && trns) error = spng_set_trns(ctx.get(), trns);
+    if (!error)
+        error = spng_encode_image(ctx.get(), rows.data(), rows.size(), SPNG_FMT_PNG,
+                                  SPNG_ENCODE_FINALIZE);
+    std::size_t size = 0;
+    const std::unique_ptr<void, decltype(&std::free)> encoded(
+        error ? nullptr : spng_get_png_buffer(ctx.get(), &size, &error), std::free);
+    if (error || !encoded) throw EStreamWriteError();
+    png.SetSize(0);
+    png.Write(encoded.get(), size);
+}
+
+} // namespace
+
 void EncodeIndexedPng(const TBmp256Image& image, MemoryStream& png)
 {
     const std::uint8_t* bytes = image.Stream().Data();
@@ -25,10 +51,6 @@ void EncodeIndexedPng(const TBmp256Image& image, MemoryStream& png)
         std::copy(row, row + width, pixels.data() + std::size_t{y} * width);
     }
 
-    const std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)> ctx(spng_ctx_new(SPNG_CTX_ENCODER),
-                                                                  spng_ctx_free);
-    if (!ctx) throw EStreamWriteError();
-    spng_ihdr ihdr{width, height, 8, SPNG_COLOR_TYPE_INDEXED, 0, 0, 0};
     spng_plte plte{};
     plte.n_entries = 256;
     for (int i = 0; i < 256; ++i) { // the BMP's table holds blue, green, red, 0
@@ -38,17 +60,11 @@ void EncodeIndexedPng(const TBmp256Image& image, MemoryStream& png)
     spng_trns trns{};
     trns.n_type3_entries = 1; // colour 0 transparent, the others opaque
     trns.type3_alpha[0] = 0;
-    int error = spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1);
-    if (!error) error = spng_set_ihdr(ctx.get(), &ihdr);
-    if (!error) error = spng_set_plte(ctx.get(), &plte);
-    if (!error) error = spng_set_trns(ctx.get(), &trns);
-    if (!error)
-        error = spng_encode_image(ctx.get(), pixels.data(), pixels.size(), SPNG_FMT_PNG,
-                                  SPNG_ENCODE_FINALIZE);
-    std::size_t size = 0;
-    const std::unique_ptr<void, decltype(&std::free)> encoded(
-        error ? nullptr : spng_get_png_buffer(ctx.get(), &size, &error), std::free);
-    if (error || !encoded) throw EStreamWriteError();
-    png.SetSize(0);
-    png.Write(encoded.get(), size);
+    Encode({width, height, 8, SPNG_COLOR_TYPE_INDEXED, 0, 0, 0}, &plte, &trns, pixels, png);
+}
+
+void EncodeTruecolourPng(std::uint32_t width, std::uint32_t height,
+                         const std::vector<std::uint8_t>& rgb, MemoryStream& png)
+{
+    Encode({width, height, 8, SPNG_COLOR_TYPE_TRUECOLOR, 0, 0, 0}, nullptr, nullptr, rgb, png);
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 class MemoryStream;
 class TBmp256Image;
 
@@ -8,3 +11,8 @@ class TBmp256Image;
 // entry). A picture without pixels becomes one transparent pixel: a PNG is never empty. Replaces
 // the stream's content; raises the stream's write error when the encoder fails.
 void EncodeIndexedPng(const TBmp256Image& image, MemoryStream& png);
+
+// Rows of red, green, blue bytes, top-down, as a truecolour PNG file; replaces the stream's
+// content.
+void EncodeTruecolourPng(std::uint32_t width, std::uint32_t height,
+                         const std::vector<std::uint8_t>& rgb, MemoryStream& png);

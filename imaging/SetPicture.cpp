@@ -3,13 +3,9 @@
 #include "DecodeCel.h"
 #include "KissHeaders.h"
 #include "MemoryStream.h"
-#include "StreamErrors.h"
-
-#include <spng.h>
+#include "PngImage.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <memory>
 
 SetPicture::SetPicture(std::int32_t width, std::int32_t height, TBmp256Image::Colour background)
     : width_(std::max(width, 1)), height_(std::max(height, 1)),
@@ -43,27 +39,8 @@ void SetPicture::DrawBehind(const TBmp256Image& image, std::int32_t x, std::int3
 
 void SetPicture::EncodePng(MemoryStream& png) const
 {
-    const std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)> ctx(spng_ctx_new(SPNG_CTX_ENCODER),
-                                                                  spng_ctx_free);
-    if (!ctx) throw EStreamWriteError();
-    spng_ihdr ihdr{static_cast<std::uint32_t>(width_),
-                   static_cast<std::uint32_t>(height_),
-                   8,
-                   SPNG_COLOR_TYPE_TRUECOLOR,
-                   0,
-                   0,
-                   0};
-    int error = spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1);
-    if (!error) error = spng_set_ihdr(ctx.get(), &ihdr);
-    if (!error)
-        error = spng_encode_image(ctx.get(), rgb_.data(), rgb_.size(), SPNG_FMT_PNG,
-                                  SPNG_ENCODE_FINALIZE);
-    std::size_t size = 0;
-    const std::unique_ptr<void, decltype(&std::free)> encoded(
-        error ? nullptr : spng_get_png_buffer(ctx.get(), &size, &error), std::free);
-    if (error || !encoded) throw EStreamWriteError();
-    png.SetSize(0);
-    png.Write(encoded.get(), size);
+    EncodeTruecolourPng(static_cast<std::uint32_t>(width_), static_cast<std::uint32_t>(height_),
+                        rgb_, png);
 }
 
 TBmp256Image::Colour PaletteColour(MemoryStream& palette, int group, int index)

@@ -111,22 +111,6 @@ std::optional<FileIdentity> Folder::Identity() const
                         std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
 }
 
-ReplacingFile::ReplacingFile(ReplacingFile&& other) noexcept { *this = std::move(other); }
-
-ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept
-{
-    if (this != &other) {
-        Discard();
-        file_ = std::move(other.file_);
-        folder_ = std::exchange(other.folder_, -1);
-        folderPath_ = std::move(other.folderPath_);
-        name_ = std::move(other.name_);
-        slot_ = std::exchange(other.slot_, -1);
-        temporary_ = std::move(other.temporary_);
-    }
-    return *this;
-}
-
 ReplacingFile ReplacingFile::Create(const Folder& folder, const std::string& name)
 {
     ReplacingFile file;
