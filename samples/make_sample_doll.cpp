@@ -120,7 +120,8 @@ std::vector<Rgb> ClothesColours()
     return colours;
 }
 
-// Cel names are upper case in the configuration and lower case on disk, as on DOS disks.
+// Cel names are upper case in the configuration and lower case on disk, as on DOS disks. The
+// background is the last cel line: earlier lines are drawn in front of later ones.
 const char* const kConfiguration =
     "; Pip, the sample doll of the KISS file convertor.\r\n"
     "; Drawn by samples/make_sample_doll.cpp; regenerate rather than edit.\r\n"
@@ -128,11 +129,11 @@ const char* const kConfiguration =
     "%PIP.KCF        ; old-form 12-bit palette, ten groups\r\n"
     "%CLOTHES.KCF    ; headed 24-bit palette, four groups\r\n"
     ";\r\n"
-    "#0 BACK.CEL *1 :0 1 2      ; headed, eight bits a pixel: the sky and the grass\r\n"
     "#1 BODY.CEL *0 :0 1 2      ; old form, four bits a pixel\r\n"
     "#2.40 HAIR.CEL *0 :0 1 2   ; headed, four bits, drawn at an offset\r\n"
     "#3 SHIRT.CEL *1 :0 1 2     ; hidden in the last set\r\n"
     "#4.80 HAT.CEL *1 :1 2\r\n"
+    "#0 BACK.CEL *1 :0 1 2      ; headed, eight bits a pixel: the sky and the grass\r\n"
     "\t#5 TAB.CEL ; a line that starts with a TAB is not read\r\n"
     ";\r\n"
     "$0 0,0 32,30 36,30 32,54 *\r\n"
