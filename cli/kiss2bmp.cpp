@@ -4,6 +4,8 @@
 #include "conversion/DollFiles.h"
 #include "conversion/TextNumbers.h"
 
+#include "web/PlayPage.h"
+
 #include "platform/Exception.h"
 #include "platform/File.h"
 #include "platform/Folder.h"
@@ -20,7 +22,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: kiss2bmp [--set N] [--cnf NAME] [--format bmp|png]\n"
-    "                [--snapshot FILE.png] [--open] DOLL [OUTPUT_DIR]\n"
+    "                [--snapshot FILE.png] [--page] [--open] DOLL [OUTPUT_DIR]\n"
     "       kiss2bmp --check [--cnf NAME] DOLL\n"
     "Converts every cel of set N (0 to 9, default 0) of a KiSS doll into an 8-bit BMP file\n"
     "in OUTPUT_DIR (default: the current directory) and writes a report of HTML applet\n"
@@ -33,6 +35,8 @@ constexpr const char* kUsage =
     "              transparent, the same pixels and colours as the BMP files\n"
     "  --snapshot FILE.png\n"
     "              also draw the set as one picture, as a viewer shows it at the start\n"
+    "  --page      also write a web page that plays the doll (NAME.html beside the\n"
+    "              report, PNG images, a picture of every cel of every set)\n"
     "  --check     write nothing: tell how each file the configuration names is found,\n"
     "              which files no line names, and lines that point nowhere; exit 0 when\n"
     "              every named file is found, else 1\n"
@@ -86,7 +90,7 @@ int main(int argc, char** argv)
 {
     // Ctrl-C, a closed terminal or a kill leaves no temporary file behind (exit 130, 129, 143).
     platform::ExitCleanlyOnSignals();
-    bool open = false, checkOnly = false;
+    bool open = false, checkOnly = false, page = false;
     std::optional<std::string> setText, cnfName, format, snapshot;
     // Options with a value, written "--name VALUE" or "--name=VALUE".
     const struct {
@@ -119,6 +123,8 @@ int main(int argc, char** argv)
             return 0;
         } else if (arg == "--open") {
             open = true;
+        } else if (arg == "--page") {
+            page = true;
         } else if (arg == "--check") {
             checkOnly = true;
         } else {
@@ -129,8 +135,11 @@ int main(int argc, char** argv)
     if (format && *format != "bmp" && *format != "png")
         return UsageError("the format must be bmp or png, not '" + *format + "'");
     if (snapshot && snapshot->empty()) return UsageError("the picture file name is empty");
+    if (page && format == "bmp") return UsageError("--page shows PNG images: not --format bmp");
+    if (page && checkOnly) return UsageError("--check writes nothing: no page");
     RunOptions options;
-    options.format = format == "png" ? ImageFormat::Png : ImageFormat::Bmp;
+    options.format = format == "png" || page ? ImageFormat::Png : ImageFormat::Bmp;
+    if (page) options.page = PlayPage;
     options.snapshotPath = snapshot.value_or("");
     if (operands.empty() || operands.size() > 2)
         return UsageError(operands.empty() ? "no configuration file given" : "too many arguments");

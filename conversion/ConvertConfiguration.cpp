@@ -3,6 +3,7 @@
 #include "BufferedTextFile.h"
 #include "CelPaths.h"
 #include "DollFiles.h"
+#include "DollPage.h"
 #include "KissConfiguration.h"
 #include "TextErrors.h"
 #include "TextNumbers.h"
@@ -20,9 +21,14 @@
 #include "platform/ShiftJis.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <new>
+#include <set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -75,6 +81,10 @@ struct Run {
     std::vector<platform::FileIdentity> imageFolderChain; // of each folder on its way
     std::unique_ptr<DollFiles> doll; // where the configuration, cels and palettes are read
     std::vector<std::pair<platform::FileIdentity, std::string>> inputs; // the files it reads
+    std::set<std::string> imageNames; // every image written, by its file name
+    std::unique_ptr<DollPage> page;   // the doll as the page shows it, when a page is asked for
+    // The page's picture of each cel file, palette and group written so far.
+    std::map<std::tuple<std::string, int, int>, int> pictureOf;
 };
 
 void AddInput(Run& run, const DollFiles::Input& input)
@@ -177,24 +187,52 @@ std::string ImageFileName(const std::string& imageName, ImageFormat format)
 #endif
 }
 
-void ConvertCel(Run& run, int index, const std::string& outputDirectory, const KissSet& set)
+// An image's file name as a link from a page beside it: '/' between folders, UTF-8, and every
+// byte but letters, digits and "-._~/" escaped, so no name can end the page's text.
+std::string PageUrl(const std::string& nativeImage)
 {
-    const KissConfiguration& c = *run.configuration;
-    const TKissCel& cel = c.cels[index];
+#ifdef _WIN32
+    std::string name = platform::ShiftJisToUtf8(nativeImage).value_or(nativeImage);
+    std::replace(name.begin(), name.end(), '\\', '/');
+#else
+    const std::string& name = nativeImage;
+#endif
+    std::string url;
+    for (const unsigned char c : name) {
+        if ((std::isalnum(c) && c < 0x80) || (c != 0 && std::strchr("-._~/", c))) {
+            url += static_cast<char>(c);
+        } else {
+            const char* const digits = "0123456789ABCDEF";
+            url += std::string("%") + digits[c >> 4] + digits[c & 15];
+        }
+    }
+    return url;
+}
+
+int AddPagePicture(Run& run, const std::tuple<std::string, int, int>& key,
+                   const std::string& nativeImage)
+{
+    const int index = static_cast<int>(run.page->pictures.size());
+    run.page->pictures.push_back({PageUrl(nativeImage), OpaqueRuns(run.image)});
+    run.pictureOf[key] = index;
+    return index;
+}
+
+// Decodes a cel in a palette group and writes it as the image imageName (lowered, no extension);
+// the decoded image stays in run.image. Returns the image's file name in the output folder.
+std::string WriteImage(Run& run, const TKissCel& cel, int group, const std::string& imageName,
+                       const std::string& outputDirectory)
+{
     if (!StaysInside(cel.fileName)) throw ENameOutsideOutput(cel.fileName);
     if (cel.objectNumber < 0 || cel.objectNumber >= KissConfiguration::kMaxPositions)
         throw EObjectOutOfRange(cel.objectNumber);
 
     run.doll->Load(cel.fileName, run.celStream);
-    run.doll->Load(PaletteNameOf(c, cel), run.paletteStream);
+    run.doll->Load(PaletteNameOf(*run.configuration, cel), run.paletteStream);
 
-    DecodeCel(run.image, run.celStream, run.paletteStream,
-              static_cast<std::uint8_t>(16 * set.paletteGroup));
+    DecodeCel(run.image, run.celStream, run.paletteStream, static_cast<std::uint8_t>(16 * group));
 
-    const std::string imageName = NameLowerCase(StripExtension(cel.fileName));
     const std::string nativeImage = ImageFileName(imageName, run.options.format);
-    const KissPosition& at = set.positions[cel.objectNumber];
-    if (run.picture && (at.x != -1 || at.y != -1)) run.picture->DrawBehind(run.image, at.x, at.y);
     const std::string imagePath = JoinOutput(outputDirectory, nativeImage);
     const std::vector<std::string> parts = PathComponents(nativeImage);
     const platform::Folder& folder = ImageFolder(run, parts, imagePath);
@@ -208,8 +246,90 @@ void ConvertCel(Run& run, int index, const std::string& outputDirectory, const K
         run.image.SaveToFile(folder, parts.back(), imagePath);
     }
     run.doll->Written(nativeImage, &folder == &run.output ? kNoChain : run.imageFolderChain);
+    run.imageNames.insert(nativeImage);
+    return nativeImage;
+}
 
-    WriteReportLine(run.report, index, imageName, cel, set.positions[cel.objectNumber]);
+// The page's picture of a cel in a group: the one written already, else a new image whose name
+// adds the group, kept apart from every name the run has written.
+int PagePicture(Run& run, const TKissCel& cel, int group, const std::string& outputDirectory)
+{
+    const std::string imageName = NameLowerCase(StripExtension(cel.fileName));
+    const auto key = std::make_tuple(imageName, int{cel.paletteIndex}, group);
+    if (const auto found = run.pictureOf.find(key); found != run.pictureOf.end())
+        return found->second;
+    std::string name = imageName + ".g" + IntToText(group);
+    for (int n = 2; run.imageNames.contains(ImageFileName(name, run.options.format)); ++n)
+        name = imageName + ".g" + IntToText(group) + "." + IntToText(n);
+    return AddPagePicture(run, key, WriteImage(run, cel, group, name, outputDirectory));
+}
+
+void ConvertCel(Run& run, int index, const std::string& outputDirectory, const KissSet& set)
+{
+    const TKissCel& cel = run.configuration->cels[index];
+    const std::string imageName = NameLowerCase(StripExtension(cel.fileName));
+    const std::string nativeImage =
+        WriteImage(run, cel, set.paletteGroup, imageName, outputDirectory);
+    const KissPosition& at = set.positions[cel.objectNumber];
+    if (run.picture && (at.x != -1 || at.y != -1)) run.picture->DrawBehind(run.image, at.x, at.y);
+    if (run.page)
+        AddPagePicture(run,
+                       std::make_tuple(imageName, int{cel.paletteIndex}, int{set.paletteGroup}),
+                       nativeImage);
+    WriteReportLine(run.report, index, imageName, cel, at);
+}
+
+// Colour `index` of the first palette in a group: black without a palette line.
+TBmp256Image::Colour FirstPaletteColour(Run& run, int group, int index)
+{
+    const KissConfiguration& c = *run.configuration;
+    if (c.paletteCount == 0) return {};
+    run.doll->Load(c.paletteFiles[0], run.paletteStream);
+    return PaletteColour(run.paletteStream, group, index);
+}
+
+// A set as the page shows it, with a picture of each cel it places, written when it is new.
+DollPage::Set PageSet(Run& run, int number, const KissSet& set, const std::string& outputDirectory)
+{
+    const KissConfiguration& c = *run.configuration;
+    DollPage::Set shown;
+    shown.number = number;
+    shown.background = FirstPaletteColour(run, set.paletteGroup, 0);
+    shown.border = FirstPaletteColour(run, set.paletteGroup, c.borderColour);
+    for (std::size_t object = 0; object < set.positions.size(); ++object)
+        shown.x[object] = set.positions[object].x, shown.y[object] = set.positions[object].y;
+    for (int j = 0; j < c.celCount; ++j) {
+        const TKissCel& cel = c.cels[j];
+        if (!cel.inSet[number]) continue;
+        if (cel.objectNumber < 0 || cel.objectNumber >= KissConfiguration::kMaxPositions)
+            throw EObjectOutOfRange(cel.objectNumber);
+        const KissPosition& at = set.positions[cel.objectNumber];
+        if (at.x == -1 && at.y == -1) continue;
+        shown.cels.push_back(
+            {PagePicture(run, cel, set.paletteGroup, outputDirectory), cel.objectNumber});
+    }
+    return shown;
+}
+
+// The page beside the report, once every picture it shows is written.
+void WritePage(Run& run, const std::string& configurationPath, const std::string& outputDirectory)
+{
+    const KissConfiguration& c = *run.configuration;
+    DollPage& page = *run.page;
+    page.title = BaseName(StripExtension(configurationPath));
+    page.width = c.playWidth, page.height = c.playHeight;
+    for (int j = 0; j < c.celCount; ++j) { // an object's fix is the highest of its cels'
+        const TKissCel& cel = c.cels[j];
+        if (cel.objectNumber >= 0 && cel.objectNumber < KissConfiguration::kMaxPositions)
+            page.fix[cel.objectNumber] = std::max(page.fix[cel.objectNumber], cel.fixValue);
+    }
+    const std::string text = run.options.page(page);
+    const std::string name = PageNameFor(configurationPath);
+    const std::string path = JoinOutput(outputDirectory, name);
+    MemoryStream html;
+    html.Write(text.data(), text.size());
+    RefuseToFillTheDisk(outputDirectory, html.Size());
+    html.SaveToFile(run.output, name, path);
 }
 
 void Convert(Run& run, const std::string& outputDirectory, RunControls& controls)
@@ -220,6 +340,7 @@ void Convert(Run& run, const std::string& outputDirectory, RunControls& controls
     const std::string reportPath = ReportPathFor(configurationPath, outputDirectory);
     AddInput(run, run.doll->InputFile(""));
     RefuseInput(run, reportPath);
+    if (run.page) RefuseInput(run, JoinOutput(outputDirectory, PageNameFor(configurationPath)));
     if (!run.output.IsOpen()) throw EInOutError::FromSystemError(outputError, reportPath);
     run.report.CreateReplacing(run.output, ReportNameFor(configurationPath), reportPath);
     {
@@ -239,23 +360,29 @@ void Convert(Run& run, const std::string& outputDirectory, RunControls& controls
         // A set without a "$" line has palette group 0 and no positions.
         static const KissSet kEmptySet;
         const KissSet& set = setNumber < c.setCount ? c.sets[setNumber] : kEmptySet;
-        for (int j = 0; j < c.celCount; ++j) { // every file the set reads, before any is written
+        // The sets the page shows: each the configuration defines, and the chosen one.
+        std::vector<int> pageSets;
+        for (int number = 0; run.page && number < std::max(c.setCount, setNumber + 1); ++number)
+            if (number < c.setCount || number == setNumber) pageSets.push_back(number);
+        for (int j = 0; j < c.celCount; ++j) { // every file the run reads, before any is written
             const TKissCel& cel = c.cels[j];
-            if (!cel.inSet[setNumber] || !StaysInside(cel.fileName)) continue;
+            const bool read =
+                cel.inSet[setNumber] ||
+                std::any_of(pageSets.begin(), pageSets.end(), [&](int n) { return cel.inSet[n]; });
+            if (!read || !StaysInside(cel.fileName)) continue;
             AddInput(run, run.doll->InputFile(cel.fileName));
             AddInput(run, run.doll->InputFile(PaletteNameOf(c, cel)));
         }
-        if (!run.options.snapshotPath
-                 .empty()) { // on colour 0 of the first palette in the set's group
-            TBmp256Image::Colour background;
-            if (c.paletteCount > 0) {
-                run.doll->Load(c.paletteFiles[0], run.paletteStream);
-                background = PaletteColour(run.paletteStream, set.paletteGroup, 0);
-            }
-            run.picture = std::make_unique<SetPicture>(c.playWidth, c.playHeight, background);
-        }
+        if (!run.options.snapshotPath.empty()) // on colour 0 of the first palette in the group
+            run.picture = std::make_unique<SetPicture>(
+                c.playWidth, c.playHeight, FirstPaletteColour(run, set.paletteGroup, 0));
         for (int j = 0; j < c.celCount; ++j) {
             if (c.cels[j].inSet[setNumber]) ConvertCel(run, j, outputDirectory, set);
+        }
+        for (const int number : pageSets) {
+            if (number == setNumber) run.page->startSet = static_cast<int>(run.page->sets.size());
+            run.page->sets.push_back(PageSet(
+                run, number, number < c.setCount ? c.sets[number] : kEmptySet, outputDirectory));
         }
         if (run.picture) {
             RefuseInput(run, run.options.snapshotPath);
@@ -263,6 +390,7 @@ void Convert(Run& run, const std::string& outputDirectory, RunControls& controls
             run.png.SaveToFile(run.options.snapshotPath);
         }
     }
+    if (run.page) WritePage(run, configurationPath, outputDirectory);
     run.report.Close();
 }
 
@@ -271,6 +399,11 @@ void Convert(Run& run, const std::string& outputDirectory, RunControls& controls
 std::string ReportNameFor(const std::string& configurationPath)
 {
     return BaseName(StripExtension(configurationPath)) + ".txt";
+}
+
+std::string PageNameFor(const std::string& configurationPath)
+{
+    return BaseName(StripExtension(configurationPath)) + ".html";
 }
 
 std::string ReportPathFor(const std::string& configurationPath, const std::string& outputDirectory)
@@ -302,6 +435,10 @@ void ConvertDoll(std::unique_ptr<DollFiles> doll, const std::string& outputDirec
             try {
                 run.doll = std::move(doll);
                 run.options = options;
+                if (options.page) { // its pictures are PNG files: a browser shows colour 0 clear
+                    run.options.format = ImageFormat::Png;
+                    run.page = std::make_unique<DollPage>();
+                }
                 run.doll->RequireOneConfiguration(); // before anything is written
                 reportPath = ReportPathFor(run.doll->ConfigurationPath(), outputDirectory);
                 Convert(run, outputDirectory, controls);

@@ -2,10 +2,12 @@
 
 #include "RunControls.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
 class DollFiles;
+struct DollPage;
 
 // The conversion run: reads the configuration, converts every cel of the chosen set into a BMP
 // file in the output directory, writes the report of applet parameter lines and starts the
@@ -21,6 +23,11 @@ struct RunOptions {
     // When not empty: where the set is drawn as one picture (a PNG file), as a viewer shows it at
     // the start, once every image is written.
     std::string snapshotPath;
+    // When set: the run also writes, beside the report and named like it, the page this gives
+    // for the doll (NAME.html), and as PNG files every picture the page shows: each cel of each
+    // set the configuration defines, in the set's palette group. The chosen set's pictures are
+    // the images of the run; the others add the group to the name (body.g2.png).
+    std::function<std::string(const DollPage&)> page;
 };
 // The same for a doll already opened.
 void ConvertDoll(std::unique_ptr<DollFiles> doll, const std::string& outputDirectory,
@@ -28,6 +35,8 @@ void ConvertDoll(std::unique_ptr<DollFiles> doll, const std::string& outputDirec
 
 // The report's file name for a configuration: its base name and ".txt".
 std::string ReportNameFor(const std::string& configurationPath);
+// The page's file name for a configuration: its base name and ".html".
+std::string PageNameFor(const std::string& configurationPath);
 // The report's path for a configuration: output directory, separator, configuration base name,
 // ".txt".
 std::string ReportPathFor(const std::string& configurationPath, const std::string& outputDirectory);

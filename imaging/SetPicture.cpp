@@ -43,6 +43,30 @@ void SetPicture::EncodePng(MemoryStream& png) const
                         rgb_, png);
 }
 
+std::vector<std::int32_t> OpaqueRuns(const TBmp256Image& image)
+{
+    std::vector<std::int32_t> runs;
+    const std::uint8_t* bytes = image.Stream().Data();
+    for (std::int32_t row = 0; row < image.Height(); ++row) {
+        const std::uint8_t* pixels = bytes + TBmp256Image::kPixelOffset +
+                                     std::int64_t{image.Height() - 1 - row} * image.RowStride();
+        const std::size_t count = runs.size();
+        runs.push_back(0);
+        for (std::int32_t column = 0; column < image.Width();) {
+            if (pixels[column] == 0) {
+                ++column;
+                continue;
+            }
+            const std::int32_t first = column;
+            while (column < image.Width() && pixels[column] != 0)
+                ++column;
+            runs.insert(runs.end(), {first, column});
+            ++runs[count];
+        }
+    }
+    return runs;
+}
+
 TBmp256Image::Colour PaletteColour(MemoryStream& palette, int group, int index)
 {
     palette.Seek(0);

@@ -26,6 +26,10 @@ private:
     std::vector<std::uint8_t> drawn_; // 1 where an image has drawn
 };
 
+// Where the image is not colour 0, row by row from the top: each row's number of runs, then
+// each run's first column and the column past its end.
+std::vector<std::int32_t> OpaqueRuns(const TBmp256Image& image);
+
 // Colour `index` of group `group` of a KiSS palette file loaded in a stream, as the colour table
 // of an image decoded with it holds it; black past the table's 256 entries.
 TBmp256Image::Colour PaletteColour(MemoryStream& palette, int group, int index);

@@ -2,7 +2,7 @@
 # Installs the Debian packages that are missing: by default what building and running the tool
 # needs (compiler, CMake, Qt, the archive libraries, fonts for the Japanese messages); with
 # --tests also the test tools (GoogleTest, Google Benchmark, the sanitizer runtime, clang and
-# libFuzzer, valgrind, zip, the desktop-entry checker, lintian).
+# libFuzzer, valgrind, zip, the desktop-entry checker, lintian, Chromium for the web page).
 #
 # Usage: bash scripts/setup.sh [--tests]
 set -euo pipefail
@@ -12,7 +12,7 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev
 case "${1:-}" in
   --tests)
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev xvfb xauth time
-               valgrind zip desktop-file-utils lintian dpkg-dev man-db) ;;
+               valgrind zip desktop-file-utils lintian dpkg-dev man-db chromium) ;;
   '') ;;
   *) echo "setup: unknown argument '$1'" >&2; exit 2 ;;
 esac

@@ -68,7 +68,8 @@ TEST(Kiss2bmp, RefusesBadUseBeforeWritingAnything)
         {{"", dir}, "the configuration file name is empty"}, {{kSample, ""}, "the output folder name is empty"},
         {{"--cnf", "pip.cnf", kSample}, "--cnf chooses a configuration inside an archive"}, {{"--check", kSample, dir}, "--check writes nothing: no output folder"},
         {{"--cnf=", kSample}, "the configuration name is empty"}, {{"--format", "gif", kSample}, "the format must be bmp or png, not 'gif'"},
-        {{"--snapshot=", kSample}, "the picture file name is empty"}};
+        {{"--snapshot=", kSample}, "the picture file name is empty"}, {{"--page", "--format=bmp", kSample}, "--page shows PNG images: not --format bmp"},
+        {{"--check", "--page", kSample}, "--check writes nothing: no page"}};
     // clang-format on
     for (const auto& [arguments, problem] : rows) {
         const auto r = RunProcess(KISS2BMP_PATH, arguments, dir, dir);
@@ -158,10 +159,9 @@ TEST(Kiss2bmp, ChecksADollAndChoosesItsConfiguration)
         fs::remove(doll + "shirt.cel");
     WriteFile(doll + "readme.txt", ""), WriteFile(doll + "two.cnf", "%NONE.KCF\r\n#300 BODY.CEL *3 :4\r\n");
     ASSERT_EQ(RunProcess("/usr/bin/zip", {"-q", "-r", zip, "."}, dir.Path().string(), doll).status, 0);
-    const std::string pip = "case PIP.KCF -> pip.kcf\ncase CLOTHES.KCF -> clothes.kcf\ncase BACK.CEL -> back.cel\ncase "
-                            "BODY.CEL -> body.cel\n"
+    const std::string pip = "case PIP.KCF -> pip.kcf\ncase CLOTHES.KCF -> clothes.kcf\ncase BODY.CEL -> body.cel\n"
                             "case HAIR.CEL -> Hair.Cel\nmissing SHIRT.CEL\nambiguous HAT.CEL -> Hat.Cel "
-                            "hat.cel\nunnamed Hat.Cel\nunnamed hat.cel\n",
+                            "hat.cel\ncase BACK.CEL -> back.cel\nunnamed Hat.Cel\nunnamed hat.cel\n",
                       two = "missing NONE.KCF\ncase BODY.CEL -> body.cel\n";
     // clang-format off
     const std::tuple<std::vector<std::string>, int, std::string> rows[] = { // arguments, exit status, what it prints
@@ -170,8 +170,8 @@ TEST(Kiss2bmp, ChecksADollAndChoosesItsConfiguration)
                                                 "object out of range #300 BODY.CEL\nno palette line BODY.CEL *3\nno set line $4\n"},
         {{"--check", doll + "two.cnf"}, 1, two + "unnamed Hair.Cel\nunnamed Hat.Cel\nunnamed back.cel\nunnamed clothes.kcf\nunnamed hat.cel\nunnamed pip.cnf\nunnamed pip.kcf\nunnamed readme.txt\n"
                                                 "object out of range #300 BODY.CEL\nno palette line BODY.CEL *3\nno set line $4\n"},
-        {{"--check", kSample}, 0, "case PIP.KCF -> pip.kcf\ncase CLOTHES.KCF -> clothes.kcf\ncase BACK.CEL -> back.cel\ncase BODY.CEL -> body.cel\n"
-                                  "case HAIR.CEL -> hair.cel\ncase SHIRT.CEL -> shirt.cel\ncase HAT.CEL -> hat.cel\n"},
+        {{"--check", kSample}, 0, "case PIP.KCF -> pip.kcf\ncase CLOTHES.KCF -> clothes.kcf\ncase BODY.CEL -> body.cel\ncase HAIR.CEL -> hair.cel\n"
+                                  "case SHIRT.CEL -> shirt.cel\ncase HAT.CEL -> hat.cel\ncase BACK.CEL -> back.cel\n"},
         {{zip, dir.Path().string()}, 2, "kiss2bmp: " + zip + " holds several configurations; choose one with --cnf:"},
         {{"--cnf", "none.cnf", zip}, 2, "kiss2bmp: no configuration none.cnf in " + zip + "; it holds:"}};
     // clang-format on

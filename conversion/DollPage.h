@@ -1,0 +1,34 @@
+#pragma once
+
+#include "imaging/Bmp256Image.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The doll as a page that plays it shows it: every set the configuration defines, each with the
+// cels it places and the pictures the run wrote for them in the set's palette group.
+struct DollPage {
+    struct Picture {
+        std::string url; // relative to the output folder: '/' between folders, bytes %-escaped
+        std::vector<std::int32_t> opaqueRuns; // where a pointer takes hold of it (OpaqueRuns)
+    };
+    struct Cel {
+        int picture = 0; // index into pictures
+        int object = 0;
+    };
+    struct Set {
+        int number = 0;
+        TBmp256Image::Colour background, border;
+        std::array<std::int32_t, 256> x{}, y{}; // each object's position
+        std::vector<Cel> cels;                  // front to back
+    };
+
+    std::string title;                   // the configuration's base name, UTF-8
+    std::int32_t width = 0, height = 0;  // the play area
+    int startSet = 0;                    // index into sets
+    std::array<std::int32_t, 256> fix{}; // each object's fix value: tries before it comes loose
+    std::vector<Picture> pictures;
+    std::vector<Set> sets;
+};

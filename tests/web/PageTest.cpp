@@ -1,0 +1,187 @@
+// kiss2bmp --page opened from disk in headless Chromium: each set as the page first shows it is, pixel for pixel,
+// the --snapshot picture of that set, on the border colour; dragging moves, loosens and clamps objects.
+#include "support/Test.h"
+
+#include <QImage>
+#include <array>
+#include <regex>
+#include <set>
+#include <sstream>
+
+static const fs::path kSource = KISS_SOURCE_DIR;
+static const fs::path kDolls = KISS_SHARED_DIR "/dolls";
+
+// Chromium, started as the test command does: no sandbox (root), nothing fetched, a profile of its own.
+static ProcessResult Chromium(const TempDir& scratch, std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(),
+                     {"--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars", "--no-first-run",
+                      "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                      "--force-device-scale-factor=1", "--user-data-dir=" + (scratch / "profile")});
+    return RunProcess("/usr/bin/chromium", arguments, scratch.Path().string());
+}
+
+static std::string Kiss2bmp(const TempDir& scratch, const std::vector<std::string>& arguments)
+{
+    const auto r = RunProcess(KISS2BMP_PATH, arguments, scratch.Path().string());
+    return r.status == 0 ? "" : r.err;
+}
+
+// The doll's sample, copied with a border colour line: the border is colour 3 of the set's group.
+static std::string SampleWithBorder(const TempDir& dir)
+{
+    fs::copy(kSource / "samples/pip", dir / "pip");
+    WriteFile(dir / "pip/pip.cnf", ReadText(dir / "pip/pip.cnf") + "[3\r\n");
+    return dir / "pip/pip.cnf";
+}
+
+TEST(Page, EachSetShowsAsItsSnapshotOnItsBorder)
+{
+    if (!fs::exists("/usr/bin/chromium")) GTEST_SKIP() << "no /usr/bin/chromium (the test command installs it)";
+    TempDir dir;
+    struct Row {
+        std::string cnf, set;
+        int button; // the set button pressed through the page's fragment, -1 for none
+    };
+    std::vector<Row> rows = {{SampleWithBorder(dir), "0", -1},
+                             {dir / "pip/pip.cnf", "0", 1},
+                             {dir / "pip/pip.cnf", "0", 2},
+                             {dir / "pip/pip.cnf", "1", -1}};
+    if (fs::is_directory(kDolls))
+        rows.insert(rows.end(), {{kDolls / "washua/washu.cnf", "0", -1}, {kDolls / "boredom/boredom.cnf", "0", 1}});
+    else
+        std::printf("the real dolls are not at %s: only the sample is shown\n", kDolls.c_str());
+    for (const auto& [cnf, set, button] : rows) {
+        SCOPED_TRACE(cnf + " set " + set + " button " + std::to_string(button));
+        TempDir page, shot;
+        const std::string shown = button < 0 ? set : std::to_string(button);
+        ASSERT_EQ(Kiss2bmp(shot, {"--set", set, "--page", cnf, page.Path().string()}), "");
+        ASSERT_EQ(
+            Kiss2bmp(shot, {"--set", shown, "--format=png", "--snapshot", shot / "snapshot.png", cnf, shot / "."}), "");
+        const QImage snapshot(QString::fromStdString(shot / "snapshot.png"));
+        const int w = snapshot.width(), h = snapshot.height();
+        const std::string url = "file://" + (page.Path() / fs::path(cnf).stem()).string() + ".html" +
+                                (button < 0 ? "" : "#set:" + std::to_string(button));
+        ASSERT_EQ(Chromium(shot, {"--screenshot=" + (shot / "page.png"),
+                                  "--window-size=" + std::to_string(w + 32) + "," + std::to_string(h + 100), url})
+                      .status,
+                  0);
+        const QImage screen = QImage(QString::fromStdString(shot / "page.png")).convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(screen.size(), QSize(w + 32, h + 100));
+        int differ = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                differ += screen.pixel(16 + x, 16 + y) != snapshot.pixel(x, y);
+        EXPECT_EQ(differ, 0) << "of " << w * h << " pixels";
+        if (cnf.starts_with(dir.Path().string())) { // colour 3 of the group, as a cel in palette 0 holds it
+            const int group = shown == "1" ? 1 : shown == "2" ? 2 : 0;
+            const QImage body(QString::fromStdString((kSource / "tests/cli/golden/set0/body.bmp").string()));
+            EXPECT_EQ(screen.pixel(4, 4), body.color(16 * group + 3) | 0xFF000000);
+            EXPECT_EQ(screen.pixel(w + 24, h + 24), screen.pixel(4, 4));
+        }
+    }
+}
+
+// Where the opaque pixels of a picture are: left, top, right, bottom (past the last).
+static std::array<int, 4> OpaqueBox(const QImage& image)
+{
+    std::array<int, 4> box{image.width(), image.height(), 0, 0};
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) != 0)
+                box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x + 1), std::max(box[3], y + 1)};
+    return box;
+}
+
+// Drags replayed through the page's fragment, read back from the page Chromium leaves: each object's position.
+TEST(Page, DragsMoveObjectsWholeLoosenFixedOnesAndKeepThemInThePlayArea)
+{
+    if (!fs::exists("/usr/bin/chromium")) GTEST_SKIP() << "no /usr/bin/chromium (the test command installs it)";
+    TempDir dir, page;
+    ASSERT_EQ(Kiss2bmp(dir, {"--page", (kSource / "samples/pip/pip.cnf").string(), page.Path().string()}), "");
+    // Set 0 places the body (object 1, in front of everything) at 32,30 and the hair (object 2, fixed 40) at 36,30.
+    const QImage body(QString::fromStdString(page / "body.png")), hair(QString::fromStdString(page / "hair.png"));
+    const auto opaque = [](const QImage& image, int x, int y) {
+        return image.rect().contains(x, y) && qAlpha(image.pixel(x, y)) != 0;
+    };
+    const auto at = [](int x, int y) { return std::to_string(x) + "," + std::to_string(y); };
+    std::string onBody, onHair; // a pixel of each in the play area that the body does not cover
+    for (int y = 0; y < 100 && (onBody.empty() || onHair.empty()); ++y)
+        for (int x = 0; x < 96; ++x) {
+            if (onBody.empty() && opaque(body, x - 32, y - 30)) onBody = at(x, y);
+            if (onHair.empty() && opaque(hair, x - 36, y - 30) && !opaque(body, x - 32, y - 30)) onHair = at(x, y);
+        }
+    ASSERT_FALSE(onBody.empty() || onHair.empty());
+    const std::string onSet1 = at(std::stoi(onBody) - 12, std::stoi(onBody.substr(onBody.find(',') + 1)) - 10);
+    const auto bodyBox = OpaqueBox(body), hairBox = OpaqueBox(hair);
+    const std::pair<std::string, std::string> rows[] = {
+        // fragment, positions of objects 1 and 2 after it
+        {"drag:" + onBody + ",10,5", "1@42,35 2@36,30"},
+        {"drag:" + onHair + ",10,5,40", "1@32,30 2@36,30"},                                // forty tries only loosen it
+        {"drag:" + onHair + ",-500,-500,41", "1@32,30 2@" + at(-hairBox[0], -hairBox[1])}, // to the corner
+        {"drag:" + onBody + ",500,500", "1@" + at(96 - bodyBox[2], 100 - bodyBox[3]) + " 2@36,30"},
+        {"set:1;drag:" + onSet1 + ",10,5;set:0", "1@32,30 2@36,30"},        // set 1 at 20,20 and 24,20: a move there
+        {"set:1;drag:" + onSet1 + ",10,5;set:0;set:1", "1@30,25 2@24,20"}}; // stays there alone
+    for (const auto& [fragment, expected] : rows) {
+        const auto r = Chromium(dir, {"--dump-dom", "file://" + (page / "pip.html") + "#" + fragment});
+        static const std::regex img(R"re(<img src="[^"]*" alt="" draggable="false" data-object="(\d+)" )re"
+                                    R"re(style="left: (-?\d+)px; top: (-?\d+)px;">)re");
+        std::set<std::string> positions;
+        for (std::sregex_iterator i(r.out.begin(), r.out.end(), img), end; i != end; ++i)
+            if ((*i)[1] == "1" || (*i)[1] == "2")
+                positions.insert((*i)[1].str() + "@" + (*i)[2].str() + "," + (*i)[3].str());
+        std::string shown;
+        for (const std::string& p : positions)
+            shown += (shown.empty() ? "" : " ") + p;
+        EXPECT_EQ(shown, expected) << fragment;
+    }
+}
+
+// The names in a folder or a list of words, in order, but for those in `except`.
+static std::set<std::string> Names(const std::string& folderOrWords, const std::set<std::string>& except = {})
+{
+    std::set<std::string> names;
+    if (fs::is_directory(folderOrWords)) {
+        for (const auto& e : fs::directory_iterator(folderOrWords))
+            names.insert(e.path().filename().string());
+    } else {
+        std::istringstream words(folderOrWords);
+        for (std::string word; words >> word;)
+            names.insert(word);
+    }
+    std::erase_if(names, [&](const std::string& name) { return except.contains(name); });
+    return names;
+}
+
+// What --page writes beside the chosen set's images: each other set's cels in its own palette group, once, under
+// names that never take one the run has written, and never over the configuration.
+TEST(Page, WritesEachPictureOnceUnderItsOwnName)
+{
+    const std::string kSet0 = "back.png body.png hair.png pip.html pip.txt shirt.png ", // group 0
+        kSet1 = "back.g1.png body.g1.png hair.g1.png hat.g1.png shirt.g1.png ", // the same cels and the hat in group 1
+        kSet2 = "back.g2.png body.g2.png hair.g2.png hat.g2.png ";              // the shirt is not placed in set 2
+    const struct {
+        std::string edit, cnf, written; // a change to the configuration, its name, the files written or the message
+    } rows[] = {
+        {"", "pip.cnf", kSet0 + kSet1 + kSet2},
+        {"$0 0,0 20,20 24,20 20,44 22,12\r\n", "pip.cnf", kSet0 + kSet2 + "hat.g0.png"}, // set 1 now in group 0
+        {"#5 BODY.G2.CEL :0\r\n", "pip.cnf", kSet0 + kSet1 + kSet2 + "body.g2.2.png"},   // a cel named like a group's
+        {"", "pip.html", "ﾌｧｲﾙ {doll}/./pip.html は変換の入力ﾌｧｲﾙ {doll}/pip.html と同じため書き込めません.\n"}};
+    for (const auto& [edit, cnf, written] : rows) {
+        TempDir doll, scratch;
+        fs::copy(kSource / "samples/pip", doll.Path());
+        fs::copy_file(doll / "body.cel", doll / "body.g2.cel");
+        std::string text = ReadText(doll / "pip.cnf");
+        if (edit.starts_with("$")) text.replace(text.find("$1"), text.find("$2") - text.find("$1"), edit);
+        if (edit.starts_with("#5")) text.insert(text.find("#0 BACK"), edit);
+        fs::remove(doll / "pip.cnf"), WriteFile(doll / cnf, text);
+        const std::set<std::string> inputs = Names(doll.Path().string());
+        // Into the doll's own folder when the page would take the configuration's name.
+        const std::string out =
+            cnf == "pip.cnf" ? (fs::create_directory(scratch / "out"), scratch / "out") : doll / ".";
+        const auto r = RunProcess(KISS2BMP_PATH, {"--page", doll / cnf, out}, scratch.Path().string());
+        const std::string message = std::regex_replace(r.err, std::regex(doll.Path().string()), "{doll}");
+        EXPECT_EQ(Names(out, inputs), r.status == 0 ? Names(written) : std::set<std::string>{}) << edit;
+        EXPECT_EQ(message, r.status == 0 ? "" : written);
+    }
+}

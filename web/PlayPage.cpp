@@ -1,0 +1,122 @@
+#include "PlayPage.h"
+
+#include "PlayPageAssets.h"
+
+#include "conversion/DollPage.h"
+#include "platform/ShiftJis.h"
+
+#include <map>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+template <typename Numbers> std::string JsonArray(const Numbers& numbers)
+{
+    std::string text = "[";
+    for (const auto n : numbers)
+        text += (text.size() > 1 ? "," : "") + std::to_string(n);
+    return text + "]";
+}
+
+std::string CssColour(const TBmp256Image::Colour& c)
+{
+    const char* const digits = "0123456789abcdef";
+    std::string text = "#";
+    for (const std::uint8_t byte : {c.red, c.green, c.blue})
+        text += std::string{digits[byte >> 4], digits[byte & 15]};
+    return text;
+}
+
+bool IsUtf8(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char c = text[i];
+        const std::size_t length = c < 0x80       ? 1
+                                   : c >> 5 == 6  ? 2
+                                   : c >> 4 == 14 ? 3
+                                   : c >> 3 == 30 ? 4
+                                                  : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        i += length;
+    }
+    return true;
+}
+
+// The title as HTML text: a configuration's name is Shift-JIS when it came from an archive.
+std::string TitleText(const std::string& title)
+{
+    std::string utf8 = IsUtf8(title) ? title : platform::ShiftJisToUtf8(title).value_or("");
+    if (!IsUtf8(utf8)) utf8.clear();
+    std::string text;
+    for (const char c : utf8) {
+        switch (c) {
+        case '&':
+            text += "&amp;";
+            break;
+        case '<':
+            text += "&lt;";
+            break;
+        case '>':
+            text += "&gt;";
+            break;
+        case '"':
+            text += "&quot;";
+            break;
+        default:
+            text += static_cast<unsigned char>(c) < 32 ? ' ' : c;
+        }
+    }
+    return text.empty() ? "KiSS" : text;
+}
+
+// The doll's data for the script. Names are already escaped down to "-._~/%", letters and
+// digits; the rest is numbers, so nothing in it can end the script element.
+std::string DollData(const DollPage& doll)
+{
+    std::map<std::vector<std::int32_t>, int> maskOf; // a cel in several groups shares its mask
+    std::string masks = "[", pictures = "[";
+    for (const DollPage::Picture& picture : doll.pictures) {
+        const auto [mask, added] =
+            maskOf.try_emplace(picture.opaqueRuns, static_cast<int>(maskOf.size()));
+        if (added) masks += (masks.size() > 1 ? ",\n" : "") + JsonArray(picture.opaqueRuns);
+        pictures += (pictures.size() > 1 ? ",\n" : "") + std::string("[\"") + picture.url + "\"," +
+                    std::to_string(mask->second) + "]";
+    }
+    std::string sets = "[";
+    for (const DollPage::Set& set : doll.sets) {
+        std::vector<std::int32_t> cels;
+        for (const DollPage::Cel& cel : set.cels)
+            cels.insert(cels.end(), {cel.picture, cel.object});
+        std::string pairs = "[";
+        for (std::size_t i = 0; i < cels.size(); i += 2)
+            pairs += (pairs.size() > 1 ? "," : "") + std::string("[") + std::to_string(cels[i]) +
+                     "," + std::to_string(cels[i + 1]) + "]";
+        sets += (sets.size() > 1 ? ",\n" : "") + std::string("{\"number\":") +
+                std::to_string(set.number) + ",\"background\":\"" + CssColour(set.background) +
+                "\",\"border\":\"" + CssColour(set.border) + "\",\"x\":" + JsonArray(set.x) +
+                ",\"y\":" + JsonArray(set.y) + ",\"cels\":" + pairs + "]}";
+    }
+    return "{\"width\":" + std::to_string(doll.width) +
+           ",\"height\":" + std::to_string(doll.height) +
+           ",\"start\":" + std::to_string(doll.startSet) + ",\"fix\":" + JsonArray(doll.fix) +
+           ",\n\"masks\":" + masks + "],\n\"pictures\":" + pictures + "],\n\"sets\":" + sets + "]}";
+}
+
+} // namespace
+
+std::string PlayPage(const DollPage& doll)
+{
+    const std::string side =
+        std::to_string(doll.width) + "px;height:" + std::to_string(doll.height);
+    return "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
+           "<meta name=\"viewport\" content=\"width=device-width\">\n<title>" +
+           TitleText(doll.title) + "</title>\n<style>\n" + kPlayPageCss +
+           "</style>\n</head>\n<body>\n" +
+           "<div id=\"frame\">\n<div id=\"stage\" style=\"width:" + side +
+           "px\"></div>\n"
+           "<nav id=\"sets\"></nav>\n</div>\n<script>\nconst doll = " +
+           DollData(doll) + ";\n" + kPlayPageScript + "</script>\n</body>\n</html>\n";
+}
