@@ -360,9 +360,11 @@ void Convert(Run& run, const std::string& outputDirectory, RunControls& controls
         // A set without a "$" line has palette group 0 and no positions.
         static const KissSet kEmptySet;
         const KissSet& set = setNumber < c.setCount ? c.sets[setNumber] : kEmptySet;
-        // The sets the page shows: each the configuration defines, and the chosen one.
+        // The sets the page shows: each the configuration defines, and the chosen one. A cel line
+        // names sets 0 to 9 only; "$" lines past the tenth are never shown.
         std::vector<int> pageSets;
-        for (int number = 0; run.page && number < std::max(c.setCount, setNumber + 1); ++number)
+        const int shownSets = static_cast<int>(TKissCel{}.inSet.size());
+        for (int number = 0; run.page && number < shownSets; ++number)
             if (number < c.setCount || number == setNumber) pageSets.push_back(number);
         for (int j = 0; j < c.celCount; ++j) { // every file the run reads, before any is written
             const TKissCel& cel = c.cels[j];

@@ -137,6 +137,14 @@ TEST(Page, DragsMoveObjectsWholeLoosenFixedOnesAndKeepThemInThePlayArea)
     }
 }
 
+static std::string Repeat(const std::string& text, int times)
+{
+    std::string all;
+    while (times-- > 0)
+        all += text;
+    return all;
+}
+
 // The names in a folder or a list of words, in order, but for those in `except`.
 static std::set<std::string> Names(const std::string& folderOrWords, const std::set<std::string>& except = {})
 {
@@ -161,19 +169,21 @@ TEST(Page, WritesEachPictureOnceUnderItsOwnName)
         kSet1 = "back.g1.png body.g1.png hair.g1.png hat.g1.png shirt.g1.png ", // the same cels and the hat in group 1
         kSet2 = "back.g2.png body.g2.png hair.g2.png hat.g2.png ";              // the shirt is not placed in set 2
     const struct {
-        std::string edit, cnf, written; // a change to the configuration, its name, the files written or the message
+        std::string from, to, cnf, written; // a change to the configuration, its name, the files written or the message
     } rows[] = {
-        {"", "pip.cnf", kSet0 + kSet1 + kSet2},
-        {"$0 0,0 20,20 24,20 20,44 22,12\r\n", "pip.cnf", kSet0 + kSet2 + "hat.g0.png"}, // set 1 now in group 0
-        {"#5 BODY.G2.CEL :0\r\n", "pip.cnf", kSet0 + kSet1 + kSet2 + "body.g2.2.png"},   // a cel named like a group's
-        {"", "pip.html", "ﾌｧｲﾙ {doll}/./pip.html は変換の入力ﾌｧｲﾙ {doll}/pip.html と同じため書き込めません.\n"}};
-    for (const auto& [edit, cnf, written] : rows) {
+        {"", "", "pip.cnf", kSet0 + kSet1 + kSet2},
+        {"$1 ", "$0 ", "pip.cnf", kSet0 + kSet2 + "hat.g0.png"}, // set 1 now in group 0
+        {"#0 BACK", "#5 BODY.G2.CEL :0\r\n#0 BACK", "pip.cnf",
+         kSet0 + kSet1 + kSet2 + "body.g2.2.png"}, // named like a group's
+        {"* 50,28\r\n", "* 50,28\r\n" + Repeat("$0 0,0\r\n", 12), "pip.cnf",
+         kSet0 + kSet1 + kSet2}, // sets past 9 have no cels to show
+        {"", "", "pip.html", "ﾌｧｲﾙ {doll}/./pip.html は変換の入力ﾌｧｲﾙ {doll}/pip.html と同じため書き込めません.\n"}};
+    for (const auto& [from, to, cnf, written] : rows) {
         TempDir doll, scratch;
         fs::copy(kSource / "samples/pip", doll.Path());
         fs::copy_file(doll / "body.cel", doll / "body.g2.cel");
         std::string text = ReadText(doll / "pip.cnf");
-        if (edit.starts_with("$")) text.replace(text.find("$1"), text.find("$2") - text.find("$1"), edit);
-        if (edit.starts_with("#5")) text.insert(text.find("#0 BACK"), edit);
+        text.replace(text.find(from), from.size(), to);
         fs::remove(doll / "pip.cnf"), WriteFile(doll / cnf, text);
         const std::set<std::string> inputs = Names(doll.Path().string());
         // Into the doll's own folder when the page would take the configuration's name.
@@ -181,7 +191,7 @@ TEST(Page, WritesEachPictureOnceUnderItsOwnName)
             cnf == "pip.cnf" ? (fs::create_directory(scratch / "out"), scratch / "out") : doll / ".";
         const auto r = RunProcess(KISS2BMP_PATH, {"--page", doll / cnf, out}, scratch.Path().string());
         const std::string message = std::regex_replace(r.err, std::regex(doll.Path().string()), "{doll}");
-        EXPECT_EQ(Names(out, inputs), r.status == 0 ? Names(written) : std::set<std::string>{}) << edit;
+        EXPECT_EQ(Names(out, inputs), r.status == 0 ? Names(written) : std::set<std::string>{}) << to;
         EXPECT_EQ(message, r.status == 0 ? "" : written);
     }
 }
