@@ -4,13 +4,14 @@
 #include "conversion/DollFiles.h"
 #include "conversion/TextNumbers.h"
 
+#include "archives/Archive.h"
+#include "imaging/PngImage.h"
+
 #include "platform/Exception.h"
 #include "platform/File.h"
 #include "platform/Folder.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <iostream>
 #include <new>
 #include <optional>
 #include <string>
@@ -39,6 +40,23 @@ constexpr const char* kUsage =
     "  --open      open the report in the desktop's text editor afterwards\n"
     "  --help     show this help and exit\n"
     "  --version  show the version and exit\n";
+// Where the archive and PNG libraries are not built (Windows), the options and dolls needing them
+// are usage errors.
+constexpr const char* kLimits = kReadsArchives && kWritesPng
+                                    ? ""
+                                    : "\nThis build reads a doll's .cnf file only, not its "
+                                      "archive, and writes BMP files only:\n"
+                                      "its system has no build of the archive and PNG libraries.\n";
+
+// Messages reach a Windows console as characters, anything else as the same bytes everywhere.
+bool Out(const std::string& text)
+{
+    return platform::WriteStandardStream(1, text);
+}
+bool Err(const std::string& text)
+{
+    return platform::WriteStandardStream(2, text);
+}
 
 class BatchControls : public RunControls {
 public:
@@ -76,7 +94,7 @@ std::string Printable(const std::string& text)
 
 int UsageError(const std::string& problem)
 {
-    std::cerr << "kiss2bmp: " << Printable(problem) << "\n" << kUsage;
+    Err("kiss2bmp: " + Printable(problem) + "\n" + kUsage + kLimits);
     return 2;
 }
 
@@ -112,10 +130,10 @@ int main(int argc, char** argv)
         } else if (arg == "--") {
             optionsDone = true;
         } else if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
+            Out(std::string(kUsage) + kLimits);
             return 0;
         } else if (arg == "--version") {
-            std::cout << "kiss2bmp " KISS_VERSION "\n";
+            Out("kiss2bmp " KISS_VERSION "\n");
             return 0;
         } else if (arg == "--open") {
             open = true;
@@ -129,6 +147,8 @@ int main(int argc, char** argv)
     if (format && *format != "bmp" && *format != "png")
         return UsageError("the format must be bmp or png, not '" + *format + "'");
     if (snapshot && snapshot->empty()) return UsageError("the picture file name is empty");
+    if (!kWritesPng && (format == "png" || snapshot))
+        return UsageError("this build writes no PNG files: no --format png, no --snapshot");
     RunOptions options;
     options.format = format == "png" ? ImageFormat::Png : ImageFormat::Bmp;
     options.snapshotPath = snapshot.value_or("");
@@ -149,6 +169,8 @@ int main(int argc, char** argv)
         return UsageError("the set number must be 0 to 9, not '" + setNumber + "'");
 
     const std::string& configuration = operands[0];
+    if (!kReadsArchives && IsArchiveName(configuration))
+        return UsageError("this build reads no archives: give the doll's .cnf file");
     const std::string output = operands.size() == 2 ? operands[1] : ".";
     BatchControls controls(setNumber, open);
     std::string reportPath;
@@ -168,11 +190,11 @@ int main(int argc, char** argv)
                               " holds several configurations; choose one with --cnf:" + list);
         if (checkOnly) {
             const DollCheck check = CheckDoll(*doll);
+            std::string findings;
             for (const std::string& finding : check.findings)
-                std::cout << Printable(finding) << "\n";
-            std::cout.flush();
-            if (!std::cout) {
-                std::cerr << "kiss2bmp: the findings could not be written to standard output\n";
+                findings += Printable(finding) + "\n";
+            if (!Out(findings)) {
+                Err("kiss2bmp: the findings could not be written to standard output\n");
                 return 1;
             }
             return check.allFound ? 0 : 1;
@@ -180,17 +202,15 @@ int main(int argc, char** argv)
         reportPath = ReportPathFor(doll->ConfigurationPath(), output);
         ConvertDoll(std::move(doll), output, controls, options);
     } catch (const Exception& e) {
-        std::cerr << Printable(e.Message()) << ".\n";
+        Err(Printable(e.Message()) + ".\n");
         return 1;
     } catch (const std::bad_alloc&) {
-        std::cerr << EOutOfMemory().Message() << ".\n";
+        Err(EOutOfMemory().Message() + ".\n");
         return 1;
     }
-    std::cout << "palettes: " << controls.paletteCount << "\n"
-              << "cels: " << controls.celCount << "\n"
-              << "report: " << Printable(reportPath) << std::endl;
-    if (!std::cout) {
-        std::cerr << "kiss2bmp: the summary could not be written to standard output\n";
+    if (!Out("palettes: " + controls.paletteCount + "\ncels: " + controls.celCount +
+             "\nreport: " + Printable(reportPath) + "\n")) {
+        Err("kiss2bmp: the summary could not be written to standard output\n");
         return 1;
     }
     return 0;
