@@ -78,7 +78,11 @@ Folder Folder::Open(const std::string& path)
         return folder;
     }
     const HANDLE h = OpenFolderHandle(path);
-    if (h == INVALID_HANDLE_VALUE) return folder;
+    if (h == INVALID_HANDLE_VALUE) {
+        // A missing folder is a missing path to every file written in it, as on other systems.
+        if (::GetLastError() == ERROR_FILE_NOT_FOUND) ::SetLastError(ERROR_PATH_NOT_FOUND);
+        return folder;
+    }
     folder.handle_ = reinterpret_cast<std::intptr_t>(h);
     folder.path_ = path;
     return folder;

@@ -48,9 +48,7 @@ TEST(File, FilesFoldersErrorsAndPrograms)
     for (const auto& [kind, where, errors] : kinds)
         for (const int error : errors)
             EXPECT_EQ(ClassifyError(error, where), kind) << error << " " << where;
-#ifdef _WIN32
-    GTEST_SKIP() << "no device refuses every write, file number 0 is no handle, and no touch program to start";
-#else
+#ifndef _WIN32 // Windows has no device that refuses every write, no file number 0 and no touch program
     fs::create_symlink(dir / "nowhere", link);
     EXPECT_EQ(std::pair(MakeDirectory(link), LastError()), std::pair(false, EEXIST));
     File full = File::CreateForWriting("/dev/full");
