@@ -50,9 +50,9 @@ TEST(File, FilesFoldersErrorsAndPrograms)
             EXPECT_EQ(ClassifyError(error, where), kind) << error << " " << where;
 #ifndef _WIN32 // Windows has no device that refuses every write, no file number 0 and no touch program
     fs::create_symlink(dir / "nowhere", link);
-    EXPECT_EQ(std::pair(MakeDirectory(link), LastError()), std::pair(false, EEXIST));
+    EXPECT_EQ((std::pair{MakeDirectory(link), LastError()}), std::pair(false, EEXIST)); // braces: in this order
     File full = File::CreateForWriting("/dev/full");
-    EXPECT_EQ(std::pair(full.Write("abc", 3), LastError()), std::pair(std::ptrdiff_t{-1}, kDiskFullError));
+    EXPECT_EQ((std::pair{full.Write("abc", 3), LastError()}), std::pair(std::ptrdiff_t{-1}, kDiskFullError));
     const int input = ::dup(0); // a program started without standard input gets file number 0
     ::close(0);
     EXPECT_TRUE(File::CreateForWriting(path).IsOpen());
