@@ -4,6 +4,8 @@
 #include "conversion/DollFiles.h"
 #include "conversion/TextNumbers.h"
 
+#include "archives/Archive.h"
+#include "imaging/PngImage.h"
 #include "web/PlayPage.h"
 
 #include "platform/Exception.h"
@@ -11,8 +13,6 @@
 #include "platform/Folder.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <iostream>
 #include <new>
 #include <optional>
 #include <string>
@@ -43,6 +43,23 @@ constexpr const char* kUsage =
     "  --open      open the report in the desktop's text editor afterwards\n"
     "  --help     show this help and exit\n"
     "  --version  show the version and exit\n";
+// Where the archive and PNG libraries are not built (Windows), the options and dolls needing them
+// are usage errors.
+constexpr const char* kLimits = kReadsArchives && kWritesPng
+                                    ? ""
+                                    : "\nThis build reads a doll's .cnf file only, not its "
+                                      "archive, and writes BMP files only:\n"
+                                      "its system has no build of the archive and PNG libraries.\n";
+
+// Messages reach a Windows console as characters, anything else as the same bytes everywhere.
+bool Out(const std::string& text)
+{
+    return platform::WriteStandardStream(1, text);
+}
+bool Err(const std::string& text)
+{
+    return platform::WriteStandardStream(2, text);
+}
 
 class BatchControls : public RunControls {
 public:
@@ -80,7 +97,7 @@ std::string Printable(const std::string& text)
 
 int UsageError(const std::string& problem)
 {
-    std::cerr << "kiss2bmp: " << Printable(problem) << "\n" << kUsage;
+    Err("kiss2bmp: " + Printable(problem) + "\n" + kUsage + kLimits);
     return 2;
 }
 
@@ -116,10 +133,10 @@ int main(int argc, char** argv)
         } else if (arg == "--") {
             optionsDone = true;
         } else if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
+            Out(std::string(kUsage) + kLimits);
             return 0;
         } else if (arg == "--version") {
-            std::cout << "kiss2bmp " KISS_VERSION "\n";
+            Out("kiss2bmp " KISS_VERSION "\n");
             return 0;
         } else if (arg == "--open") {
             open = true;
@@ -137,6 +154,8 @@ int main(int argc, char** argv)
     if (snapshot && snapshot->empty()) return UsageError("the picture file name is empty");
     if (page && format == "bmp") return UsageError("--page shows PNG images: not --format bmp");
     if (page && checkOnly) return UsageError("--check writes nothing: no page");
+    if (!kWritesPng && (format == "png" || snapshot || page))
+        return UsageError("this build writes no PNG files: no --format png, --snapshot or --page");
     RunOptions options;
     options.format = format == "png" || page ? ImageFormat::Png : ImageFormat::Bmp;
     if (page) options.page = PlayPage;
@@ -158,6 +177,8 @@ int main(int argc, char** argv)
         return UsageError("the set number must be 0 to 9, not '" + setNumber + "'");
 
     const std::string& configuration = operands[0];
+    if (!kReadsArchives && IsArchiveName(configuration))
+        return UsageError("this build reads no archives: give the doll's .cnf file");
     const std::string output = operands.size() == 2 ? operands[1] : ".";
     BatchControls controls(setNumber, open);
     std::string reportPath;
@@ -177,11 +198,11 @@ int main(int argc, char** argv)
                               " holds several configurations; choose one with --cnf:" + list);
         if (checkOnly) {
             const DollCheck check = CheckDoll(*doll);
+            std::string findings;
             for (const std::string& finding : check.findings)
-                std::cout << Printable(finding) << "\n";
-            std::cout.flush();
-            if (!std::cout) {
-                std::cerr << "kiss2bmp: the findings could not be written to standard output\n";
+                findings += Printable(finding) + "\n";
+            if (!Out(findings)) {
+                Err("kiss2bmp: the findings could not be written to standard output\n");
                 return 1;
             }
             return check.allFound ? 0 : 1;
@@ -189,17 +210,15 @@ int main(int argc, char** argv)
         reportPath = ReportPathFor(doll->ConfigurationPath(), output);
         ConvertDoll(std::move(doll), output, controls, options);
     } catch (const Exception& e) {
-        std::cerr << Printable(e.Message()) << ".\n";
+        Err(Printable(e.Message()) + ".\n");
         return 1;
     } catch (const std::bad_alloc&) {
-        std::cerr << EOutOfMemory().Message() << ".\n";
+        Err(EOutOfMemory().Message() + ".\n");
         return 1;
     }
-    std::cout << "palettes: " << controls.paletteCount << "\n"
-              << "cels: " << controls.celCount << "\n"
-              << "report: " << Printable(reportPath) << std::endl;
-    if (!std::cout) {
-        std::cerr << "kiss2bmp: the summary could not be written to standard output\n";
+    if (!Out("palettes: " + controls.paletteCount + "\ncels: " + controls.celCount +
+             "\nreport: " + Printable(reportPath) + "\n")) {
+        Err("kiss2bmp: the summary could not be written to standard output\n");
         return 1;
     }
     return 0;

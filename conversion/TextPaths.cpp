@@ -2,11 +2,7 @@
 
 bool IsDirectorySeparator(char c)
 {
-#ifdef _WIN32
-    return c == '\\';
-#else
     return c == '\\' || c == '/';
-#endif
 }
 
 std::string StripExtension(const std::string& text)

@@ -4,8 +4,8 @@
 #include <vector>
 
 // Path operations on byte strings. Every byte counts on its own (no double-byte awareness).
-// On Windows only "\" separates directories; elsewhere "/" does too, so that both native paths
-// and DOS-style names from configuration files work.
+// "\" and "/" both separate directories on every system: DOS-style names from configuration
+// files work everywhere, and Windows itself takes "/" in a path (Z:/dolls/doll.cnf).
 
 bool IsDirectorySeparator(char c);
 

@@ -25,7 +25,8 @@ static std::map<std::string, std::string> Snapshot(const fs::path& folder, const
 {
     std::map<std::string, std::string> files;
     for (const auto& e : fs::recursive_directory_iterator(folder))
-        if (const std::string name = e.path().lexically_relative(folder).string() + (e.is_directory() ? "/" : "");
+        if (const std::string name =
+                e.path().lexically_relative(folder).generic_string() + (e.is_directory() ? "/" : "");
             !skip || !name.starts_with(skip))
             files[name] = e.is_directory() ? "" : ReadText(e.path());
     return files;
@@ -54,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t end; at != std::string::npos && (end = input.find('\n', at + 5)) != std::string::npos;) {
         const std::string name = input.substr(at + 5, end - at - 5);
         at = input.find(kMarker, end + 1);
-        const std::string inWork = fs::path("doll/" + name).lexically_normal().string(); // not over doll.cnf or out
+        const std::string inWork =
+            fs::path("doll/" + name).lexically_normal().generic_string(); // not over doll.cnf or out
         if (name.find('\0') == std::string::npos && inWork.starts_with("doll/") && !inWork.starts_with("doll/doll.cnf"))
             Put(doll + name, input.substr(end + 1, at - end - 1));
     }
@@ -78,6 +80,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char* asked : {"pal ", "cel ", "set?"})
         assert(std::ranges::count_if(controls.log, [&](const std::string& e) { return e.starts_with(asked); }) <= 1);
     assert(std::ranges::count_if(controls.log, [](auto& e) { return e.starts_with("edit "); }) == !failed &&
-           (failed || controls.log.back() == "edit " + out + "doll.txt"));
+           (failed || controls.log.back() == "edit " + root / "work/out" + platform::kSeparator + "doll.txt"));
     return 0;
 }

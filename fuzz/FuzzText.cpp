@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                               [](char l, char c) { return l == (c >= 'A' && c <= 'Z' ? c + 32 : c); }));
     // An accepted cel name gives a ".bmp" image inside the output folder (paths with a NUL byte are refused anyway).
     const std::string image = "/out/" + NativeName(AsciiLowerCase(stripped)) + ".bmp";
-    const std::string normal = std::filesystem::path(image).lexically_normal().string();
+    const std::string normal = std::filesystem::path(image).lexically_normal().generic_string();
     assert(!StaysInside(text) || image.find('\0') != std::string::npos ||
            (normal.starts_with("/out/") && normal.ends_with(".bmp")));
     return 0;

@@ -117,6 +117,11 @@ private:
     bool busy_ = false;
 };
 
+// Writes UTF-8 text whole to standard output (1) or standard error (2); false when that failed.
+// A Windows console is given the characters through its wide interface, shown right whatever its
+// code page; anything else (a file, a pipe, a terminal elsewhere) gets the bytes unchanged.
+bool WriteStandardStream(int stream, const std::string& text);
+
 // Starts program with the arguments, detached: no shell, not waited for, no result reported.
 void StartDetached(const std::string& program, const std::vector<std::string>& arguments);
 // Opens a text file in the desktop's text editor, detached.

@@ -218,6 +218,16 @@ std::vector<std::string> ListDirectory(const std::string& path)
     return names;
 }
 
+bool WriteStandardStream(int stream, const std::string& text)
+{
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t n = ::write(stream, text.data() + done, text.size() - done);
+        if (n < 0 && errno != EINTR) return false;
+        done += n < 0 ? 0 : static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 void StartDetached(const std::string& program, const std::vector<std::string>& arguments)
 {
     // Everything the child needs is prepared before fork: after it only exec and _exit run.

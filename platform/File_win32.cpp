@@ -1,4 +1,5 @@
 #include "File.h"
+#include "SystemPath_win32.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -6,8 +7,52 @@
 
 namespace platform {
 
+std::wstring SystemPath(const std::string& path)
+{
+    const int size = static_cast<int>(path.size());
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        ::MultiByteToWideChar(CP_ACP, 0, path.data(), size, wide.data(), size)));
+    if (wide.size() < MAX_PATH - 12 || wide.starts_with(L"\\\\?\\")) return wide;
+    const DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(needed, L'\0');
+    const DWORD length = ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) return wide; // the system will give its own error
+    full.resize(length);
+    if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC" + full.substr(1); // \\server\share
+    return L"\\\\?\\" + full;
+}
+
+std::string NarrowPath(const std::wstring& path)
+{
+    const int size = static_cast<int>(path.size());
+    const int bytes =
+        ::WideCharToMultiByte(CP_ACP, 0, path.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(std::max(bytes, 0)), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, path.data(), size, narrow.data(), bytes, nullptr, nullptr);
+    return narrow;
+}
+
+std::string FinalPath(HANDLE handle)
+{
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD n = 0;
+    while ((n = ::GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()),
+                                            FILE_NAME_NORMALIZED)) >= path.size())
+        path.resize(n + 1); // n: the size needed, its terminating NUL included
+    path.resize(n);
+    if (path.starts_with(L"\\\\?\\UNC\\")) return "\\" + NarrowPath(path.substr(7));
+    if (path.starts_with(L"\\\\?\\")) path.erase(0, 4); // the long-path prefix
+    return NarrowPath(path);
+}
+
 namespace {
 HANDLE AsHandle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
 
 // A path the system would cut at a NUL byte fails as a missing file.
 bool CutByNul(const std::string& path)
@@ -21,8 +66,10 @@ bool CutByNul(const std::string& path)
 File File::OpenForReading(const std::string& path)
 {
     if (CutByNul(path)) return File();
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Shared with writers: a file another program holds open is still read, as on other systems.
+    HANDLE h =
+        ::CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return File();
     if (::GetFileType(h) != FILE_TYPE_DISK) { // a pipe or a device is no file to read
         ::CloseHandle(h);
@@ -35,8 +82,8 @@ File File::OpenForReading(const std::string& path)
 File File::CreateForWriting(const std::string& path)
 {
     if (CutByNul(path)) return File();
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = ::CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return File();
     return File(reinterpret_cast<std::intptr_t>(h));
 }
@@ -105,35 +152,64 @@ ErrorKind ClassifyError(int error, const std::string&)
 bool IsDirectory(const std::string& path)
 {
     if (CutByNul(path)) return false;
-    const DWORD a = ::GetFileAttributesA(path.c_str());
+    const DWORD a = ::GetFileAttributesW(SystemPath(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool Exists(const std::string& path)
 {
     if (CutByNul(path)) return false;
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool MakeDirectory(const std::string& path)
 {
     if (CutByNul(path)) return false;
-    return ::CreateDirectoryA(path.c_str(), nullptr) != 0 || IsDirectory(path);
+    return ::CreateDirectoryW(SystemPath(path).c_str(), nullptr) != 0 || IsDirectory(path);
 }
 
 std::vector<std::string> ListDirectory(const std::string& path)
 {
     std::vector<std::string> names;
     if (CutByNul(path)) return names;
-    WIN32_FIND_DATAA data;
-    HANDLE find = ::FindFirstFileA((path.empty() ? std::string(".") : path + "\\*").c_str(), &data);
+    // "*" in the folder: the folder's own name would find the folder, not what it holds.
+    const std::string pattern =
+        path.empty() ? "*" : path + (IsSeparator(path.back()) ? "*" : "\\*");
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW(SystemPath(pattern).c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return names;
     do {
-        const std::string name = data.cFileName;
+        const std::string name = NarrowPath(data.cFileName);
         if (name != "." && name != "..") names.push_back(name);
-    } while (::FindNextFileA(find, &data));
+    } while (::FindNextFileW(find, &data));
     ::FindClose(find);
     return names;
+}
+
+bool WriteStandardStream(int stream, const std::string& text)
+{
+    const HANDLE h = ::GetStdHandle(stream == 1 ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    if (DWORD mode = 0; ::GetConsoleMode(h, &mode)) {
+        const int size = static_cast<int>(text.size());
+        std::wstring wide(text.size(), L'\0'); // never more UTF-16 units than UTF-8 bytes
+        wide.resize(static_cast<std::size_t>(
+            ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), size)));
+        for (std::size_t done = 0; done < wide.size();) {
+            DWORD put = 0;
+            const auto chunk = static_cast<DWORD>(std::min<std::size_t>(wide.size() - done, 8192));
+            if (!::WriteConsoleW(h, wide.data() + done, chunk, &put, nullptr) || put == 0)
+                return false;
+            done += put;
+        }
+        return true;
+    }
+    for (std::size_t done = 0; done < text.size();) {
+        DWORD put = 0;
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1u << 30));
+        if (!::WriteFile(h, text.data() + done, chunk, &put, nullptr) || put == 0) return false;
+        done += put;
+    }
+    return true;
 }
 
 void StartDetached(const std::string& program, const std::vector<std::string>& arguments)
@@ -156,7 +232,7 @@ std::optional<FileIdentity> IdentityOf(const std::string& path)
 {
     if (CutByNul(path)) return std::nullopt;
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    const HANDLE h = CreateFileA(path.c_str(), 0, share, nullptr, OPEN_EXISTING,
+    const HANDLE h = CreateFileW(SystemPath(path).c_str(), 0, share, nullptr, OPEN_EXISTING,
                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info{};
@@ -169,37 +245,41 @@ std::optional<FileIdentity> IdentityOf(const std::string& path)
 
 std::optional<std::string> File::ResolvedPath() const
 {
-    char path[MAX_PATH * 4];
-    const DWORD n = ::GetFinalPathNameByHandleA(AsHandle(handle_), path, sizeof path,
-                                                FILE_NAME_NORMALIZED);
-    if (n == 0 || n >= sizeof path) return std::nullopt;
-    std::string resolved(path, n);
-    if (resolved.starts_with("\\\\?\\")) resolved.erase(0, 4); // the long-path prefix
+    std::string resolved = FinalPath(AsHandle(handle_));
+    if (resolved.empty()) return std::nullopt;
     return resolved;
 }
 
 std::optional<std::string> ResolvedPath(const std::string& path)
 {
     if (CutByNul(path)) return std::nullopt;
-    std::error_code error;
-    const std::filesystem::path resolved = std::filesystem::canonical(path, error);
-    if (error) return std::nullopt;
-    return resolved.string();
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const HANDLE h = CreateFileW(SystemPath(path).c_str(), 0, share, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string resolved = FinalPath(h);
+    CloseHandle(h);
+    if (resolved.empty()) return std::nullopt;
+    return resolved;
 }
 
 FolderLock::FolderLock(const std::string& path)
 {
-    if (CutByNul(path)) return;
-    // The lock is a handle with delete access that does not share it: a second lock is refused
-    // with a sharing violation, while listing the folder and writing inside it (which share
-    // delete access, or do not open the folder at all) go on.
-    const HANDLE h = CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-        handle_ = reinterpret_cast<std::intptr_t>(h);
+    // The lock is a named object for the folder's identity, whatever path spells it, gone with
+    // its last handle. The folder's own handle cannot be exclusive: a handle that takes delete
+    // access away from others fails while the folder is any process's current folder.
+    const auto identity = IdentityOf(path);
+    if (!identity) return;
+    const std::wstring name = L"Global\\kissconv-folder-" + std::to_wstring(identity->device) +
+                              L"-" + std::to_wstring(identity->number);
+    const HANDLE h = ::CreateMutexW(nullptr, FALSE, name.c_str());
+    if (h == nullptr) return;
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+        ::CloseHandle(h);
+        busy_ = true;
         return;
     }
-    busy_ = GetLastError() == ERROR_SHARING_VIOLATION;
+    handle_ = reinterpret_cast<std::intptr_t>(h);
 }
 
 FolderLock::~FolderLock()

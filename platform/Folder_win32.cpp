@@ -1,7 +1,9 @@
 #include "Folder.h"
+#include "SystemPath_win32.h"
 
 #include <atomic>
-#include <cstring>
+#include <cwchar>
+#include <iterator>
 #include <utility>
 #include <windows.h>
 
@@ -15,7 +17,7 @@ constexpr int kFree = 0, kTaken = 1, kHeld = 2;
 // handler: each slot holds a whole path that fits without allocating.
 struct Pending {
     std::atomic<int> state{kFree};
-    char path[1024] = {};
+    wchar_t path[1024] = {};
 };
 Pending gPending[16];
 std::atomic<unsigned> gCounter{0};
@@ -38,7 +40,7 @@ std::string Hex(unsigned value)
 // A folder that is no reparse point (a link or a junction would lead elsewhere).
 bool IsPlainFolder(const std::string& path)
 {
-    const DWORD a = ::GetFileAttributesA(path.c_str());
+    const DWORD a = ::GetFileAttributesW(SystemPath(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
            (a & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
 }
@@ -46,7 +48,7 @@ bool IsPlainFolder(const std::string& path)
 HANDLE OpenFolderHandle(const std::string& path)
 {
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    return ::CreateFileA(path.c_str(), 0, share, nullptr, OPEN_EXISTING,
+    return ::CreateFileW(SystemPath(path).c_str(), 0, share, nullptr, OPEN_EXISTING,
                          FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
@@ -76,7 +78,11 @@ Folder Folder::Open(const std::string& path)
         return folder;
     }
     const HANDLE h = OpenFolderHandle(path);
-    if (h == INVALID_HANDLE_VALUE) return folder;
+    if (h == INVALID_HANDLE_VALUE) {
+        // A missing folder is a missing path to every file written in it, as on other systems.
+        if (::GetLastError() == ERROR_FILE_NOT_FOUND) ::SetLastError(ERROR_PATH_NOT_FOUND);
+        return folder;
+    }
     folder.handle_ = reinterpret_cast<std::intptr_t>(h);
     folder.path_ = path;
     return folder;
@@ -90,7 +96,7 @@ Folder Folder::Enter(const std::string& name) const
         return sub;
     }
     const std::string path = path_ + '\\' + name;
-    ::CreateDirectoryA(path.c_str(), nullptr);
+    ::CreateDirectoryW(SystemPath(path).c_str(), nullptr);
     if (!IsPlainFolder(path)) {
         ::SetLastError(ERROR_ACCESS_DENIED);
         return sub;
@@ -119,7 +125,7 @@ ReplacingFile ReplacingFile::Create(const Folder& folder, const std::string& nam
         return file;
     }
     const std::string final = folder.Path() + '\\' + name;
-    const DWORD a = ::GetFileAttributesA(final.c_str());
+    const DWORD a = ::GetFileAttributesW(SystemPath(final).c_str());
     if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
         (a & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         ::SetLastError(ERROR_ACCESS_DENIED);
@@ -131,9 +137,9 @@ ReplacingFile ReplacingFile::Create(const Folder& folder, const std::string& nam
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string temporary = ".kiss-" + Hex(::GetCurrentProcessId()) + "-" +
                                       Hex(gCounter++) + ".tmp";
-        const std::string path = folder.Path() + '\\' + temporary;
+        const std::wstring path = SystemPath(folder.Path() + '\\' + temporary);
         // Created new: an existing name (a link planted there among them) is never opened.
-        const HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        const HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                        FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             file.file_ = File(reinterpret_cast<std::intptr_t>(h));
@@ -141,8 +147,8 @@ ReplacingFile ReplacingFile::Create(const Folder& folder, const std::string& nam
             file.folderPath_ = folder.Path();
             file.name_ = name;
             file.temporary_ = temporary;
-            if (slot < 16 && path.size() < sizeof gPending[slot].path) {
-                std::memcpy(gPending[slot].path, path.c_str(), path.size() + 1);
+            if (slot < 16 && path.size() < std::size(gPending[slot].path)) {
+                std::wmemcpy(gPending[slot].path, path.c_str(), path.size() + 1);
                 gPending[slot].state.store(kHeld);
                 file.slot_ = slot;
             } else if (slot < 16) {
@@ -167,10 +173,10 @@ bool ReplacingFile::Commit()
     bool done = file_.Close();
     DWORD error = ::GetLastError();
     if (done) {
-        const std::string from = folderPath_ + '\\' + temporary_;
-        const std::string to = folderPath_ + '\\' + name_;
+        const std::wstring from = SystemPath(folderPath_ + '\\' + temporary_);
+        const std::wstring to = SystemPath(folderPath_ + '\\' + name_);
         // Replaces a link under the final name itself, never the file it leads to.
-        done = ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+        done = ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
         error = ::GetLastError();
         if (done) temporary_.clear();
     }
@@ -183,7 +189,7 @@ void ReplacingFile::Discard()
 {
     if (folder_ < 0) return;
     file_.Close();
-    if (!temporary_.empty()) ::DeleteFileA((folderPath_ + '\\' + temporary_).c_str());
+    if (!temporary_.empty()) ::DeleteFileW(SystemPath(folderPath_ + '\\' + temporary_).c_str());
     if (slot_ >= 0) gPending[slot_].state.store(kFree);
     folder_ = slot_ = -1;
     temporary_.clear();
@@ -192,7 +198,7 @@ void ReplacingFile::Discard()
 void RemovePendingFiles()
 {
     for (Pending& p : gPending)
-        if (p.state.load() == kHeld) ::DeleteFileA(p.path);
+        if (p.state.load() == kHeld) ::DeleteFileW(p.path);
 }
 
 namespace {

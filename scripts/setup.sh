@@ -2,17 +2,22 @@
 # Installs the Debian packages that are missing: by default what building and running the tool
 # needs (compiler, CMake, Qt, the archive libraries, fonts for the Japanese messages); with
 # --tests also the test tools (GoogleTest, Google Benchmark, the sanitizer runtime, clang and
-# libFuzzer, valgrind, zip, the desktop-entry checker, lintian, Chromium for the web page).
+# libFuzzer, valgrind, zip, the desktop-entry checker, lintian, Chromium for the web page, and the
+# Windows cross compiler and Wine for the Windows tests); with --windows only what cross-building
+# kiss2bmp.exe needs.
 #
-# Usage: bash scripts/setup.sh [--tests]
+# Usage: bash scripts/setup.sh [--tests | --windows]
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev
           fonts-noto-cjk fonts-ipafont-gothic liblhasa-dev libarchive-dev libspng-dev)
+windows=(cmake ninja-build g++-mingw-w64-x86-64)
 case "${1:-}" in
   --tests)
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev xvfb xauth time
-               valgrind zip desktop-file-utils lintian dpkg-dev man-db chromium) ;;
+               valgrind zip desktop-file-utils lintian dpkg-dev man-db chromium googletest
+               "${windows[@]}" wine wine64) ;;
+  --windows) packages=("${windows[@]}") ;;
   '') ;;
   *) echo "setup: unknown argument '$1'" >&2; exit 2 ;;
 esac

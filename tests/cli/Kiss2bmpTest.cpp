@@ -1,14 +1,18 @@
 // kiss2bmp through its process: the sample doll against its committed golden output, usage errors, and the real
 // dolls where this checkout has them beside it.
+#include "archives/Archive.h"
+#include "imaging/PngImage.h"
 #include "support/Test.h"
 
-#include <csignal>
-#include <fcntl.h>
 #include <map>
 #include <set>
-#include <sys/wait.h>
 #include <thread>
+#ifndef _WIN32
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 static const fs::path kSource = KISS_SOURCE_DIR;
 static const std::string kSample = (kSource / "samples/pip/pip.cnf").string();
@@ -35,10 +39,18 @@ TEST(Kiss2bmp, SampleDollGivesTheGoldenFilesInEverySet)
         TempDir out;
         const auto r = RunProcess(KISS2BMP_PATH, {"--set", set, kSample}, out.Path().string(), out.Path().string());
         EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(r.out + r.err, "palettes: 2\ncels: 5\nreport: ./pip.txt\n");
+        EXPECT_EQ(r.out + r.err, Native("palettes: 2\ncels: 5\nreport: ./pip.txt\n"));
         EXPECT_TRUE(Files(out.Path()) == Files(kSource / "tests/cli/golden" / ("set" + set.substr(set.size() - 1))))
             << "set " << set;
     }
+    TempDir made; // the generator and the committed doll agree
+    EXPECT_EQ(RunProcess(MAKE_SAMPLE_DOLL_PATH, {made.Path().string()}, made.Path().string()).status, 0);
+    EXPECT_TRUE(Files(made.Path()) == Files(kSource / "samples/pip"));
+}
+
+TEST(Kiss2bmp, SampleDollAsPngFiles)
+{
+    if (!kWritesPng) GTEST_SKIP() << "this build writes no PNG files";
     TempDir png; // as PNG files: the same names, report and pictures (the readers' tests compare the pixels)
     const auto r =
         RunProcess(KISS2BMP_PATH, {"--format=png", "--snapshot", png / "set.png", kSample, png.Path().string()},
@@ -51,9 +63,6 @@ TEST(Kiss2bmp, SampleDollGivesTheGoldenFilesInEverySet)
     EXPECT_EQ(ReadText(png / "set.png").substr(16, 10),
               std::string("\0\0\0\x60\0\0\0\x64\x08\x02", 10)); // Pip's (96,100), RGB
     EXPECT_EQ(ReadText(png / "pip.txt"), ReadText((kSource / "tests/cli/golden/set0/pip.txt").string()));
-    TempDir made; // the generator and the committed doll agree
-    EXPECT_EQ(RunProcess(MAKE_SAMPLE_DOLL_PATH, {made.Path().string()}, made.Path().string()).status, 0);
-    EXPECT_TRUE(Files(made.Path()) == Files(kSource / "samples/pip"));
 }
 
 TEST(Kiss2bmp, RefusesBadUseBeforeWritingAnything)
@@ -96,6 +105,9 @@ TEST(Kiss2bmp, RefusesBadUseBeforeWritingAnything)
 // --open with a recording xdg-open: the editor gets an absolute path; a summary that cannot be written fails.
 TEST(Kiss2bmp, OpensTheReportByItsAbsolutePathAndFailsWhenTheSummaryIsLost)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "the editor is Notepad there, with no stand-in to record it, and no device refuses output";
+#endif
     TempDir dir;
     const std::string d = dir.Path().string();
     WriteFile(d + "/xdg-open", "#!/bin/sh\necho \"$@\" >\"$0.args\"\n"),
@@ -114,6 +126,7 @@ TEST(Kiss2bmp, OpensTheReportByItsAbsolutePathAndFailsWhenTheSummaryIsLost)
 // The two dolls made by KiSS artists: every report line names an image that is there, and every image has its line.
 // Held at its summary by a full pipe, after the run, kiss2bmp is sent signals: one it was started ignoring stays
 // ignored (nohup), the others end it with 128 + their number.
+#ifndef _WIN32 // no signals there: Ctrl-C reaches a console program through its control handler
 TEST(Kiss2bmp, ExitStatusOfASignal)
 {
     const std::tuple<bool, std::vector<int>, int> rows[] = { // SIGHUP ignored at start, signals sent, exit status
@@ -147,11 +160,14 @@ TEST(Kiss2bmp, ExitStatusOfASignal)
         EXPECT_EQ(std::pair(WIFEXITED(got), WEXITSTATUS(got)), std::pair(true, status)) << signals.front();
     }
 }
+#endif
 
 // --check on a doll with a file in another case, one in two cases, one missing and one no line names, from its
 // folder and from a zip of it, and --cnf choosing among two configurations.
 TEST(Kiss2bmp, ChecksADollAndChoosesItsConfiguration)
 {
+    if (!kReadsArchives)
+        GTEST_SKIP() << "this build reads no archives (and a folder there cannot hold Hat.Cel and hat.cel)";
     TempDir dir;
     const std::string doll = dir / "doll/", zip = dir / "doll.zip";
     fs::copy(kSource / "samples/pip", doll);
@@ -198,6 +214,8 @@ TEST(Kiss2bmp, ConvertsRealDollsInEverySet)
             for (const auto& [name, bytes] : Files(out.Path()))
                 made.insert(name);
             EXPECT_EQ(made, named) << cnf << " set " << set;
+            EXPECT_GT(named.size(), set == "0" ? 10u : 0u);
+            if (!kReadsArchives) continue;
             TempDir fromArchive; // the same bytes from the doll's archive (the extractor may have lowered the names)
             const std::string archive = (dolls / cnf).parent_path().string() + ".lzh",
                               there = fromArchive.Path().string();
@@ -208,6 +226,5 @@ TEST(Kiss2bmp, ConvertsRealDollsInEverySet)
             for (const auto& [name, bytes] : Files(fromArchive.Path()))
                 b[AsciiLower(name)] = bytes;
             EXPECT_TRUE(a == b) << archive << " set " << set;
-            EXPECT_GT(named.size(), set == "0" ? 10u : 0u);
         }
 }

@@ -36,9 +36,13 @@ TEST(BufferedTextFile, LineReading)
     }
     BufferedTextFile file; // one that failed to open reads nothing, as one never opened
     EXPECT_EQ(MessageOf([&] { file.OpenForReading(dir / "no/doll.cnf"); }), "不正なﾌｧｲﾙ名です");
-    EXPECT_EQ(MessageOf([&] { file.AtEnd(); }), "I/O ｴﾗｰ (9)");
+#ifdef _WIN32
+    EXPECT_EQ(MessageOf([&] { file.AtEnd(); }), "I/O ｴﾗｰ (6)"); // ERROR_INVALID_HANDLE
+#else
+    EXPECT_EQ(MessageOf([&] { file.AtEnd(); }), "I/O ｴﾗｰ (9)"); // EBADF
     file.OpenForReading("/proc/self/mem"); // nothing is mapped at the start of our address space
     EXPECT_EQ(MessageOf([&] { file.AtEnd(); }), "I/O ｴﾗｰ (5)");
+#endif
 }
 
 TEST(BufferedTextFile, WritingGoesOutIn128ByteBlocksAndFlushOnlyMovesDevices)
@@ -55,9 +59,11 @@ TEST(BufferedTextFile, WritingGoesOutIn128ByteBlocksAndFlushOnlyMovesDevices)
     EXPECT_EQ(ReadText(dir / "report.txt"), expected.substr(0, 128));
     file.Close();
     EXPECT_EQ(ReadText(dir / "report.txt"), expected);
+#ifndef _WIN32
     full.CreateForWriting("/dev/full"); // a device that refuses every write shows when bytes really go out
     full.WriteText("abc");
     EXPECT_EQ(MessageOf([&] { full.Flush(); }), "I/O ｴﾗｰ (28)");
     full.WriteText(std::string(127, 'a'));
     EXPECT_EQ(MessageOf([&] { full.WriteText("b"); }), "I/O ｴﾗｰ (28)");
+#endif // Windows has no such device
 }

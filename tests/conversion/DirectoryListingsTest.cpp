@@ -33,7 +33,7 @@ TEST(DirectoryListings, KeptListingsAnswerAsAFreshReading)
         fs::create_directories(fs::path(doll + written).parent_path()), WriteFile(doll + written, "x");
         std::vector<platform::FileIdentity> chain; // the folders written into, below the output
         for (fs::path on = doll; const auto& part : fs::path(written).parent_path())
-            if (part != ".") chain.push_back(*platform::IdentityOf(on /= part));
+            if (part != ".") chain.push_back(*platform::IdentityOf((on /= part).string()));
         listings.Written(written, chain);
         for (const std::string& probe : probes) {
             DirectoryListings fresh;

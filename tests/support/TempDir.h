@@ -38,10 +38,10 @@ inline void WriteFile(const std::string& path, const Bytes& b)
 {
     WriteFile(path, std::string(b.begin(), b.end()));
 }
-inline std::string ReadText(const std::string& path)
+inline std::string ReadText(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
     return (std::ostringstream() << in.rdbuf()).str();
 }
 inline Bytes ReadFile(const std::string& path)

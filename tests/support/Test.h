@@ -19,6 +19,17 @@ try {
     return e.Message();
 }
 
+// A path or message as the system reads names: on Windows "/" is "\\" and case does not count (a name is found as
+// written, not as the folder spells it).
+inline std::string Native(std::string text)
+{
+#ifdef _WIN32
+    for (char& c : text)
+        c = c == '/' ? '\\' : c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+#endif
+    return text;
+}
+
 // clang-format off
 struct ProcessResult { int status = -1; std::string out, err; }; // status -1: the program did not end by itself
 // clang-format on

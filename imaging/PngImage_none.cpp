@@ -1,0 +1,15 @@
+// The encoders of a build without libspng: no PNG file is ever begun.
+#include "PngImage.h"
+
+#include "StreamErrors.h"
+
+void EncodeIndexedPng(const TBmp256Image&, MemoryStream&)
+{
+    throw EStreamWriteError();
+}
+
+void EncodeTruecolourPng(std::uint32_t, std::uint32_t, const std::vector<std::uint8_t>&,
+                         MemoryStream&)
+{
+    throw EStreamWriteError();
+}
