@@ -207,3 +207,24 @@ TEST(Page, WritesEachPictureOnceUnderItsOwnName)
         EXPECT_EQ(message, r.status == 0 ? "" : written);
     }
 }
+
+// The page's title is the configuration's name as HTML text, whether it is written in UTF-8 or in Shift-JIS.
+TEST(Page, TitleIsTheConfigurationsNameAsText)
+{
+    const std::pair<std::string, std::string> rows[] = {{"pip", "pip"},
+                                                        {"caf\xC3\xA9", "caf\xC3\xA9"},
+                                                        {"\xE8\xA1\xA8", "\xE8\xA1\xA8"},
+                                                        {"\x83\x73", "\xE3\x83\x94"},
+                                                        {"<b>&\"x\"", "&lt;b&gt;&amp;&quot;x&quot;"},
+                                                        {"tab\there", "tab here"},
+                                                        {"\xFF\xFF", "KiSS"}};
+    for (const auto& [name, title] : rows) {
+        TempDir doll, scratch;
+        fs::copy(kSource / "samples/pip", doll.Path());
+        fs::rename(doll / "pip.cnf", doll / (name + ".cnf"));
+        EXPECT_EQ(Kiss2bmp(scratch, {"--page", doll / (name + ".cnf"), scratch / "."}), "");
+        const std::string html = ReadText(scratch / (name + ".html"));
+        const auto at = html.find("<title>") + 7;
+        EXPECT_EQ(html.substr(at, html.find("</title>") - at), title) << name;
+    }
+}
