@@ -83,8 +83,10 @@ struct Run {
     std::vector<std::pair<platform::FileIdentity, std::string>> inputs; // the files it reads
     std::set<std::string> imageNames; // every image written, by its file name
     std::unique_ptr<DollPage> page;   // the doll as the page shows it, when a page is asked for
-    // The page's picture of each cel file, palette and group written so far.
+    // The page's picture of each image name, palette and group written so far.
     std::map<std::tuple<std::string, int, int>, int> pictureOf;
+    MemoryStream firstPalette; // read once, for the colours of the play area and its border
+    bool firstPaletteRead = false;
 };
 
 void AddInput(Run& run, const DollFiles::Input& input)
@@ -209,6 +211,17 @@ std::string PageUrl(const std::string& nativeImage)
     return url;
 }
 
+// A cel's image name: its file name lowered, without the extension.
+std::string ImageNameOf(const TKissCel& cel)
+{
+    return NameLowerCase(StripExtension(cel.fileName));
+}
+
+std::tuple<std::string, int, int> PictureKey(const TKissCel& cel, int group)
+{
+    return {ImageNameOf(cel), cel.paletteIndex, group};
+}
+
 int AddPagePicture(Run& run, const std::tuple<std::string, int, int>& key,
                    const std::string& nativeImage)
 {
@@ -254,8 +267,8 @@ std::string WriteImage(Run& run, const TKissCel& cel, int group, const std::stri
 // adds the group, kept apart from every name the run has written.
 int PagePicture(Run& run, const TKissCel& cel, int group, const std::string& outputDirectory)
 {
-    const std::string imageName = NameLowerCase(StripExtension(cel.fileName));
-    const auto key = std::make_tuple(imageName, int{cel.paletteIndex}, group);
+    const auto key = PictureKey(cel, group);
+    const std::string& imageName = std::get<0>(key);
     if (const auto found = run.pictureOf.find(key); found != run.pictureOf.end())
         return found->second;
     std::string name = imageName + ".g" + IntToText(group);
@@ -267,15 +280,12 @@ int PagePicture(Run& run, const TKissCel& cel, int group, const std::string& out
 void ConvertCel(Run& run, int index, const std::string& outputDirectory, const KissSet& set)
 {
     const TKissCel& cel = run.configuration->cels[index];
-    const std::string imageName = NameLowerCase(StripExtension(cel.fileName));
+    const std::string imageName = ImageNameOf(cel);
     const std::string nativeImage =
         WriteImage(run, cel, set.paletteGroup, imageName, outputDirectory);
     const KissPosition& at = set.positions[cel.objectNumber];
     if (run.picture && (at.x != -1 || at.y != -1)) run.picture->DrawBehind(run.image, at.x, at.y);
-    if (run.page)
-        AddPagePicture(run,
-                       std::make_tuple(imageName, int{cel.paletteIndex}, int{set.paletteGroup}),
-                       nativeImage);
+    if (run.page) AddPagePicture(run, PictureKey(cel, set.paletteGroup), nativeImage);
     WriteReportLine(run.report, index, imageName, cel, at);
 }
 
@@ -284,8 +294,9 @@ TBmp256Image::Colour FirstPaletteColour(Run& run, int group, int index)
 {
     const KissConfiguration& c = *run.configuration;
     if (c.paletteCount == 0) return {};
-    run.doll->Load(c.paletteFiles[0], run.paletteStream);
-    return PaletteColour(run.paletteStream, group, index);
+    if (!run.firstPaletteRead) run.doll->Load(c.paletteFiles[0], run.firstPalette);
+    run.firstPaletteRead = true;
+    return PaletteColour(run.firstPalette, group, index);
 }
 
 // A set as the page shows it, with a picture of each cel it places, written when it is new.

@@ -5,6 +5,21 @@
 // The parts of the safe writing that are the same on every system.
 namespace platform {
 
+Folder& Folder::operator=(Folder&& other) noexcept
+{
+    if (this != &other) {
+        if (handle_ != kInvalid) Close(handle_);
+        handle_ = std::exchange(other.handle_, kInvalid);
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+Folder::~Folder()
+{
+    if (handle_ != kInvalid) Close(handle_);
+}
+
 ReplacingFile::ReplacingFile(ReplacingFile&& other) noexcept
 {
     *this = std::move(other);

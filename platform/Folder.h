@@ -36,6 +36,7 @@ public:
 
 private:
     static constexpr std::intptr_t kInvalid = -1;
+    static void Close(std::intptr_t handle); // the system's own call
     std::intptr_t handle_ = kInvalid;
     std::string path_;
 };

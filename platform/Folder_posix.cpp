@@ -59,20 +59,9 @@ std::string Hex(unsigned value)
 
 } // namespace
 
-Folder& Folder::operator=(Folder&& other) noexcept
+void Folder::Close(std::intptr_t handle)
 {
-    if (this != &other) {
-        if (handle_ != kInvalid) ::close(static_cast<int>(handle_));
-        handle_ = other.handle_;
-        path_ = std::move(other.path_);
-        other.handle_ = kInvalid;
-    }
-    return *this;
-}
-
-Folder::~Folder()
-{
-    if (handle_ != kInvalid) ::close(static_cast<int>(handle_));
+    ::close(static_cast<int>(handle));
 }
 
 Folder Folder::Open(const std::string& path)

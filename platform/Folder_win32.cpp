@@ -54,20 +54,9 @@ HANDLE OpenFolderHandle(const std::string& path)
 
 } // namespace
 
-Folder& Folder::operator=(Folder&& other) noexcept
+void Folder::Close(std::intptr_t handle)
 {
-    if (this != &other) {
-        if (handle_ != kInvalid) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
-        handle_ = other.handle_;
-        path_ = std::move(other.path_);
-        other.handle_ = kInvalid;
-    }
-    return *this;
-}
-
-Folder::~Folder()
-{
-    if (handle_ != kInvalid) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    ::CloseHandle(reinterpret_cast<HANDLE>(handle));
 }
 
 Folder Folder::Open(const std::string& path)

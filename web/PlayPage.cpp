@@ -5,17 +5,24 @@
 #include "conversion/DollPage.h"
 #include "platform/ShiftJis.h"
 
+#include <array>
 #include <map>
 #include <string_view>
 #include <vector>
 
 namespace {
 
+// Adds an item to a JSON list begun with "[".
+void Add(std::string& list, const std::string& item, const char* separator = ",\n")
+{
+    list += (list.size() > 1 ? separator : "") + item;
+}
+
 template <typename Numbers> std::string JsonArray(const Numbers& numbers)
 {
     std::string text = "[";
     for (const auto n : numbers)
-        text += (text.size() > 1 ? "," : "") + std::to_string(n);
+        Add(text, std::to_string(n), ",");
     return text + "]";
 }
 
@@ -81,23 +88,18 @@ std::string DollData(const DollPage& doll)
     for (const DollPage::Picture& picture : doll.pictures) {
         const auto [mask, added] =
             maskOf.try_emplace(picture.opaqueRuns, static_cast<int>(maskOf.size()));
-        if (added) masks += (masks.size() > 1 ? ",\n" : "") + JsonArray(picture.opaqueRuns);
-        pictures += (pictures.size() > 1 ? ",\n" : "") + std::string("[\"") + picture.url + "\"," +
-                    std::to_string(mask->second) + "]";
+        if (added) Add(masks, JsonArray(picture.opaqueRuns));
+        Add(pictures, "[\"" + picture.url + "\"," + std::to_string(mask->second) + "]");
     }
     std::string sets = "[";
     for (const DollPage::Set& set : doll.sets) {
-        std::vector<std::int32_t> cels;
+        std::string cels = "[";
         for (const DollPage::Cel& cel : set.cels)
-            cels.insert(cels.end(), {cel.picture, cel.object});
-        std::string pairs = "[";
-        for (std::size_t i = 0; i < cels.size(); i += 2)
-            pairs += (pairs.size() > 1 ? "," : "") + std::string("[") + std::to_string(cels[i]) +
-                     "," + std::to_string(cels[i + 1]) + "]";
-        sets += (sets.size() > 1 ? ",\n" : "") + std::string("{\"number\":") +
-                std::to_string(set.number) + ",\"background\":\"" + CssColour(set.background) +
-                "\",\"border\":\"" + CssColour(set.border) + "\",\"x\":" + JsonArray(set.x) +
-                ",\"y\":" + JsonArray(set.y) + ",\"cels\":" + pairs + "]}";
+            Add(cels, JsonArray(std::array{cel.picture, cel.object}), ",");
+        Add(sets, "{\"number\":" + std::to_string(set.number) + ",\"background\":\"" +
+                      CssColour(set.background) + "\",\"border\":\"" + CssColour(set.border) +
+                      "\",\"x\":" + JsonArray(set.x) + ",\"y\":" + JsonArray(set.y) +
+                      ",\"cels\":" + cels + "]}");
     }
     return "{\"width\":" + std::to_string(doll.width) +
            ",\"height\":" + std::to_string(doll.height) +

@@ -58,8 +58,6 @@ struct Scene {
 
 using Prepare = std::function<void(Scene&)>;
 std::string Sample(const std::string& name) { return ReadText(kSample + name); }
-std::string Repeat(const std::string& text, int times) // by doubling: rows are made at every start
-{ std::string all = text; while (all.size() < text.size() * times) all += all; return all.substr(0, text.size() * times); }
 Prepare Cnf(const std::string& text) { return [=](Scene& s) { s.Put("pip.cnf", text); }; }
 Prepare Edit(const std::string& from, const std::string& to) // in the sample's configuration
 { return [=](Scene& s) { std::string t = Sample("pip.cnf"); s.Put("pip.cnf", t.replace(t.find(from), from.size(), to)); }; }

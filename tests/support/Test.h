@@ -31,6 +31,8 @@ inline std::string Native(std::string text)
 }
 
 // clang-format off
+inline std::string Repeat(const std::string& text, int times) // by doubling: rows are made at every start
+{ std::string all = text; while (all.size() < text.size() * times) all += all; return all.substr(0, text.size() * times); }
 struct ProcessResult { int status = -1; std::string out, err; }; // status -1: the program did not end by itself
 // clang-format on
 // Runs program with the arguments, no shell, in workingDirectory ("": ours), its output caught in files in scratch.

@@ -54,11 +54,10 @@ TEST(Page, EachSetShowsAsItsSnapshotOnItsBorder)
         std::string cnf, set;
         int button; // the set button pressed through the page's fragment, -1 for none
     };
-    std::vector<Row> rows = {{SampleWithBorder(dir), "0", -1},
-                             {dir / "pip/pip.cnf", "0", 1},
-                             {dir / "pip/pip.cnf", "0", 2},
-                             {dir / "pip/pip.cnf", "1", -1},
-                             {SampleWithAJapaneseName(dir), "0", -1}};
+    // clang-format off
+    std::vector<Row> rows = {{SampleWithBorder(dir), "0", -1}, {dir / "pip/pip.cnf", "0", 1}, {dir / "pip/pip.cnf", "0", 2},
+                             {dir / "pip/pip.cnf", "1", -1}, {SampleWithAJapaneseName(dir), "0", -1}};
+    // clang-format on
     if (fs::is_directory(kDolls))
         rows.insert(rows.end(), {{kDolls / "washua/washu.cnf", "0", -1}, {kDolls / "boredom/boredom.cnf", "0", 1}});
     else
@@ -105,6 +104,22 @@ static std::array<int, 4> OpaqueBox(const QImage& image)
     return box;
 }
 
+// The names in a folder or a list of words, in order, but for those in `except`.
+static std::set<std::string> Names(const std::string& folderOrWords, const std::set<std::string>& except = {})
+{
+    std::set<std::string> names;
+    if (fs::is_directory(folderOrWords)) {
+        for (const auto& e : fs::directory_iterator(folderOrWords))
+            names.insert(e.path().filename().string());
+    } else {
+        std::istringstream words(folderOrWords);
+        for (std::string word; words >> word;)
+            names.insert(word);
+    }
+    std::erase_if(names, [&](const std::string& name) { return except.contains(name); });
+    return names;
+}
+
 // Drags replayed through the page's fragment, read back from the page Chromium leaves: each object's position.
 TEST(Page, DragsMoveObjectsWholeLoosenFixedOnesAndKeepThemInThePlayArea)
 {
@@ -142,35 +157,8 @@ TEST(Page, DragsMoveObjectsWholeLoosenFixedOnesAndKeepThemInThePlayArea)
         for (std::sregex_iterator i(r.out.begin(), r.out.end(), img), end; i != end; ++i)
             if ((*i)[1] == "1" || (*i)[1] == "2")
                 positions.insert((*i)[1].str() + "@" + (*i)[2].str() + "," + (*i)[3].str());
-        std::string shown;
-        for (const std::string& p : positions)
-            shown += (shown.empty() ? "" : " ") + p;
-        EXPECT_EQ(shown, expected) << fragment;
+        EXPECT_EQ(positions, Names(expected)) << fragment;
     }
-}
-
-static std::string Repeat(const std::string& text, int times)
-{
-    std::string all;
-    while (times-- > 0)
-        all += text;
-    return all;
-}
-
-// The names in a folder or a list of words, in order, but for those in `except`.
-static std::set<std::string> Names(const std::string& folderOrWords, const std::set<std::string>& except = {})
-{
-    std::set<std::string> names;
-    if (fs::is_directory(folderOrWords)) {
-        for (const auto& e : fs::directory_iterator(folderOrWords))
-            names.insert(e.path().filename().string());
-    } else {
-        std::istringstream words(folderOrWords);
-        for (std::string word; words >> word;)
-            names.insert(word);
-    }
-    std::erase_if(names, [&](const std::string& name) { return except.contains(name); });
-    return names;
 }
 
 // What --page writes beside the chosen set's images: each other set's cels in its own palette group, once, under
@@ -183,13 +171,12 @@ TEST(Page, WritesEachPictureOnceUnderItsOwnName)
     const struct {
         std::string from, to, cnf, written; // a change to the configuration, its name, the files written or the message
     } rows[] = {
-        {"", "", "pip.cnf", kSet0 + kSet1 + kSet2},
-        {"$1 ", "$0 ", "pip.cnf", kSet0 + kSet2 + "hat.g0.png"}, // set 1 now in group 0
-        {"#0 BACK", "#5 BODY.G2.CEL :0\r\n#0 BACK", "pip.cnf",
-         kSet0 + kSet1 + kSet2 + "body.g2.2.png"}, // named like a group's
-        {"* 50,28\r\n", "* 50,28\r\n" + Repeat("$0 0,0\r\n", 12), "pip.cnf",
-         kSet0 + kSet1 + kSet2}, // sets past 9 have no cels to show
+        // clang-format off
+        {"", "", "pip.cnf", kSet0 + kSet1 + kSet2}, {"$1 ", "$0 ", "pip.cnf", kSet0 + kSet2 + "hat.g0.png"}, // set 1 now in group 0
+        {"#0 BACK", "#5 BODY.G2.CEL :0\r\n#0 BACK", "pip.cnf", kSet0 + kSet1 + kSet2 + "body.g2.2.png"}, // named like a group's
+        {"* 50,28\r\n", "* 50,28\r\n" + Repeat("$0 0,0\r\n", 12), "pip.cnf", kSet0 + kSet1 + kSet2}, // sets past 9: no cels
         {"", "", "pip.html", "ﾌｧｲﾙ {doll}/./pip.html は変換の入力ﾌｧｲﾙ {doll}/pip.html と同じため書き込めません.\n"}};
+    // clang-format on
     for (const auto& [from, to, cnf, written] : rows) {
         TempDir doll, scratch;
         fs::copy(kSource / "samples/pip", doll.Path());
@@ -211,13 +198,10 @@ TEST(Page, WritesEachPictureOnceUnderItsOwnName)
 // The page's title is the configuration's name as HTML text, whether it is written in UTF-8 or in Shift-JIS.
 TEST(Page, TitleIsTheConfigurationsNameAsText)
 {
-    const std::pair<std::string, std::string> rows[] = {{"pip", "pip"},
-                                                        {"caf\xC3\xA9", "caf\xC3\xA9"},
-                                                        {"\xE8\xA1\xA8", "\xE8\xA1\xA8"},
-                                                        {"\x83\x73", "\xE3\x83\x94"},
-                                                        {"<b>&\"x\"", "&lt;b&gt;&amp;&quot;x&quot;"},
-                                                        {"tab\there", "tab here"},
-                                                        {"\xFF\xFF", "KiSS"}};
+    // clang-format off
+    const std::pair<std::string, std::string> rows[] = {{"pip", "pip"}, {"caf\xC3\xA9", "caf\xC3\xA9"}, {"\xE8\xA1\xA8", "\xE8\xA1\xA8"},
+        {"\x83\x73", "\xE3\x83\x94"}, {"<b>&\"x\"", "&lt;b&gt;&amp;&quot;x&quot;"}, {"tab\there", "tab here"}, {"\xFF\xFF", "KiSS"}};
+    // clang-format on
     for (const auto& [name, title] : rows) {
         TempDir doll, scratch;
         fs::copy(kSource / "samples/pip", doll.Path());
