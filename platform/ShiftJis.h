@@ -9,4 +9,12 @@ namespace platform {
 // Shift-JIS. Pure ASCII comes back unchanged.
 std::optional<std::string> ShiftJisToUtf8(const std::string& text);
 
+// A relative name from a doll's files (Shift-JIS, this system's separators) as the name of a file
+// written here: UTF-8 on POSIX, where file names are UTF-8 (unchanged when it is no Shift-JIS);
+// unchanged on Windows, whose file calls read it in code page 932.
+std::string FileNameFromShiftJis(const std::string& name);
+// A relative file name made by FileNameFromShiftJis as UTF-8 with '/' between folders, as a web
+// page links to it.
+std::string FileNameAsUtf8(const std::string& fileName);
+
 } // namespace platform

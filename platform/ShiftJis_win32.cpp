@@ -1,5 +1,6 @@
 #include "ShiftJis.h"
 
+#include <algorithm>
 #include <windows.h>
 
 namespace platform {
@@ -19,6 +20,18 @@ std::optional<std::string> ShiftJisToUtf8(const std::string& text)
     std::string out(static_cast<std::size_t>(bytes), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, out.data(), bytes, nullptr, nullptr);
     return out;
+}
+
+std::string FileNameFromShiftJis(const std::string& name)
+{
+    return name;
+}
+
+std::string FileNameAsUtf8(const std::string& fileName)
+{
+    std::string name = ShiftJisToUtf8(fileName).value_or(fileName);
+    std::replace(name.begin(), name.end(), '\\', '/');
+    return name;
 }
 
 } // namespace platform
