@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ImageFormat.h"
 #include "RunControls.h"
 
 #include <functional>
@@ -16,17 +17,16 @@ struct DollPage;
 // configurationPath: a .cnf file, an archive (.lzh, .zip) holding one, or ARCHIVE/MEMBER.
 void ConvertConfiguration(const std::string& configurationPath, const std::string& outputDirectory,
                           RunControls& controls);
-// How the images are written: 8-bit BMP files, or indexed PNG files with colour 0 transparent.
-enum class ImageFormat { Bmp, Png };
 struct RunOptions {
     ImageFormat format = ImageFormat::Bmp;
     // When not empty: where the set is drawn as one picture (a PNG file), as a viewer shows it at
     // the start, once every image is written.
     std::string snapshotPath;
     // When set: the run also writes, beside the report and named like it, the page this gives
-    // for the doll (NAME.html), and as PNG files every picture the page shows: each cel of each
-    // set the configuration defines, in the set's palette group. The chosen set's pictures are
-    // the images of the run; the others add the group to the name (body.g2.png).
+    // for the doll (NAME.html), and as PNG files (whatever the format) every picture the page
+    // shows: each cel of each set the configuration defines, in the set's palette group. The
+    // chosen set's pictures are the images of the run; the others add the group to the name
+    // (body.g2.png).
     std::function<std::string(const DollPage&)> page;
 };
 // The same for a doll already opened.

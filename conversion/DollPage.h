@@ -11,7 +11,7 @@
 // cels it places and the pictures the run wrote for them in the set's palette group.
 struct DollPage {
     struct Picture {
-        std::string url; // relative to the output folder: '/' between folders, bytes %-escaped
+        std::string fileName; // relative to the output folder, as the system names it
         std::vector<std::int32_t> opaqueRuns; // where a pointer takes hold of it (OpaqueRuns)
     };
     struct Cel {

@@ -14,6 +14,12 @@ public:
         : Exception(std::string(kind) + "行が多すぎます (最大 " + std::to_string(limit) + ")") {}
 };
 
+class EObjectOutOfRange : public Exception {
+public:
+    explicit EObjectOutOfRange(std::int32_t object)
+        : Exception(FormatMessage("ｵﾌﾞｼﾞｪｸﾄ番号 %d は範囲外です (0 から 255)", IntToText(object))) {}
+};
+
 // The next token, or the empty text when the line holds none.
 std::string TakeToken(std::string& line)
 {
@@ -119,4 +125,11 @@ void ReadConfiguration(BufferedTextFile& file, KissConfiguration& configuration)
             if (c.setCount > 0) ReadPositions(line, c.sets[c.setCount - 1], cursor);
         }
     }
+}
+
+std::size_t ObjectOf(const TKissCel& cel)
+{
+    if (cel.objectNumber < 0 || cel.objectNumber >= KissConfiguration::kMaxPositions)
+        throw EObjectOutOfRange(cel.objectNumber);
+    return static_cast<std::size_t>(cel.objectNumber);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -51,3 +52,7 @@ struct KissConfiguration {
 // Malformed numbers keep what the lenient conversion delivers. More lines of a kind than its
 // table holds end the read with an error naming the limit.
 void ReadConfiguration(BufferedTextFile& file, KissConfiguration& configuration);
+
+// The cel's object as an index into a set's positions, which exist for objects 0 to 255 only:
+// any other number fails with a message naming it.
+std::size_t ObjectOf(const TKissCel& cel);

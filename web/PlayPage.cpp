@@ -3,9 +3,12 @@
 #include "PlayPageAssets.h"
 
 #include "conversion/DollPage.h"
+#include "platform/Hex.h"
 #include "platform/ShiftJis.h"
 
 #include <array>
+#include <cctype>
+#include <cstring>
 #include <map>
 #include <string_view>
 #include <vector>
@@ -28,11 +31,21 @@ template <typename Numbers> std::string JsonArray(const Numbers& numbers)
 
 std::string CssColour(const TBmp256Image::Colour& c)
 {
-    const char* const digits = "0123456789abcdef";
-    std::string text = "#";
-    for (const std::uint8_t byte : {c.red, c.green, c.blue})
-        text += std::string{digits[byte >> 4], digits[byte & 15]};
-    return text;
+    return "#" + platform::Hex((c.red << 16) | (c.green << 8) | c.blue, 6);
+}
+
+// A picture's file name as a link from the page beside it: '/' between folders, UTF-8, and every
+// byte but letters, digits and "-._~/" escaped, so no name can end the page's text.
+std::string Url(const std::string& fileName)
+{
+    std::string url;
+    for (const unsigned char c : platform::FileNameAsUtf8(fileName)) {
+        if ((std::isalnum(c) && c < 0x80) || (c != 0 && std::strchr("-._~/", c)))
+            url += static_cast<char>(c);
+        else
+            url += "%" + platform::Hex(c, 2, platform::HexCase::Upper);
+    }
+    return url;
 }
 
 bool IsUtf8(std::string_view text)
@@ -79,8 +92,8 @@ std::string TitleText(const std::string& title)
     return text.empty() ? "KiSS" : text;
 }
 
-// The doll's data for the script. Names are already escaped down to "-._~/%", letters and
-// digits; the rest is numbers, so nothing in it can end the script element.
+// The doll's data for the script. Names are escaped down to "-._~/%", letters and digits; the
+// rest is numbers, so nothing in it can end the script element.
 std::string DollData(const DollPage& doll)
 {
     std::map<std::vector<std::int32_t>, int> maskOf; // a cel in several groups shares its mask
@@ -89,7 +102,7 @@ std::string DollData(const DollPage& doll)
         const auto [mask, added] =
             maskOf.try_emplace(picture.opaqueRuns, static_cast<int>(maskOf.size()));
         if (added) Add(masks, JsonArray(picture.opaqueRuns));
-        Add(pictures, "[\"" + picture.url + "\"," + std::to_string(mask->second) + "]");
+        Add(pictures, "[\"" + Url(picture.fileName) + "\"," + std::to_string(mask->second) + "]");
     }
     std::string sets = "[";
     for (const DollPage::Set& set : doll.sets) {

@@ -1,0 +1,76 @@
+#include "PageModel.h"
+
+#include "RunOutput.h"
+#include "TextNumbers.h"
+#include "TextPaths.h"
+
+#include "imaging/SetPicture.h"
+
+#include <algorithm>
+
+std::string ImageNameOf(const TKissCel& cel)
+{
+    return NameLowerCase(StripExtension(cel.fileName));
+}
+
+PageModel::PageModel(const KissConfiguration& configuration, const RunOutput& output,
+                     WritePicture write)
+    : configuration_(configuration), output_(output), write_(std::move(write))
+{
+}
+
+void PageModel::AddPicture(const TKissCel& cel, int group, const Written& written)
+{
+    pictureOf_[{ImageNameOf(cel), cel.paletteIndex, group}] =
+        static_cast<int>(page_.pictures.size());
+    page_.pictures.push_back({written.fileName, OpaqueRuns(written.image)});
+}
+
+int PageModel::Picture(const TKissCel& cel, int group)
+{
+    const std::string imageName = ImageNameOf(cel);
+    if (const auto found = pictureOf_.find({imageName, cel.paletteIndex, group});
+        found != pictureOf_.end())
+        return found->second;
+    const std::string grouped = imageName + ".g" + IntToText(group);
+    std::string name = grouped;
+    for (int n = 2; output_.HasWritten(output_.ImageFileName(name)); ++n)
+        name = grouped + "." + IntToText(n);
+    AddPicture(cel, group, write_(cel, group, name));
+    return pictureOf_[{imageName, cel.paletteIndex, group}];
+}
+
+void PageModel::AddSet(int number, const KissSet& set, TBmp256Image::Colour background,
+                       TBmp256Image::Colour border, bool start)
+{
+    DollPage::Set shown;
+    shown.number = number;
+    shown.background = background;
+    shown.border = border;
+    for (std::size_t object = 0; object < set.positions.size(); ++object) {
+        shown.x[object] = set.positions[object].x;
+        shown.y[object] = set.positions[object].y;
+    }
+    for (int j = 0; j < configuration_.celCount; ++j) {
+        const TKissCel& cel = configuration_.cels[j];
+        if (!cel.inSet[number]) continue;
+        const KissPosition& at = set.positions[ObjectOf(cel)];
+        if (at.x == -1 && at.y == -1) continue;
+        shown.cels.push_back({Picture(cel, set.paletteGroup), cel.objectNumber});
+    }
+    if (start) page_.startSet = static_cast<int>(page_.sets.size());
+    page_.sets.push_back(std::move(shown));
+}
+
+const DollPage& PageModel::Finish(const std::string& title)
+{
+    page_.title = title;
+    page_.width = configuration_.playWidth;
+    page_.height = configuration_.playHeight;
+    for (int j = 0; j < configuration_.celCount; ++j) {
+        const TKissCel& cel = configuration_.cels[j];
+        if (cel.objectNumber >= 0 && cel.objectNumber < KissConfiguration::kMaxPositions)
+            page_.fix[cel.objectNumber] = std::max(page_.fix[cel.objectNumber], cel.fixValue);
+    }
+    return page_;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "DollPage.h"
+#include "KissConfiguration.h"
+
+#include <functional>
+#include <map>
+#include <string>
+#include <tuple>
+
+class RunOutput;
+
+// The doll as its page shows it, gathered while the run writes the pictures: each set the page
+// shows, with a picture of every cel it places in the set's palette group. A cel already written
+// in that group is shown through the same picture; any other is written under a name that adds
+// the group (body.g2), kept apart from every name the run has written.
+class PageModel {
+public:
+    // Decodes a cel in a palette group and writes it under an image name (lowered, no
+    // extension); gives the image and its file name in the output folder.
+    struct Written {
+        const TBmp256Image& image;
+        std::string fileName;
+    };
+    using WritePicture = std::function<Written(const TKissCel&, int group, const std::string&)>;
+
+    PageModel(const KissConfiguration& configuration, const RunOutput& output, WritePicture write);
+
+    // A picture the run has written for the chosen set, under its report name.
+    void AddPicture(const TKissCel& cel, int group, const Written& written);
+    // Adds a set the page shows (start: the one it opens on), with its play area's colours.
+    void AddSet(int number, const KissSet& set, TBmp256Image::Colour background,
+                TBmp256Image::Colour border, bool start);
+    // The page's model, titled; every object's fix is the highest of its cels'.
+    const DollPage& Finish(const std::string& title);
+
+private:
+    using Key = std::tuple<std::string, int, int>; // image name, palette, group
+    int Picture(const TKissCel& cel, int group);
+
+    const KissConfiguration& configuration_;
+    const RunOutput& output_;
+    WritePicture write_;
+    std::map<Key, int> pictureOf_; // each picture written so far
+    DollPage page_;
+};
+
+// A cel's image name: its file name lowered, without the extension.
+std::string ImageNameOf(const TKissCel& cel);

@@ -1,0 +1,152 @@
+#include "RunOutput.h"
+
+#include "BufferedTextFile.h"
+#include "CelPaths.h"
+#include "TextErrors.h"
+#include "TextPaths.h"
+
+#include "imaging/Bmp256Image.h"
+#include "imaging/PngImage.h"
+#include "imaging/SetPicture.h"
+#include "imaging/StreamErrors.h"
+#include "platform/Exception.h"
+#include "platform/ShiftJis.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace {
+
+class ENameOutsideOutput : public Exception {
+public:
+    explicit ENameOutsideOutput(const std::string& celFile)
+        : Exception(FormatMessage("ｾﾙ %s は出力ﾌｫﾙﾀﾞの外を指すため変換できません", celFile))
+    {
+    }
+};
+
+class EWouldReplaceInput : public Exception {
+public:
+    EWouldReplaceInput(const std::string& output, const std::string& input)
+        : Exception("ﾌｧｲﾙ " + output + " は変換の入力ﾌｧｲﾙ " + input + " と同じため書き込めません")
+    {
+    }
+};
+
+const std::vector<platform::FileIdentity> kNoChain;
+
+} // namespace
+
+RunOutput::RunOutput(DollFiles& doll, std::string directory, ImageFormat format)
+    : doll_(doll), directory_(std::move(directory)), format_(format),
+      folder_(platform::Folder::Open(directory_)), openError_(platform::LastError())
+{
+}
+
+void RunOutput::AddInput(const std::string& name)
+{
+    if (const DollFiles::Input input = doll_.InputFile(name)) inputs_.push_back(*input);
+}
+
+void RunOutput::RefuseInput(const std::string& path) const
+{
+    const auto identity = platform::IdentityOf(path);
+    for (const auto& [input, name] : inputs_)
+        if (identity && *identity == input) throw EWouldReplaceInput(path, name);
+}
+
+void RunOutput::RequireInside(const std::string& celFile) const
+{
+    if (!StaysInside(celFile)) throw ENameOutsideOutput(celFile);
+}
+
+std::string RunOutput::PathOf(const std::string& name) const
+{
+    return directory_ + platform::kSeparator + name;
+}
+
+void RunOutput::CreateReport(BufferedTextFile& report, const std::string& name) const
+{
+    if (!folder_.IsOpen()) throw EInOutError::FromSystemError(openError_, PathOf(name));
+    report.CreateReplacing(folder_, name, PathOf(name));
+}
+
+// Lowered, with the system's separators, and named as the system's files are.
+std::string RunOutput::ImageFileName(const std::string& imageName) const
+{
+    return platform::FileNameFromShiftJis(NativeName(imageName) +
+                                          (format_ == ImageFormat::Png ? ".png" : ".bmp"));
+}
+
+// A small hostile doll asking for gigabytes of images must not fill the disk: an image leaves
+// its file system the smaller of 2% and 64 MiB, refused before a byte is written.
+void RunOutput::RefuseToFillTheDisk(std::int64_t bytes) const
+{
+    std::error_code error;
+    const auto space = std::filesystem::space(directory_, error);
+    const std::uintmax_t reserve = std::min<std::uintmax_t>(space.capacity / 50, 64u << 20);
+    if (!error && space.available < reserve + static_cast<std::uintmax_t>(bytes))
+        throw EStreamWriteError();
+}
+
+// Never through a link: one in a folder's place fails with the image's creation message.
+const platform::Folder& RunOutput::ImageFolder(const std::vector<std::string>& parts,
+                                               const std::string& imagePath)
+{
+    std::vector<std::string> folders(parts.begin(), parts.end() - 1);
+    std::erase_if(folders, [](const std::string& part) { return part.empty() || part == "."; });
+    if (folders.empty()) return folder_;
+    if (imageFolder_.IsOpen() && folders == imageFolderParts_) {
+        // Nothing was made on the way this time: only the last folder gains a name.
+        if (imageFolderChain_.size() > 1)
+            imageFolderChain_.erase(imageFolderChain_.begin(), imageFolderChain_.end() - 1);
+        return imageFolder_;
+    }
+    imageFolder_ = platform::Folder();
+    imageFolderChain_.clear();
+    platform::Folder folder;
+    for (const std::string& part : folders) {
+        folder = (folder.IsOpen() ? folder : folder_).Enter(part);
+        if (!folder.IsOpen()) throw EFileCreateError(imagePath);
+        if (const auto identity = folder.Identity()) imageFolderChain_.push_back(*identity);
+    }
+    imageFolder_ = std::move(folder);
+    imageFolderParts_ = std::move(folders);
+    return imageFolder_;
+}
+
+std::string RunOutput::WriteImage(const TBmp256Image& image, const std::string& imageName)
+{
+    const std::string fileName = ImageFileName(imageName);
+    const std::string imagePath = PathOf(fileName);
+    const std::vector<std::string> parts = PathComponents(fileName);
+    const platform::Folder& folder = ImageFolder(parts, imagePath);
+    RefuseInput(imagePath);
+    if (format_ == ImageFormat::Png) {
+        EncodeIndexedPng(image, encoded_);
+        RefuseToFillTheDisk(encoded_.Size());
+        encoded_.SaveToFile(folder, parts.back(), imagePath);
+    } else {
+        RefuseToFillTheDisk(image.FileSize());
+        image.SaveToFile(folder, parts.back(), imagePath);
+    }
+    // A palette named like this image is now found as the image: the doll's listings learn it.
+    doll_.Written(fileName, &folder == &folder_ ? kNoChain : imageFolderChain_);
+    imageNames_.insert(fileName);
+    return fileName;
+}
+
+void RunOutput::WriteFile(const std::string& name, const std::string& text)
+{
+    MemoryStream file;
+    file.Write(text.data(), text.size());
+    RefuseToFillTheDisk(file.Size());
+    file.SaveToFile(folder_, name, PathOf(name));
+}
+
+void RunOutput::WriteSnapshot(const SetPicture& picture, const std::string& path)
+{
+    RefuseInput(path);
+    picture.EncodePng(encoded_);
+    encoded_.SaveToFile(path);
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "DollFiles.h"
+#include "ImageFormat.h"
+
+#include "imaging/MemoryStream.h"
+#include "platform/File.h"
+#include "platform/Folder.h"
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+class BufferedTextFile;
+class SetPicture;
+class TBmp256Image;
+
+// Every file a run writes, and the guards on each: names stay inside the output folder and are
+// reached from it, never through a link; no output replaces a file the run reads; an image
+// leaves its disk a reserve. Images go into subfolders their names give, made on the way.
+class RunOutput {
+public:
+    // directory: the output folder, opened here (its failure is reported when the report is
+    // created, so an output that would replace an input is refused first).
+    RunOutput(DollFiles& doll, std::string directory, ImageFormat format);
+
+    // The run reads the doll's file for a name ("" for the configuration): no output replaces it.
+    void AddInput(const std::string& name);
+    // Writing over one of the run's inputs would destroy what it reads: refused before writing.
+    void RefuseInput(const std::string& path) const;
+    // A cel whose name leaves the output folder is refused before it is read.
+    void RequireInside(const std::string& celFile) const;
+    // A name in the output folder as messages show it.
+    std::string PathOf(const std::string& name) const;
+
+    // Creates the report in the output folder, or fails as opening the folder failed.
+    void CreateReport(BufferedTextFile& report, const std::string& name) const;
+    // The file name an image name (lowered, no extension) is written under.
+    std::string ImageFileName(const std::string& imageName) const;
+    bool HasWritten(const std::string& fileName) const { return imageNames_.contains(fileName); }
+    // Writes an image under its name in the run's format; returns its file name.
+    std::string WriteImage(const TBmp256Image& image, const std::string& imageName);
+    // A file beside the report (the page), written whole.
+    void WriteFile(const std::string& name, const std::string& text);
+    // The set's picture, where the user asked for it (a path of its own, links allowed).
+    void WriteSnapshot(const SetPicture& picture, const std::string& path);
+
+private:
+    // The folder of an image's name parts, made and entered from the output folder.
+    const platform::Folder& ImageFolder(const std::vector<std::string>& parts,
+                                        const std::string& imagePath);
+    void RefuseToFillTheDisk(std::int64_t bytes) const;
+
+    DollFiles& doll_;
+    std::string directory_;
+    ImageFormat format_;
+    platform::Folder folder_; // every file the run writes is reached from it
+    int openError_ = 0;
+    std::vector<std::pair<platform::FileIdentity, std::string>> inputs_; // the files it reads
+    std::set<std::string> imageNames_; // every image written, by its file name
+    // The subfolder the last image went into, kept for the next, which is mostly in the same one.
+    std::vector<std::string> imageFolderParts_;
+    platform::Folder imageFolder_;
+    std::vector<platform::FileIdentity> imageFolderChain_; // of each folder on its way
+    MemoryStream encoded_;                                 // a PNG file before it is written
+};
