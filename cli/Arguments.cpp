@@ -42,17 +42,18 @@ constexpr const char* kLimits = kReadsArchives && kWritesPng
                                       "archive, and writes BMP files only:\n"
                                       "its system has no build of the archive and PNG libraries.\n";
 
-Command Of(Command::Kind kind, std::string problem = "")
+Command Of(Command::Kind kind)
 {
     Command command;
     command.kind = kind;
-    command.problem = std::move(problem);
     return command;
 }
 
 Command Usage(std::string problem)
 {
-    return Of(Command::UsageError, std::move(problem));
+    Command command = Of(Command::UsageError);
+    command.problem = std::move(problem);
+    return command;
 }
 
 } // namespace
