@@ -190,10 +190,15 @@ void TfrmMain::SpeedButton1Click()
 {
     if (!OpenDialog1.Execute(this)) return;
     QString shown = OpenDialog1.FileName();
-    archiveMember_.clear();
-    if (IsArchiveName(PathBytes(shown))) { // several configurations inside: the user picks one
-        const std::vector<std::string> names = OpenDoll(PathBytes(shown), "")->Configurations();
-        if (names.size() > 1) {
+    const std::string path = PathBytes(shown);
+    std::unique_ptr<DollFiles> doll;
+    std::string member;
+    if (IsArchiveName(path)) {
+        // An archive's doll reads nothing but the archive: the output folder, which may change
+        // before the run, is no part of it.
+        doll = OpenDoll(path, OutputDirectory());
+        const std::vector<std::string> names = doll->Configurations();
+        if (names.size() > 1) { // several configurations inside: the user picks one
             QStringList items;
             for (const std::string& name : names)
                 items << QString::fromStdString(platform::ShiftJisToUtf8(name).value_or(name));
@@ -201,11 +206,15 @@ void TfrmMain::SpeedButton1Click()
             const QString item = QInputDialog::getItem(
                 this, ApplicationTitle(), QStringLiteral("構成ﾌｧｲﾙ:"), items, 0, false, &ok);
             if (!ok) return;
-            archivePath_ = PathBytes(shown);
-            archiveMember_ = names[static_cast<std::size_t>(items.indexOf(item))];
-            archiveText_ = shown += QDir::separator() + item;
+            member = names[static_cast<std::size_t>(items.indexOf(item))];
+            doll->SelectConfiguration(member);
+            shown += QDir::separator() + item;
         }
     }
+    archivePath_ = doll ? path : std::string();
+    archiveDoll_ = std::move(doll);
+    archiveMember_ = member;
+    archiveText_ = shown;
     edInFile->setText(shown);
     DriveComboBox2->SetDrive(volumes_.RootOf(QDir::fromNativeSeparators(OpenDialog1.FileName())));
 }
@@ -214,11 +223,20 @@ void TfrmMain::btnConvClick()
 {
     if (edInFile->text().isEmpty()) return;
     const BusyCursor busy;
-    const bool inArchive = !archiveMember_.empty() && edInFile->text() == archiveText_;
-    ConvertConfiguration(inArchive ? archivePath_ + platform::kSeparator + archiveMember_
-                                   : PathBytes(edInFile->text()),
-                         PathBytes(QDir::toNativeSeparators(DirectoryListBox2->Directory())),
-                         *this);
+    const std::string output = OutputDirectory();
+    std::unique_ptr<DollFiles> doll;
+    if (!archivePath_.empty() && edInFile->text() == archiveText_) {
+        doll = archiveDoll_ ? std::move(archiveDoll_) : OpenDoll(archivePath_, output);
+        if (!archiveMember_.empty()) doll->SelectConfiguration(archiveMember_);
+    } else {
+        doll = OpenDoll(PathBytes(edInFile->text()), output);
+    }
+    ConvertDoll(std::move(doll), output, *this);
+}
+
+std::string TfrmMain::OutputDirectory() const
+{
+    return PathBytes(QDir::toNativeSeparators(DirectoryListBox2->Directory()));
 }
 
 void TfrmMain::DriveComboBox2Change()

@@ -3,11 +3,13 @@
 #include "OpenDialog.h"
 #include "Volumes.h"
 
+#include "conversion/DollFiles.h"
 #include "conversion/RunControls.h"
 
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -51,12 +53,16 @@ public:
 
 private:
     void CreateControls();
+    // The folder the run writes into: the list's directory.
+    std::string OutputDirectory() const;
 
     TfrmMainServices services_;
     TVolumes volumes_;
     TOpenDialog OpenDialog1;
-    // The configuration chosen inside an archive that holds several: its bytes, and the text
-    // the file box showed for it (editing the box drops the choice).
+    // An archive chosen in the dialog, read there once for its list and kept for the run: the
+    // doll, the configuration picked in it, and the text the file box showed for it (editing the
+    // box drops the choice). A run takes the doll; the next run reads the archive again.
+    std::unique_ptr<DollFiles> archiveDoll_;
     std::string archivePath_, archiveMember_;
     QString archiveText_;
 

@@ -1,10 +1,12 @@
-// kiss2bmp through its process: the sample doll against its committed golden output, usage errors, and the real
-// dolls where this checkout has them beside it.
+// kiss2bmp: its command line read in-process; through its process the sample doll against its committed golden output,
+// usage errors, and the real dolls where this checkout has them beside it.
 #include "archives/Archive.h"
+#include "cli/Arguments.h"
 #include "imaging/PngImage.h"
 #include "support/Test.h"
 
 #include <map>
+#include <regex>
 #include <set>
 #include <thread>
 #ifndef _WIN32
@@ -65,40 +67,42 @@ TEST(Kiss2bmp, SampleDollAsPngFiles)
     EXPECT_EQ(ReadText(png / "pip.txt"), ReadText((kSource / "tests/cli/golden/set0/pip.txt").string()));
 }
 
-TEST(Kiss2bmp, RefusesBadUseBeforeWritingAnything)
+// The command line read in-process, then through the process: the exit status and all it prints, nothing written.
+TEST(Kiss2bmp, ReadsItsCommandLineAndRefusesBadUseBeforeWritingAnything)
 {
+    const auto parsed = [](const std::vector<std::string>& arguments) {
+        const Command c = ParseArguments(arguments);
+        if (c.kind == Command::UsageError) return "usage: " + c.problem;
+        return (c.kind == Command::Check ? "check " : "convert ") + c.setText + ' ' + c.cnfName.value_or("-") + ' ' +
+               c.doll + ' ' + c.output + (c.format == ImageFormat::Png ? " png " : " bmp ") + c.snapshotPath +
+               (c.page ? " page" : "") + (c.open ? " open" : "");
+    };
     TempDir out;
-    const std::string dir = out.Path().string();
     // clang-format off
+    const std::string usage = UsageText(), manual = ReadText((kSource / "cli/kiss2bmp.1").string()), noPng = "usage: this build writes no PNG files: no --format png, --snapshot or --page";
     const std::pair<std::vector<std::string>, std::string> rows[] = {
-        {{}, "no configuration file given"}, {{kSample, dir, "extra"}, "too many arguments"}, {{"--set"}, "--set needs a set number"},
-        {{"--bogus", kSample}, "unknown option --bogus"}, {{"--\x1b[2J"}, "unknown option --\\x1B[2J"}, // control bytes shown escaped
-        {{"--set", "10", kSample}, "the set number must be 0 to 9, not '10'"}, {{"--set=-1", kSample}, "the set number must be 0 to 9, not '-1'"},
-        {{"", dir}, "the configuration file name is empty"}, {{kSample, ""}, "the output folder name is empty"},
-        {{"--cnf", "pip.cnf", kSample}, "--cnf chooses a configuration inside an archive"}, {{"--check", kSample, dir}, "--check writes nothing: no output folder"},
-        {{"--cnf=", kSample}, "the configuration name is empty"}, {{"--format", "gif", kSample}, "the format must be bmp or png, not 'gif'"},
-        {{"--snapshot=", kSample}, "the picture file name is empty"}, {{"--page", "--format=bmp", kSample}, "--page shows PNG images: not --format bmp"},
-        {{"--check", "--page", kSample}, "--check writes nothing: no page"}};
+        {{"--set", "+02", "--open", "--format=png", "--snapshot", "s.png", "d.cnf", "out"}, kWritesPng ? "convert +02 - d.cnf out png s.png open" : noPng},
+        {{"--page", "d.cnf"}, kWritesPng ? "convert 0 - d.cnf . bmp  page" : noPng}, /* PNG by the run's rule */ {{"--set=x", "--", "--page", "-"}, "convert x - --page - bmp "},
+        {{"--check", "--cnf=A.CNF", "d.zip"}, kReadsArchives ? "check 0 A.CNF d.zip . bmp " : "usage: this build reads no archives: give the doll's .cnf file"},
+        {{"--bogus", "--help"}, "usage: unknown option --bogus"}, {{}, "usage: no configuration file given"}, {{"d.cnf", "out", "extra"}, "usage: too many arguments"}, {{"--set"}, "usage: --set needs a set number"},
+        {{"--set", "10", "d.cnf"}, "usage: the set number must be 0 to 9, not '10'"}, {{"--set=-1", "d.cnf"}, "usage: the set number must be 0 to 9, not '-1'"}, {{"", "out"}, "usage: the configuration file name is empty"},
+        {{"d.cnf", ""}, "usage: the output folder name is empty"}, {{"--check", "d.cnf", "out"}, "usage: --check writes nothing: no output folder"}, {{"--cnf=", "d.cnf"}, "usage: the configuration name is empty"},
+        {{"--format", "gif", "d.cnf"}, "usage: the format must be bmp or png, not 'gif'"}, {{"--snapshot=", "d.cnf"}, "usage: the picture file name is empty"}, {{"--check", "--page", "d.cnf"}, "usage: --check writes nothing: no page"},
+        {{"--page", "--format=bmp", "d.cnf"}, "usage: --page shows PNG images: not --format bmp"}};
+    const std::tuple<std::vector<std::string>, int, std::string> processes[] = { // one decided once the doll is open
+        {{"--\x1b[2J"}, 2, "kiss2bmp: unknown option --\\x1B[2J\n" + usage}, {{"--cnf", "pip.cnf", kSample}, 2, "kiss2bmp: --cnf chooses a configuration inside an archive\n" + usage},
+        {{"--help", "--bogus"}, 0, usage}, {{"--version"}, 0, "kiss2bmp " KISS_VERSION "\n"}};
     // clang-format on
-    for (const auto& [arguments, problem] : rows) {
-        const auto r = RunProcess(KISS2BMP_PATH, arguments, dir, dir);
-        EXPECT_EQ(r.status, 2) << problem;
-        EXPECT_EQ(r.out + r.err.substr(0, r.err.find('\n') + 23), "kiss2bmp: " + problem + "\nUsage: kiss2bmp [--set");
+    for (const auto& [arguments, command] : rows)
+        EXPECT_EQ(parsed(arguments), command);
+    for (const auto& [arguments, status, printed] : processes) {
+        const auto r = RunProcess(KISS2BMP_PATH, arguments, out.Path().string(), out.Path().string());
+        EXPECT_EQ(std::pair(r.status, r.out + r.err), std::pair(status, printed));
     }
     EXPECT_TRUE(Files(out.Path()).empty());
-    const auto help = RunProcess(KISS2BMP_PATH, {"--help"}, dir),
-               version = RunProcess(KISS2BMP_PATH, {"--version"}, dir);
-    EXPECT_EQ(help.status + version.status, 0);
-    EXPECT_EQ(help.out.substr(0, help.out.find('\n') + 1),
-              "Usage: kiss2bmp [--set N] [--cnf NAME] [--format bmp|png]\n");
-    EXPECT_EQ(version.out, "kiss2bmp " KISS_VERSION "\n");
-    const std::string manual = ReadText((kSource / "cli/kiss2bmp.1").string()); // kept in step with --help
-    for (std::size_t at = help.out.find("  --"); at != std::string::npos; at = help.out.find("  --", at + 1)) {
-        const std::string option = help.out.substr(at + 2, help.out.find(' ', at + 2) - at - 2);
-        const std::string name = "\\-\\-" + option.substr(2); // as the manual's option paragraphs write it
-        EXPECT_TRUE(manual.find(".TP\n.B " + name + "\n") != std::string::npos ||
-                    manual.find(".TP\n.BI " + name + " ") != std::string::npos)
-            << option;
+    for (std::size_t at = usage.find("  --"); at != std::string::npos; at = usage.find("  --", at + 1)) {
+        const std::string option = usage.substr(at + 4, usage.find(' ', at + 4) - at - 4); // has its paragraph there
+        EXPECT_TRUE(std::regex_search(manual, std::regex(R"(\.TP\n\.BI? \\-\\-)" + option + "[ \n]"))) << option;
     }
 }
 
@@ -175,17 +179,13 @@ TEST(Kiss2bmp, ChecksADollAndChoosesItsConfiguration)
         fs::remove(doll + "shirt.cel");
     WriteFile(doll + "readme.txt", ""), WriteFile(doll + "two.cnf", "%NONE.KCF\r\n#300 BODY.CEL *3 :4\r\n");
     ASSERT_EQ(RunProcess("/usr/bin/zip", {"-q", "-r", zip, "."}, dir.Path().string(), doll).status, 0);
-    const std::string pip = "case PIP.KCF -> pip.kcf\ncase CLOTHES.KCF -> clothes.kcf\ncase BODY.CEL -> body.cel\n"
-                            "case HAIR.CEL -> Hair.Cel\nmissing SHIRT.CEL\nambiguous HAT.CEL -> Hat.Cel "
-                            "hat.cel\ncase BACK.CEL -> back.cel\nunnamed Hat.Cel\nunnamed hat.cel\n",
-                      two = "missing NONE.KCF\ncase BODY.CEL -> body.cel\n";
     // clang-format off
+    const std::string pip = "case PIP.KCF -> pip.kcf\ncase CLOTHES.KCF -> clothes.kcf\ncase BODY.CEL -> body.cel\ncase HAIR.CEL -> Hair.Cel\nmissing SHIRT.CEL\n"
+                            "ambiguous HAT.CEL -> Hat.Cel hat.cel\ncase BACK.CEL -> back.cel\nunnamed Hat.Cel\nunnamed hat.cel\nunnamed readme.txt\nunnamed two.cnf\n",
+                      two = "missing NONE.KCF\ncase BODY.CEL -> body.cel\nunnamed Hair.Cel\nunnamed Hat.Cel\nunnamed back.cel\nunnamed clothes.kcf\nunnamed hat.cel\nunnamed pip.cnf\n"
+                            "unnamed pip.kcf\nunnamed readme.txt\nobject out of range #300 BODY.CEL\nno palette line BODY.CEL *3\nno set line $4\n";
     const std::tuple<std::vector<std::string>, int, std::string> rows[] = { // arguments, exit status, what it prints
-        {{"--check", doll + "pip.cnf"}, 1, pip + "unnamed readme.txt\nunnamed two.cnf\n"}, {{"--check", "--cnf", "PIP.CNF", zip}, 1, pip + "unnamed readme.txt\nunnamed two.cnf\n"},
-        {{"--check", "--cnf=two.cnf", zip}, 1, two + "unnamed Hair.Cel\nunnamed Hat.Cel\nunnamed back.cel\nunnamed clothes.kcf\nunnamed hat.cel\nunnamed pip.cnf\nunnamed pip.kcf\nunnamed readme.txt\n"
-                                                "object out of range #300 BODY.CEL\nno palette line BODY.CEL *3\nno set line $4\n"},
-        {{"--check", doll + "two.cnf"}, 1, two + "unnamed Hair.Cel\nunnamed Hat.Cel\nunnamed back.cel\nunnamed clothes.kcf\nunnamed hat.cel\nunnamed pip.cnf\nunnamed pip.kcf\nunnamed readme.txt\n"
-                                                "object out of range #300 BODY.CEL\nno palette line BODY.CEL *3\nno set line $4\n"},
+        {{"--check", doll + "pip.cnf"}, 1, pip}, {{"--check", "--cnf", "PIP.CNF", zip}, 1, pip}, {{"--check", "--cnf=two.cnf", zip}, 1, two}, {{"--check", doll + "two.cnf"}, 1, two},
         {{"--check", kSample}, 0, "case PIP.KCF -> pip.kcf\ncase CLOTHES.KCF -> clothes.kcf\ncase BODY.CEL -> body.cel\ncase HAIR.CEL -> hair.cel\n"
                                   "case SHIRT.CEL -> shirt.cel\ncase HAT.CEL -> hat.cel\ncase BACK.CEL -> back.cel\n"},
         {{zip, dir.Path().string()}, 2, "kiss2bmp: " + zip + " holds several configurations; choose one with --cnf:"},

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "conversion/ConvertConfiguration.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// What kiss2bmp's command line asks for, read from the arguments alone: the usage errors that
+// depend on what the doll holds are the run's, once it is opened.
+struct Command {
+    enum Kind { Convert, Check, Help, Version, UsageError };
+    Kind kind = Convert;
+    // A usage error's problem, as the user wrote the names in it (not yet made printable).
+    std::string problem;
+    // The set as the window's selector would hold it: text that is no number goes to the run.
+    std::string setText = "0";
+    std::optional<std::string> cnfName;
+    std::string doll, output = ".";
+    // The run's options; a page's pictures are PNG files by the run's own rule, not by this.
+    ImageFormat format = ImageFormat::Bmp;
+    std::string snapshotPath;
+    bool page = false;
+    bool open = false;
+};
+
+// Reads the arguments after the program's name; the first problem found is the usage error.
+Command ParseArguments(const std::vector<std::string>& arguments);
+
+// The help: the usage, and what this build cannot do.
+std::string UsageText();
