@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Handle.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -25,19 +27,6 @@ class ReplacingFile;
 class File {
 public:
     File() = default;
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-    File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
-    File& operator=(File&& other) noexcept
-    {
-        if (this != &other) {
-            Close();
-            handle_ = other.handle_;
-            other.handle_ = kInvalid;
-        }
-        return *this;
-    }
-    ~File() { Close(); }
 
     // Opens an existing regular file for reading at its first byte, without blocking. A folder
     // fails with the system's "is a directory" error, a FIFO, device or socket with "permission
@@ -46,7 +35,7 @@ public:
     // Creates the file, or empties an existing one, and opens it for writing only.
     static File CreateForWriting(const std::string& path);
 
-    bool IsOpen() const { return handle_ != kInvalid; }
+    bool IsOpen() const { return handle_.IsValid(); }
     // Reads up to size bytes; returns the number read (0 at the end), or -1 on failure.
     std::ptrdiff_t Read(void* buffer, std::size_t size);
     // Writes up to size bytes; returns the number written, or -1 on failure.
@@ -57,13 +46,12 @@ public:
     // The absolute path of the open file, links resolved; nothing where the system cannot tell.
     std::optional<std::string> ResolvedPath() const;
     // Closes the file; false when the system reported a failure (the handle is gone either way).
-    bool Close();
+    bool Close() { return !handle_.IsValid() || CloseSystemHandle(handle_.Release()); }
 
 private:
     friend class ReplacingFile;
-    static constexpr std::intptr_t kInvalid = -1;
     explicit File(std::intptr_t handle) : handle_(handle) {}
-    std::intptr_t handle_ = kInvalid;
+    SystemHandle handle_;
 };
 
 // The error number of a write that the device took only in part (a full disk).
@@ -75,8 +63,6 @@ inline constexpr int kDiskFullError = 28; // ENOSPC
 
 // The system's error number of the last failed operation on this thread.
 int LastError();
-// Text of a system error number, for messages that show the system's reason.
-std::string ErrorText(int error);
 
 // Error numbers by meaning, so callers can select their messages portably.
 enum class ErrorKind { FileNotFound, PathNotFound, TooManyOpenFiles, AccessDenied, Other };
@@ -85,8 +71,8 @@ ErrorKind ClassifyError(int error, const std::string& path);
 
 bool IsDirectory(const std::string& path);
 bool Exists(const std::string& path);
-// Creates one folder; true when it exists afterwards as a folder.
-bool MakeDirectory(const std::string& path);
+// Makes path the process's current folder; false when it cannot (LastError tells why).
+bool ChangeDirectory(const std::string& path);
 // Names in a folder, without "." and "..". Empty when the folder cannot be read.
 std::vector<std::string> ListDirectory(const std::string& path);
 
@@ -107,13 +93,10 @@ std::optional<std::string> ResolvedPath(const std::string& path);
 class FolderLock {
 public:
     explicit FolderLock(const std::string& path);
-    ~FolderLock();
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
     bool Busy() const { return busy_; }
 
 private:
-    std::intptr_t handle_ = -1;
+    SystemHandle handle_; // the lock goes with the handle
     bool busy_ = false;
 };
 

@@ -1,10 +1,9 @@
 #include "File.h"
 
 #include <cerrno>
-#include <cstring>
 #include <dirent.h>
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -55,7 +54,7 @@ std::ptrdiff_t File::Read(void* buffer, std::size_t size)
     auto* bytes = static_cast<char*>(buffer);
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::read(static_cast<int>(handle_), bytes + done, size - done);
+        const ssize_t n = ::read(static_cast<int>(handle_.Get()), bytes + done, size - done);
         if (n < 0) {
             if (errno == EINTR) continue;
             return -1;
@@ -71,7 +70,7 @@ std::ptrdiff_t File::Write(const void* buffer, std::size_t size)
     const auto* bytes = static_cast<const char*>(buffer);
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::write(static_cast<int>(handle_), bytes + done, size - done);
+        const ssize_t n = ::write(static_cast<int>(handle_.Get()), bytes + done, size - done);
         if (n < 0) {
             if (errno == EINTR) continue;
             return done > 0 ? static_cast<std::ptrdiff_t>(done) : -1;
@@ -84,27 +83,22 @@ std::ptrdiff_t File::Write(const void* buffer, std::size_t size)
 std::int64_t File::Size() const
 {
     struct stat st {};
-    if (::fstat(static_cast<int>(handle_), &st) != 0) return -1;
+    if (::fstat(static_cast<int>(handle_.Get()), &st) != 0) return -1;
     return static_cast<std::int64_t>(st.st_size);
 }
 
 bool File::IsCharacterDevice() const
 {
     struct stat st {};
-    return ::fstat(static_cast<int>(handle_), &st) == 0 && S_ISCHR(st.st_mode);
+    return ::fstat(static_cast<int>(handle_.Get()), &st) == 0 && S_ISCHR(st.st_mode);
 }
 
-bool File::Close()
+bool CloseSystemHandle(std::intptr_t handle)
 {
-    if (handle_ == kInvalid) return true;
-    const int fd = static_cast<int>(handle_);
-    handle_ = kInvalid;
-    return ::close(fd) == 0;
+    return ::close(static_cast<int>(handle)) == 0;
 }
 
 int LastError() { return errno; }
-
-std::string ErrorText(int error) { return std::strerror(error); }
 
 ErrorKind ClassifyError(int error, const std::string& path)
 {
@@ -142,7 +136,7 @@ std::optional<std::string> File::ResolvedPath() const
 {
 #ifdef __linux__
     // The system's own name for the open file, without walking its path again.
-    const std::string link = "/proc/self/fd/" + std::to_string(handle_);
+    const std::string link = "/proc/self/fd/" + std::to_string(handle_.Get());
     std::string target(256, '\0');
     ssize_t n = 0;
     while ((n = ::readlink(link.c_str(), target.data(), target.size())) >= 0 &&
@@ -168,16 +162,11 @@ FolderLock::FolderLock(const std::string& path)
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-        handle_ = fd;
+        handle_.Reset(fd);
         return;
     }
     busy_ = errno == EWOULDBLOCK;
     ::close(fd);
-}
-
-FolderLock::~FolderLock()
-{
-    if (handle_ >= 0) ::close(static_cast<int>(handle_)); // the lock goes with the descriptor
 }
 
 bool IsDirectory(const std::string& path)
@@ -194,14 +183,9 @@ bool Exists(const std::string& path)
     return ::stat(path.c_str(), &st) == 0;
 }
 
-bool MakeDirectory(const std::string& path)
+bool ChangeDirectory(const std::string& path)
 {
-    if (CutByNul(path)) return false;
-    if (::mkdir(path.c_str(), 0777) == 0) return true;
-    const int error = errno;
-    if (IsDirectory(path)) return true;
-    errno = error;
-    return false;
+    return !CutByNul(path) && ::chdir(path.c_str()) == 0;
 }
 
 std::vector<std::string> ListDirectory(const std::string& path)

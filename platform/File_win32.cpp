@@ -95,7 +95,7 @@ std::ptrdiff_t File::Read(void* buffer, std::size_t size)
     while (done < size) {
         DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
         DWORD got = 0;
-        if (!::ReadFile(AsHandle(handle_), bytes + done, chunk, &got, nullptr)) return -1;
+        if (!::ReadFile(AsHandle(handle_.Get()), bytes + done, chunk, &got, nullptr)) return -1;
         if (got == 0) break;
         done += got;
     }
@@ -109,7 +109,7 @@ std::ptrdiff_t File::Write(const void* buffer, std::size_t size)
     while (done < size) {
         DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
         DWORD put = 0;
-        if (!::WriteFile(AsHandle(handle_), bytes + done, chunk, &put, nullptr))
+        if (!::WriteFile(AsHandle(handle_.Get()), bytes + done, chunk, &put, nullptr))
             return done > 0 ? static_cast<std::ptrdiff_t>(done) : -1;
         if (put == 0) break;
         done += put;
@@ -120,23 +120,21 @@ std::ptrdiff_t File::Write(const void* buffer, std::size_t size)
 std::int64_t File::Size() const
 {
     LARGE_INTEGER size;
-    if (!::GetFileSizeEx(AsHandle(handle_), &size)) return -1;
+    if (!::GetFileSizeEx(AsHandle(handle_.Get()), &size)) return -1;
     return size.QuadPart;
 }
 
-bool File::IsCharacterDevice() const { return ::GetFileType(AsHandle(handle_)) == FILE_TYPE_CHAR; }
-
-bool File::Close()
+bool File::IsCharacterDevice() const
 {
-    if (handle_ == kInvalid) return true;
-    HANDLE h = AsHandle(handle_);
-    handle_ = kInvalid;
-    return ::CloseHandle(h) != 0;
+    return ::GetFileType(AsHandle(handle_.Get())) == FILE_TYPE_CHAR;
+}
+
+bool CloseSystemHandle(std::intptr_t handle)
+{
+    return ::CloseHandle(AsHandle(handle)) != 0;
 }
 
 int LastError() { return static_cast<int>(::GetLastError()); }
-
-std::string ErrorText(int error) { return "Windows error " + std::to_string(error); }
 
 ErrorKind ClassifyError(int error, const std::string&)
 {
@@ -162,10 +160,9 @@ bool Exists(const std::string& path)
     return ::GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool MakeDirectory(const std::string& path)
+bool ChangeDirectory(const std::string& path)
 {
-    if (CutByNul(path)) return false;
-    return ::CreateDirectoryW(SystemPath(path).c_str(), nullptr) != 0 || IsDirectory(path);
+    return !CutByNul(path) && ::SetCurrentDirectoryW(SystemPath(path).c_str()) != 0;
 }
 
 std::vector<std::string> ListDirectory(const std::string& path)
@@ -245,7 +242,7 @@ std::optional<FileIdentity> IdentityOf(const std::string& path)
 
 std::optional<std::string> File::ResolvedPath() const
 {
-    std::string resolved = FinalPath(AsHandle(handle_));
+    std::string resolved = FinalPath(AsHandle(handle_.Get()));
     if (resolved.empty()) return std::nullopt;
     return resolved;
 }
@@ -279,12 +276,7 @@ FolderLock::FolderLock(const std::string& path)
         busy_ = true;
         return;
     }
-    handle_ = reinterpret_cast<std::intptr_t>(h);
-}
-
-FolderLock::~FolderLock()
-{
-    if (handle_ != -1) CloseHandle(AsHandle(handle_));
+    handle_.Reset(reinterpret_cast<std::intptr_t>(h));
 }
 
 void OpenInTextEditor(const std::string& path)

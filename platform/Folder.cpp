@@ -1,42 +1,117 @@
 #include "Folder.h"
+#include "FolderSystem.h"
+#include "Hex.h"
 
+#include <atomic>
 #include <utility>
 
 // The parts of the safe writing that are the same on every system.
 namespace platform {
 
-Folder& Folder::operator=(Folder&& other) noexcept
-{
-    if (this != &other) {
-        if (handle_ != kInvalid) Close(handle_);
-        handle_ = std::exchange(other.handle_, kInvalid);
-        path_ = std::move(other.path_);
-    }
-    return *this;
-}
+namespace sys = folder_system;
 
-Folder::~Folder()
-{
-    if (handle_ != kInvalid) Close(handle_);
-}
+namespace {
 
-ReplacingFile::ReplacingFile(ReplacingFile&& other) noexcept
-{
-    *this = std::move(other);
-}
+// The temporary files not yet committed or discarded, for removal on a signal: a slot is taken
+// while its file is made, and held once the system has noted where the file is.
+constexpr int kFree = 0, kTaken = 1, kHeld = 2;
+std::atomic<int> gPending[sys::kPendingSlots];
+std::atomic<unsigned> gCounter{0};
+
+} // namespace
 
 ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept
 {
     if (this != &other) {
         Discard();
         file_ = std::move(other.file_);
-        folder_ = std::exchange(other.folder_, -1);
+        folder_ = std::move(other.folder_);
         folderPath_ = std::move(other.folderPath_);
         name_ = std::move(other.name_);
         slot_ = std::exchange(other.slot_, -1);
         temporary_ = std::move(other.temporary_);
     }
     return *this;
+}
+
+ReplacingFile ReplacingFile::Create(const Folder& folder, const std::string& name)
+{
+    ReplacingFile file;
+    if (!folder.IsOpen() || !sys::IsOneName(name)) {
+        sys::SetError(sys::kNoSuchName);
+        return file;
+    }
+    if (!sys::Replaceable(folder, name)) return file;
+    UniqueHandle<CloseFolder> own(sys::KeepFolder(folder));
+    if (!own.IsValid()) return file;
+
+    const sys::SignalsHeld held;
+    int slot = 0;
+    for (int expected = kFree; slot < sys::kPendingSlots; ++slot, expected = kFree)
+        if (gPending[slot].compare_exchange_strong(expected, kTaken)) break;
+    // Created exclusively: an existing name (a link planted there among them) is never opened.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string temporary =
+            ".kiss-" + Hex(sys::ProcessId(), 8) + "-" + Hex(gCounter++, 8) + ".tmp";
+        const std::intptr_t handle = sys::CreateNew(own.Get(), folder.Path(), temporary);
+        if (handle != -1) {
+            file.file_ = File(handle);
+            file.folder_ = std::move(own);
+            file.folderPath_ = folder.Path();
+            file.name_ = name;
+            file.temporary_ = temporary;
+            if (slot < sys::kPendingSlots) { // a full table only loses the clean-up on a signal
+                const bool noted =
+                    sys::NotePending(slot, file.folder_.Get(), folder.Path(), temporary);
+                gPending[slot].store(noted ? kHeld : kFree);
+                if (noted) file.slot_ = slot;
+            }
+            return file;
+        }
+        if (LastError() != sys::kNameTaken) break;
+    }
+    const int error = LastError();
+    if (slot < sys::kPendingSlots) gPending[slot].store(kFree);
+    own.Reset();
+    sys::SetError(error);
+    return file;
+}
+
+bool ReplacingFile::Commit()
+{
+    if (!IsOpen()) {
+        sys::SetError(sys::kNotOpen);
+        return false;
+    }
+    bool done = file_.Close();
+    int error = LastError();
+    if (done) {
+        const sys::SignalsHeld held;
+        done = sys::RenameOver(folder_.Get(), folderPath_, temporary_, name_);
+        error = LastError();
+        if (done) temporary_.clear();
+    }
+    Discard();
+    sys::SetError(error);
+    return done;
+}
+
+void ReplacingFile::Discard()
+{
+    if (!folder_.IsValid()) return;
+    file_.Close();
+    const sys::SignalsHeld held;
+    if (!temporary_.empty()) sys::Remove(folder_.Get(), folderPath_, temporary_);
+    if (slot_ >= 0) gPending[slot_].store(kFree);
+    folder_.Reset();
+    slot_ = -1;
+    temporary_.clear();
+}
+
+void RemovePendingFiles()
+{
+    for (int slot = 0; slot < sys::kPendingSlots; ++slot)
+        if (gPending[slot].load() == kHeld) sys::RemovePending(slot);
 }
 
 } // namespace platform

@@ -14,14 +14,6 @@ namespace platform {
 class Folder {
 public:
     Folder() = default;
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-    Folder(Folder&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_))
-    {
-        other.handle_ = kInvalid;
-    }
-    Folder& operator=(Folder&& other) noexcept;
-    ~Folder();
 
     // The folder a path names; the path may pass through links (it is the user's choice).
     static Folder Open(const std::string& path);
@@ -29,15 +21,13 @@ public:
     // under that name fails (not open, LastError set): nothing is followed out of this folder.
     Folder Enter(const std::string& name) const;
 
-    bool IsOpen() const { return handle_ != kInvalid; }
+    bool IsOpen() const { return handle_.IsValid(); }
     std::optional<FileIdentity> Identity() const;
     const std::string& Path() const { return path_; }
-    std::intptr_t Handle() const { return handle_; }
+    std::intptr_t Handle() const { return handle_.Get(); }
 
 private:
-    static constexpr std::intptr_t kInvalid = -1;
-    static void Close(std::intptr_t handle); // the system's own call
-    std::intptr_t handle_ = kInvalid;
+    SystemHandle handle_;
     std::string path_;
 };
 
@@ -49,9 +39,7 @@ private:
 class ReplacingFile {
 public:
     ReplacingFile() = default;
-    ReplacingFile(const ReplacingFile&) = delete;
-    ReplacingFile& operator=(const ReplacingFile&) = delete;
-    ReplacingFile(ReplacingFile&& other) noexcept;
+    ReplacingFile(ReplacingFile&& other) noexcept = default;
     ReplacingFile& operator=(ReplacingFile&& other) noexcept;
     ~ReplacingFile() { Discard(); }
 
@@ -69,8 +57,10 @@ public:
     void Discard();
 
 private:
+    // Closes the folder handle kept by Create (the system's own call).
+    static bool CloseFolder(std::intptr_t handle);
     File file_;
-    std::intptr_t folder_ = -1; // a handle of its own on the folder, for the rename
+    UniqueHandle<CloseFolder> folder_; // the folder, for the rename: invalid once discarded
     std::string folderPath_;
     std::string name_;
     int slot_ = -1; // in the table of pending files

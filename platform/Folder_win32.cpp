@@ -1,40 +1,22 @@
 #include "Folder.h"
+#include "FolderSystem.h"
 #include "SystemPath_win32.h"
 
 #include <atomic>
 #include <cwchar>
 #include <iterator>
-#include <utility>
 #include <windows.h>
 
 namespace platform {
 
 namespace {
 
-constexpr int kFree = 0, kTaken = 1, kHeld = 2;
+// Where each pending slot's temporary file is, for the console's control handler: a whole path.
+wchar_t gPendingPath[folder_system::kPendingSlots][1024];
 
-// The temporary files not yet committed or discarded, for removal by the console's control
-// handler: each slot holds a whole path that fits without allocating.
-struct Pending {
-    std::atomic<int> state{kFree};
-    wchar_t path[1024] = {};
-};
-Pending gPending[16];
-std::atomic<unsigned> gCounter{0};
-
-bool IsOneName(const std::string& name)
+std::wstring SystemPathIn(const std::string& folder, const std::string& name)
 {
-    return !name.empty() && name.find_first_of("/\\:") == std::string::npos &&
-           name.find('\0') == std::string::npos;
-}
-
-std::string Hex(unsigned value)
-{
-    char text[9];
-    for (int i = 7; i >= 0; --i, value >>= 4)
-        text[i] = "0123456789abcdef"[value & 15];
-    text[8] = 0;
-    return text;
+    return SystemPath(folder + '\\' + name);
 }
 
 // A folder that is no reparse point (a link or a junction would lead elsewhere).
@@ -54,9 +36,85 @@ HANDLE OpenFolderHandle(const std::string& path)
 
 } // namespace
 
-void Folder::Close(std::intptr_t handle)
+namespace folder_system {
+
+const int kNoSuchName = ERROR_PATH_NOT_FOUND, kNotOpen = ERROR_INVALID_HANDLE,
+          kNameTaken = ERROR_FILE_EXISTS;
+
+void SetError(int error)
 {
-    ::CloseHandle(reinterpret_cast<HANDLE>(handle));
+    ::SetLastError(static_cast<DWORD>(error));
+}
+
+unsigned ProcessId()
+{
+    return ::GetCurrentProcessId();
+}
+
+bool IsOneName(const std::string& name)
+{
+    return !name.empty() && name.find_first_of("/\\:") == std::string::npos &&
+           name.find('\0') == std::string::npos;
+}
+
+bool Replaceable(const Folder& folder, const std::string& name)
+{
+    const DWORD a = ::GetFileAttributesW(SystemPathIn(folder.Path(), name).c_str());
+    if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+        (a & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return true;
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+}
+
+// Files are renamed and removed by path here: no handle is kept.
+std::intptr_t KeepFolder(const Folder&)
+{
+    return 0;
+}
+
+std::intptr_t CreateNew(std::intptr_t, const std::string& path, const std::string& name)
+{
+    const HANDLE h = ::CreateFileW(SystemPathIn(path, name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return reinterpret_cast<std::intptr_t>(h); // INVALID_HANDLE_VALUE is -1
+}
+
+bool RenameOver(std::intptr_t, const std::string& path, const std::string& from,
+                const std::string& to)
+{
+    // Replaces a link under the final name itself, never the file it leads to.
+    return ::MoveFileExW(SystemPathIn(path, from).c_str(), SystemPathIn(path, to).c_str(),
+                         MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+void Remove(std::intptr_t, const std::string& path, const std::string& name)
+{
+    ::DeleteFileW(SystemPathIn(path, name).c_str());
+}
+
+bool NotePending(int slot, std::intptr_t, const std::string& path, const std::string& name)
+{
+    const std::wstring whole = SystemPathIn(path, name);
+    if (whole.size() >= std::size(gPendingPath[slot])) return false;
+    std::wmemcpy(gPendingPath[slot], whole.c_str(), whole.size() + 1);
+    return true;
+}
+
+void RemovePending(int slot)
+{
+    ::DeleteFileW(gPendingPath[slot]);
+}
+
+// The console's control handler runs on a thread of its own: no signal to hold back.
+SignalsHeld::SignalsHeld() = default;
+SignalsHeld::~SignalsHeld() = default;
+
+} // namespace folder_system
+
+bool ReplacingFile::CloseFolder(std::intptr_t)
+{
+    return true;
 }
 
 Folder Folder::Open(const std::string& path)
@@ -72,7 +130,7 @@ Folder Folder::Open(const std::string& path)
         if (::GetLastError() == ERROR_FILE_NOT_FOUND) ::SetLastError(ERROR_PATH_NOT_FOUND);
         return folder;
     }
-    folder.handle_ = reinterpret_cast<std::intptr_t>(h);
+    folder.handle_.Reset(reinterpret_cast<std::intptr_t>(h));
     folder.path_ = path;
     return folder;
 }
@@ -80,7 +138,7 @@ Folder Folder::Open(const std::string& path)
 Folder Folder::Enter(const std::string& name) const
 {
     Folder sub;
-    if (!IsOpen() || !IsOneName(name)) {
+    if (!IsOpen() || !folder_system::IsOneName(name)) {
         ::SetLastError(ERROR_PATH_NOT_FOUND);
         return sub;
     }
@@ -92,7 +150,7 @@ Folder Folder::Enter(const std::string& name) const
     }
     const HANDLE h = OpenFolderHandle(path);
     if (h == INVALID_HANDLE_VALUE) return sub;
-    sub.handle_ = reinterpret_cast<std::intptr_t>(h);
+    sub.handle_.Reset(reinterpret_cast<std::intptr_t>(h));
     sub.path_ = path;
     return sub;
 }
@@ -100,94 +158,10 @@ Folder Folder::Enter(const std::string& name) const
 std::optional<FileIdentity> Folder::Identity() const
 {
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!IsOpen() || !::GetFileInformationByHandle(reinterpret_cast<HANDLE>(handle_), &info))
+    if (!IsOpen() || !::GetFileInformationByHandle(reinterpret_cast<HANDLE>(Handle()), &info))
         return std::nullopt;
     return FileIdentity{info.dwVolumeSerialNumber,
                         std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
-}
-
-ReplacingFile ReplacingFile::Create(const Folder& folder, const std::string& name)
-{
-    ReplacingFile file;
-    if (!folder.IsOpen() || !IsOneName(name)) {
-        ::SetLastError(ERROR_PATH_NOT_FOUND);
-        return file;
-    }
-    const std::string final = folder.Path() + '\\' + name;
-    const DWORD a = ::GetFileAttributesW(SystemPath(final).c_str());
-    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
-        (a & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        ::SetLastError(ERROR_ACCESS_DENIED);
-        return file;
-    }
-    int slot = 0;
-    for (int expected = kFree; slot < 16; ++slot, expected = kFree)
-        if (gPending[slot].state.compare_exchange_strong(expected, kTaken)) break;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string temporary = ".kiss-" + Hex(::GetCurrentProcessId()) + "-" +
-                                      Hex(gCounter++) + ".tmp";
-        const std::wstring path = SystemPath(folder.Path() + '\\' + temporary);
-        // Created new: an existing name (a link planted there among them) is never opened.
-        const HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
-            file.file_ = File(reinterpret_cast<std::intptr_t>(h));
-            file.folder_ = 0;
-            file.folderPath_ = folder.Path();
-            file.name_ = name;
-            file.temporary_ = temporary;
-            if (slot < 16 && path.size() < std::size(gPending[slot].path)) {
-                std::wmemcpy(gPending[slot].path, path.c_str(), path.size() + 1);
-                gPending[slot].state.store(kHeld);
-                file.slot_ = slot;
-            } else if (slot < 16) {
-                gPending[slot].state.store(kFree);
-            }
-            return file;
-        }
-        if (::GetLastError() != ERROR_FILE_EXISTS) break;
-    }
-    const DWORD error = ::GetLastError();
-    if (slot < 16) gPending[slot].state.store(kFree);
-    ::SetLastError(error);
-    return file;
-}
-
-bool ReplacingFile::Commit()
-{
-    if (!IsOpen()) {
-        ::SetLastError(ERROR_INVALID_HANDLE);
-        return false;
-    }
-    bool done = file_.Close();
-    DWORD error = ::GetLastError();
-    if (done) {
-        const std::wstring from = SystemPath(folderPath_ + '\\' + temporary_);
-        const std::wstring to = SystemPath(folderPath_ + '\\' + name_);
-        // Replaces a link under the final name itself, never the file it leads to.
-        done = ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-        error = ::GetLastError();
-        if (done) temporary_.clear();
-    }
-    Discard();
-    ::SetLastError(error);
-    return done;
-}
-
-void ReplacingFile::Discard()
-{
-    if (folder_ < 0) return;
-    file_.Close();
-    if (!temporary_.empty()) ::DeleteFileW(SystemPath(folderPath_ + '\\' + temporary_).c_str());
-    if (slot_ >= 0) gPending[slot_].state.store(kFree);
-    folder_ = slot_ = -1;
-    temporary_.clear();
-}
-
-void RemovePendingFiles()
-{
-    for (Pending& p : gPending)
-        if (p.state.load() == kHeld) ::DeleteFileW(p.path);
 }
 
 namespace {
@@ -200,6 +174,9 @@ BOOL WINAPI ExitOnControl(DWORD event)
 }
 } // namespace
 
-void ExitCleanlyOnSignals() { ::SetConsoleCtrlHandler(ExitOnControl, TRUE); }
+void ExitCleanlyOnSignals()
+{
+    ::SetConsoleCtrlHandler(ExitOnControl, TRUE);
+}
 
 } // namespace platform

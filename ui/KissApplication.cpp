@@ -10,15 +10,9 @@ KissApplication::KissApplication(int& argc, char** argv) : QApplication(argc, ar
     // Qt's file dialog keeps its history in the user's settings; the program keeps nothing
     // between starts. Here they go where no folder can be made (under a device), so they stay
     // in memory and nothing is left to clean up, however the program ends.
-#ifdef _WIN32
-    const QString settings = settingsDir_.isValid() ? settingsDir_.path() : QString();
-#else
     const QString settings = QStringLiteral("/dev/null/kissconv-settings");
-#endif
-    if (!settings.isEmpty()) {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings);
-    }
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings);
     setWindowIcon(ProgramIcon());
 }
 

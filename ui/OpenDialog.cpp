@@ -41,7 +41,6 @@ bool TOpenDialog::Execute(QWidget* owner)
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(Filters());
     dialog.selectNameFilter(filter_.isEmpty() ? Filters().first() : filter_);
-#ifndef _WIN32
     // "*.*" matches only names with a dot here: the entry keeps its label and shows every file
     // (README, a configuration saved without extension).
     const auto everyFile = [&dialog](const QString& filter) {
@@ -50,7 +49,6 @@ bool TOpenDialog::Execute(QWidget* owner)
     };
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, everyFile);
     everyFile(dialog.selectedNameFilter());
-#endif
     if (!fileName_.isEmpty()) dialog.selectFile(fileName_);
     Place(dialog, owner);
     if (dialog.exec() != QDialog::Accepted) return false;

@@ -2,28 +2,18 @@
 
 #include "conversion/TextErrors.h"
 #include "conversion/TextPaths.h"
+#include "platform/File.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStorageInfo>
 
 #include <algorithm>
-#include <cerrno>
 #include <set>
-
-#ifdef _WIN32
-#include <direct.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 
-#ifdef _WIN32
-constexpr Qt::CaseSensitivity kNameCase = Qt::CaseInsensitive;
-#else
 constexpr Qt::CaseSensitivity kNameCase = Qt::CaseSensitive;
-#endif
 
 QString AsciiLower(const QString& text)
 {
@@ -120,11 +110,9 @@ std::vector<TVolume> MountedVolumes()
         lines.push_back(DescribeVolume(here, current.name(),
                                        QString::fromLocal8Bit(current.device()),
                                        current.fileSystemType()));
-#ifndef _WIN32
     const bool hasRoot = std::any_of(lines.begin(), lines.end(),
                                      [](const TVolume& v) { return v.rootPath == u"/"; });
     if (!hasRoot) lines.push_back(DescribeVolume("/", QString(), QString(), "ext4"));
-#endif
     std::sort(lines.begin(), lines.end(), [](const TVolume& a, const TVolume& b) {
         return a.rootPath.compare(b.rootPath, kNameCase) < 0;
     });
@@ -170,15 +158,9 @@ QString TVolumes::ProcessDirectory()
 
 void TVolumes::ChangeProcessDirectory(const QString& directory)
 {
-#ifdef _WIN32
-    const int failed = ::_wchdir(reinterpret_cast<const wchar_t*>(directory.utf16()));
-#else
-    const int failed = ::chdir(QFile::encodeName(directory).constData());
-#endif
-    if (failed != 0) {
-        const int error = errno;
-        throw EInOutError::FromSystemError(error, QFile::encodeName(directory).toStdString());
-    }
+    const std::string path = QFile::encodeName(directory).toStdString();
+    if (!platform::ChangeDirectory(path))
+        throw EInOutError::FromSystemError(platform::LastError(), path);
     KeepCurrent(ProcessDirectory());
 }
 
