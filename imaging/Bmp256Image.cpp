@@ -4,6 +4,7 @@
 #include "StreamErrors.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 constexpr std::int64_t kHeadersSize = TBmp256Image::kPixelOffset;
@@ -90,11 +91,23 @@ void TBmp256Image::StoreColourTable()
     std::memcpy(stream_.Data() + kColourTableOffset, colourTable_.data(), colourTable_.size());
 }
 
-std::uint8_t* TBmp256Image::Row(std::int32_t y)
+const std::uint8_t* TBmp256Image::Row(std::int32_t y) const
 {
     if (y < 0 || y >= height_) return nullptr;
     const std::int64_t storedRow = height_ - 1 - y;
     return stream_.Data() + kPixelOffset + storedRow * rowStride_;
+}
+
+std::uint8_t* TBmp256Image::Row(std::int32_t y)
+{
+    return const_cast<std::uint8_t*>(std::as_const(*this).Row(y)); // the stream is ours to change
+}
+
+TBmp256Image::Colour TBmp256Image::ColourAt(std::int32_t index) const
+{
+    if (index < 0 || index > 255) return {};
+    const std::uint8_t* entry = colourTable_.data() + static_cast<std::size_t>(index) * 4;
+    return {entry[2], entry[1], entry[0]}; // stored blue, green, red
 }
 
 void TBmp256Image::WritePixel(std::int32_t x, std::int32_t y, std::uint8_t value)
@@ -126,4 +139,3 @@ void TBmp256Image::WritePaletteEntries(std::int32_t first, const Colour* colours
     }
     if (changed) StoreColourTable();
 }
-

@@ -45,8 +45,12 @@ public:
     std::int32_t Height() const { return height_; }
     std::int32_t RowStride() const { return rowStride_; }
     std::int32_t FileSize() const { return fileSize_; }
-    // The stored bytes of picture row y (stride bytes), or nullptr outside the picture.
+    // The stored bytes of picture row y, counted top-down as WritePixel does (stride bytes), or
+    // nullptr outside the picture; the file itself holds the rows bottom-up.
     std::uint8_t* Row(std::int32_t y);
+    const std::uint8_t* Row(std::int32_t y) const;
+    // Colour table entry 0 to 255 as red, green, blue; black for any other index.
+    Colour ColourAt(std::int32_t index) const;
     const MemoryStream& Stream() const { return stream_; }
 
 private:

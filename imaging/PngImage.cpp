@@ -38,7 +38,6 @@ void Encode(spng_ihdr ihdr, spng_plte* plte, spng_trns* trns, const std::vector<
 
 void EncodeIndexedPng(const TBmp256Image& image, MemoryStream& png)
 {
-    const std::uint8_t* bytes = image.Stream().Data();
     const bool empty = image.Width() <= 0 || image.Height() <= 0;
     const auto width = static_cast<std::uint32_t>(empty ? 1 : image.Width());
     const auto height = static_cast<std::uint32_t>(empty ? 1 : image.Height());
@@ -46,16 +45,15 @@ void EncodeIndexedPng(const TBmp256Image& image, MemoryStream& png)
     // PNG rows run top-down without padding; the BMP's run bottom-up, padded to 4 bytes.
     std::vector<std::uint8_t> pixels(std::size_t{width} * height, 0);
     for (std::uint32_t y = 0; !empty && y < height; ++y) {
-        const std::uint8_t* row =
-            bytes + TBmp256Image::kPixelOffset + std::size_t{height - 1 - y} * image.RowStride();
+        const std::uint8_t* row = image.Row(static_cast<std::int32_t>(y));
         std::copy(row, row + width, pixels.data() + std::size_t{y} * width);
     }
 
     spng_plte plte{};
     plte.n_entries = 256;
-    for (int i = 0; i < 256; ++i) { // the BMP's table holds blue, green, red, 0
-        const std::uint8_t* entry = bytes + TBmp256Image::kColourTableOffset + 4 * i;
-        plte.entries[i] = {entry[2], entry[1], entry[0], 255};
+    for (int i = 0; i < 256; ++i) {
+        const TBmp256Image::Colour colour = image.ColourAt(i);
+        plte.entries[i] = {colour.red, colour.green, colour.blue, 255};
     }
     spng_trns trns{};
     trns.n_type3_entries = 1; // colour 0 transparent, the others opaque

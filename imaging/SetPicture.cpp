@@ -17,21 +17,20 @@ SetPicture::SetPicture(std::int32_t width, std::int32_t height, TBmp256Image::Co
 
 void SetPicture::DrawBehind(const TBmp256Image& image, std::int32_t x, std::int32_t y)
 {
-    const std::uint8_t* bytes = image.Stream().Data();
     // Only the part of the image that falls inside the area is visited.
     const std::int64_t left = std::max<std::int64_t>(0, -std::int64_t{x}),
                        top = std::max<std::int64_t>(0, -std::int64_t{y}),
                        right = std::min<std::int64_t>(image.Width(), std::int64_t{width_} - x),
                        bottom = std::min<std::int64_t>(image.Height(), std::int64_t{height_} - y);
     for (std::int64_t row = top; row < bottom; ++row) {
-        const std::uint8_t* pixels =
-            bytes + TBmp256Image::kPixelOffset + (image.Height() - 1 - row) * image.RowStride();
+        const std::uint8_t* pixels = image.Row(static_cast<std::int32_t>(row));
         for (std::int64_t column = left; column < right; ++column) {
             const std::uint8_t index = pixels[column];
             const std::size_t at = static_cast<std::size_t>((y + row) * width_ + x + column);
             if (index == 0 || drawn_[at]) continue;
-            const std::uint8_t* entry = bytes + TBmp256Image::kColourTableOffset + 4 * index;
-            rgb_[3 * at] = entry[2], rgb_[3 * at + 1] = entry[1], rgb_[3 * at + 2] = entry[0];
+            const TBmp256Image::Colour colour = image.ColourAt(index);
+            std::uint8_t* out = &rgb_[3 * at];
+            out[0] = colour.red, out[1] = colour.green, out[2] = colour.blue;
             drawn_[at] = 1;
         }
     }
@@ -46,10 +45,8 @@ void SetPicture::EncodePng(MemoryStream& png) const
 std::vector<std::int32_t> OpaqueRuns(const TBmp256Image& image)
 {
     std::vector<std::int32_t> runs;
-    const std::uint8_t* bytes = image.Stream().Data();
     for (std::int32_t row = 0; row < image.Height(); ++row) {
-        const std::uint8_t* pixels = bytes + TBmp256Image::kPixelOffset +
-                                     std::int64_t{image.Height() - 1 - row} * image.RowStride();
+        const std::uint8_t* pixels = image.Row(row);
         const std::size_t count = runs.size();
         runs.push_back(0);
         for (std::int32_t column = 0; column < image.Width();) {
@@ -78,6 +75,5 @@ TBmp256Image::Colour PaletteColour(MemoryStream& palette, int group, int index)
     DecodeCel(image, noCel, palette, 0);
     palette.Seek(0);
     if (entry < 0 || entry > 255) return {};
-    const std::uint8_t* table = image.Stream().Data() + TBmp256Image::kColourTableOffset;
-    return {table[4 * entry + 2], table[4 * entry + 1], table[4 * entry]};
+    return image.ColourAt(static_cast<std::int32_t>(entry));
 }

@@ -2,6 +2,11 @@
 
 #include "support/Test.h"
 
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 using Lines = std::vector<std::string>;
 
 static Lines ReadAll(const std::string& path)
@@ -65,5 +70,11 @@ TEST(BufferedTextFile, WritingGoesOutIn128ByteBlocksAndFlushOnlyMovesDevices)
     EXPECT_EQ(MessageOf([&] { full.Flush(); }), "I/O ｴﾗｰ (28)");
     full.WriteText(std::string(127, 'a'));
     EXPECT_EQ(MessageOf([&] { full.WriteText("b"); }), "I/O ｴﾗｰ (28)");
+    rlimit limit{}, small{}; // a file size limit cuts a block short: the disk is as good as full
+    getrlimit(RLIMIT_FSIZE, &limit), small = {100, limit.rlim_max}, std::signal(SIGXFSZ, SIG_IGN);
+    BufferedTextFile cut;
+    cut.CreateForWriting(dir / "cut.txt"), setrlimit(RLIMIT_FSIZE, &small);
+    EXPECT_EQ(MessageOf([&] { cut.WriteText(std::string(128, 'c')); }), "I/O ｴﾗｰ (28)");
+    setrlimit(RLIMIT_FSIZE, &limit);
 #endif // Windows has no such device
 }

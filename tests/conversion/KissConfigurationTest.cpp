@@ -48,16 +48,16 @@ TEST(ReadConfiguration, ADollOfOurOwn)
         Read("; Wren, a doll of our own\r\n(640,480)\r\n%wren.kcf\r\n%extra.kcf\t; second\r\n 9,9 8,8\r\n\r\n"
              "\t#99 ghost.cel ; a TAB line is skipped\r\n#1.99 body.cel *0 :0 1 2 ;comment\r\n#3 eye.cel\r\n"
              "#4 hat.cel *2\r\n#5 arm.cel :1 ;version 3\r\n#6 leg.cel :0 ;*old\r\n#0.12.9 Shoe.CEL *1:4 5\r\n"
-             "#2 sub\\tail.cel  \r\n#8 big.cel *300 : 10\r\n#9 x.cel *2147483649:1\r\n[ set 0\r\n"
+             "#2 sub\\tail.cel  \r\n#8 big.cel *300 : 10\r\n#9 x.cel *2147483649:1\r\n#10 neg.cel *-3:2\r\n[ set 0\r\n"
              "$2 10,20 * 30,40\r\n 50,60\r\n$0 1,2 15 ;x\r\n#7\r\n ; note\r\n$1 * 5,6  \r\n$3 7,8 \r\n$-5x\r\n%\r\n"
              "\x1a#9 after-end.cel\r\n");
     ASSERT_EQ(c->paletteCount, 3);
     EXPECT_EQ(c->paletteFiles[1] + "|" + c->paletteFiles[2], "extra.kcf|"); // nothing after the last "%"
-    EXPECT_EQ(Cels(*c),
-              (std::vector<std::string>{"1.99 body.cel *0 :012", "3.0 eye.cel *0 :0123456789",
-                                        "4.0 hat.cel *2 :0123456789", "5.0 arm.cel *0 :13", "6.0 leg.cel *0 :0",
-                                        "0.12 Shoe.CEL *1 :45", "2.0 sub\\tail.cel *0 :0123456789",
-                                        "8.0 big.cel *44 :01", "9.0 x.cel *1 :1", "7.0  *0 :0123456789"}));
+    EXPECT_EQ(Cels(*c), (std::vector<std::string>{"1.99 body.cel *0 :012", "3.0 eye.cel *0 :0123456789",
+                                                  "4.0 hat.cel *2 :0123456789", "5.0 arm.cel *0 :13",
+                                                  "6.0 leg.cel *0 :0", "0.12 Shoe.CEL *1 :45",
+                                                  "2.0 sub\\tail.cel *0 :0123456789", "8.0 big.cel *44 :01",
+                                                  "9.0 x.cel *1 :1", "10.0 neg.cel *253 :2", "7.0  *0 :0123456789"}));
     ASSERT_EQ(c->setCount, 5);
     EXPECT_EQ(Sets(*c, 6),
               (std::vector<std::string>{"2: 10,20 -1,-1 30,40 50,60",

@@ -95,6 +95,10 @@ TEST(MemoryStream, ReadsWritesAndFiles)
     EXPECT_EQ(got, (std::vector<std::size_t>{3, 1, 0, 0})); // what is there, then nothing,
     EXPECT_EQ(Bytes(d, d + 4), (Bytes{4, 1, 2, 3}));        // leaving the rest as it was
     s.Write(d, 2);                                          // the gap before reads as 0
+    MemoryStream big; // only the gap after a long content is cleared, not as much again past the end
+    big.SetSize(16 << 20), big.Seek((16 << 20) + 1), big.Write(d, 1);
+    EXPECT_EQ(std::tuple(big.Size(), big.Data()[16 << 20], big.Data()[(16 << 20) + 1]),
+              std::tuple((16 << 20) + 2, 0, d[0]));
     WriteFile(path, Bytes(5000, 0x55));
     s.SaveToFile(path); // replaces the longer file wholly
     s.LoadFromFile(path);

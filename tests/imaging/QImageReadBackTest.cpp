@@ -29,11 +29,15 @@ TEST(QImageReadBack, AnotherReaderSeesOurPixelsInTheirColours)
             EXPECT_EQ(p.color(i), qRgba(i, 255 - i, i * 7 % 256, i ? 255 : 0)) << width << " " << i;
         }
     }
-    image.SetSize(0, 0); // a PNG is never empty: one transparent pixel
-    MemoryStream png;
-    EncodeIndexedPng(image, png);
-    const QImage p = QImage::fromData(png.Data(), static_cast<int>(png.Size()), "PNG");
-    EXPECT_EQ(std::tuple(p.width(), p.height(), qAlpha(p.pixel(0, 0))), std::tuple(1, 1, 0));
+    // A PNG is never empty: no picture is one transparent pixel; a single row is a picture.
+    for (const auto& [width, height, shown] : {std::tuple(0, 0, 1), std::tuple(3, 0, 1), std::tuple(3, 1, 3)}) {
+        image.SetSize(width, height), image.WritePixel(width - 1, 0, 7);
+        MemoryStream png;
+        EncodeIndexedPng(image, png);
+        const QImage p = QImage::fromData(png.Data(), static_cast<int>(png.Size()), "PNG");
+        EXPECT_EQ(std::tuple(p.width(), p.height(), p.pixelIndex(shown - 1, 0), qAlpha(p.pixel(shown - 1, 0))),
+                  std::tuple(shown, 1, height ? 7 : 0, height ? 255 : 0));
+    }
 }
 
 // A set's picture: the first image drawn stays in front, colour 0 lets what lies behind show, and what falls outside
