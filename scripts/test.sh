@@ -78,7 +78,8 @@ set +m
 trap 'kill -- -"$chain" 2>/dev/null; wait' EXIT
 
 stage "asan: configure, build (the other builds begin beside it)"
-must "asan build" cmake --preset asan >/dev/null
+configure() { cmake --preset "$1" >/dev/null; }
+must "asan configure" configure asan
 must "asan build" cmake --build --preset asan
 stage "asan: every test"
 run_ctest asan

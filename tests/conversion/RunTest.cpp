@@ -107,30 +107,26 @@ Prepare Later(std::function<Prepare()> make)
     return [=](Scene& s) { make()(s); };
 }
 const auto Put = [](Text name, Text bytes) -> Prepare { return [=](Scene& s) { s.Put(name, bytes); }; };
-Prepare Patch(Text name, std::size_t at, Text bytes)
-{
+const auto Patch = [](Text name, std::size_t at, Text bytes) -> Prepare {
     return [=](Scene& s) { s.Put(name, Sample(name).replace(at, bytes.size(), bytes)); };
-}
+};
 const auto Remove = [](Text name) -> Prepare { return [=](Scene& s) { fs::remove(s.doll + name); }; };
-Prepare Rename(Text from, Text to) // in the doll's folder
-{
+// In the doll's folder.
+const auto Rename = [](Text from, Text to) -> Prepare {
     return [=](Scene& s) { fs::rename(s.doll + from, s.doll + to); };
-}
-Prepare CopySample(Text name, Text path)
-{
+};
+const auto CopySample = [](Text name, Text path) -> Prepare {
     return [=](Scene& s) { fs::copy_file(kSample + name, s.root + path); };
-}
+};
 // Paths from here on are relative to the root.
 const auto Folder = [](Text path) -> Prepare { return [=](Scene& s) { fs::create_directory(s.root + path); }; };
-Prepare Cut(Text path, std::uintmax_t size)
-{
+const auto Cut = [](Text path, std::uintmax_t size) -> Prepare {
     return [=](Scene& s) { fs::resize_file(s.root + path, size); };
-}
+};
 // A link in the output folder to a path under the root.
-Prepare Link(Text name, Text target)
-{
+const auto Link = [](Text name, Text target) -> Prepare {
     return [=](Scene& s) { fs::create_symlink(s.root + target, s.out + "/" + name); };
-}
+};
 // A file of the doll's folder replaced by a link to a target as written ("{root}" at its start for the root), a folder
 // or a FIFO.
 Prepare DollLink(Text name, Text target)
@@ -141,18 +137,11 @@ Prepare DollLink(Text name, Text target)
         fs::create_symlink(rooted ? s.root + target.substr(6) : target, s.doll + name);
     };
 }
-Prepare DollFolder(Text name)
-{
-    return [=](Scene& s) {
-        fs::remove(s.doll + name);
-        fs::create_directory(s.doll + name);
-    };
-}
-Prepare HardLink(Text name, Text target)
-{
+const auto DollFolder = [](Text name) -> Prepare { return Steps(Remove(name), Folder("work/doll/" + name)); };
+const auto HardLink = [](Text name, Text target) -> Prepare {
     return [=](Scene& s) { fs::create_hard_link(s.root + target, s.out + "/" + name); };
-}
-// must stay whole
+};
+// An old file in the output folder, which must stay whole.
 const auto Old = [](Text name) -> Prepare { return [=](Scene& s) { WriteFile(s.out + "/" + name, "old"); }; };
 const auto SetText = [](Text text) -> Prepare { return [=](Scene& s) { s.setText = text; }; };
 const auto Config = [](Text path) -> Prepare { return [=](Scene& s) { s.config = s.root + path; }; };
@@ -182,29 +171,20 @@ Prepare Archive(Text name, Text member)
     };
 }
 const Prepare AbsoluteBodyCel = [](Scene& s) { CelName(s.root + "work/evil.cel")(s); };
-void LockTheOutputFolder(Scene& s)
-{
+const Prepare LockTheOutputFolder = [](Scene& s) {
     s.atEnd.push_back([lock = std::make_shared<platform::FolderLock>(s.out)] {});
-}
+};
 const Prepare RemoveTheOutputFolderDuringTheRun = [](Scene& s) { s.duringRun = [&s] { fs::remove_all(s.out); }; };
 #ifndef _WIN32
 const auto Fifo = [](Text path) -> Prepare { return [=](Scene& s) { ::mkfifo((s.root + path).c_str(), 0600); }; };
-Prepare DollFifo(Text name)
-{
-    return [=](Scene& s) {
-        fs::remove(s.doll + name);
-        ::mkfifo((s.doll + name).c_str(), 0600);
-    };
-}
+const auto DollFifo = [](Text name) -> Prepare { return Steps(Remove(name), Fifo("work/doll/" + name)); };
 const auto Signal = [](int number) -> Prepare { return Steps(Old("pip.txt"), [=](Scene& s) { s.signal = number; }); };
-void TakeReadPermission(Scene& s)
-{
+const Prepare TakeReadPermission = [](Scene& s) {
     if (::geteuid() == 0) s.skip = "root is not stopped by permissions; FolderInPlaceOfACel covers it";
     fs::permissions(s.doll + "body.cel", fs::perms::none);
-}
+};
 // Files may grow to 5000 bytes once the run is under way; back.bmp has 10678.
-void LimitFileSizes(Scene& s)
-{
+const Prepare LimitFileSizes = [](Scene& s) {
     s.duringRun = [&s] {
         rlimit was{};
         ::getrlimit(RLIMIT_FSIZE, &was);
@@ -213,10 +193,9 @@ void LimitFileSizes(Scene& s)
         ::setrlimit(RLIMIT_FSIZE, &limit);
         s.atEnd.push_back([was] { ::setrlimit(RLIMIT_FSIZE, &was); });
     };
-}
+};
 // A small memory file system as the output folder, filled to the last byte.
-void FillTheDisk(Scene& s)
-{
+const Prepare FillTheDisk = [](Scene& s) {
     if (::geteuid() != 0 || ::mount("tmpfs", s.out.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") != 0)
         return void(s.skip = "cannot mount a tmpfs here; ImageWriteFailsPartWay covers a failed write");
     s.atEnd.push_back([out = s.out] { ::umount2(out.c_str(), MNT_DETACH); });
@@ -225,7 +204,7 @@ void FillTheDisk(Scene& s)
     while (std::fwrite(block.data(), 1, block.size(), f) == block.size() && std::fflush(f) == 0) {
     }
     std::fclose(f);
-}
+};
 #endif
 
 // The size a BMP's header gives; "BM" and a size field that matches, or no BMP.
@@ -236,10 +215,9 @@ std::size_t U32(Text b, std::size_t at)
 }
 const auto Grey = [](int level) -> std::string { return std::string(3, static_cast<char>(level)) + '\0'; };
 // Colour table entry i of an image the run wrote, as blue, green, red, 0 (a grey by default).
-std::string Entry(const Scene& s, Text image, int i)
-{
+const auto Entry = [](const Scene& s, Text image, int i) -> std::string {
     return ReadText(s.out + "/" + image).substr(54 + 4 * i, 4);
-}
+};
 std::string Open(Text n, Text in = "{doll}")
 {
     return "ﾌｧｲﾙ " + in + n + " は開けません";
@@ -275,33 +253,30 @@ const auto BodyAs = [](Text name) -> std::string { return "0 " + name + ",1,0,32
 const std::string kSjis = "\x95\x5C", kUtf8 = "\xE8\xA1\xA8";
 
 using Check = std::function<void(const Scene&, const RecordingControls&)>;
-void SampleAsked(const Scene& s, const RecordingControls& c)
-{
+const Check SampleAsked = [](const Scene& s, const RecordingControls& c) {
     EXPECT_EQ(c.log, (std::vector<std::string>{"pal 2", "cel 5", "set?", "edit " + s.out + Native("/pip.txt")}));
-}
-void OnlyEditorStarted(const Scene& s, const RecordingControls& c) // no count shown, no set read
-{
+};
+// No count shown, no set read.
+const Check OnlyEditorStarted = [](const Scene& s, const RecordingControls& c) {
     EXPECT_EQ(c.log, std::vector<std::string>{"edit " + s.out + Native("/pip.txt")});
-}
+};
 const Check NothingAsked = [](const Scene&, const RecordingControls& c) { EXPECT_TRUE(c.log.empty()); };
-void BodyIsAnEmptyPicture(const Scene& s, const RecordingControls&)
-{
+const Check BodyIsAnEmptyPicture = [](const Scene& s, const RecordingControls&) {
     EXPECT_EQ(fs::file_size(s.out + "/body.bmp"), 1078u);
-}
-void ColoursBlackThenGrey(const Scene& s, const RecordingControls&) // a palette's 160 colours black
-{
+};
+// A palette's 160 colours black.
+const Check ColoursBlackThenGrey = [](const Scene& s, const RecordingControls&) {
     for (int i : {0, 159, 160, 255})
         EXPECT_EQ(Entry(s, "body.bmp", i), Grey(i < 160 ? 0 : i)) << i;
-}
-void LastOneWins(const Scene& s, const RecordingControls&)
-{
+};
+const Check LastOneWins = [](const Scene& s, const RecordingControls&) {
     EXPECT_EQ(ReadText(s.out + "/body.bmp"), ReadText(KISS_SOURCE_DIR "/tests/cli/golden/set0/hair.bmp"));
-}
-void Golden(const Scene& s, const RecordingControls&) // the same bytes as from the doll's folder
-{
+};
+// The same bytes as from the doll's folder.
+const Check Golden = [](const Scene& s, const RecordingControls&) {
     for (const std::string name : {"back.bmp", "body.bmp", "hair.bmp", "shirt.bmp", "pip.txt"})
         EXPECT_EQ(ReadText(s.out + "/" + name), ReadText(KISS_SOURCE_DIR "/tests/cli/golden/set0/" + name)) << name;
-}
+};
 
 // message: "" for success, {doll}, {out} and {root} standing for the folders; changed: what the run made or changed,
 // relative to out; report: kNone for none.
@@ -584,7 +559,10 @@ TEST_P(RunTable, InProcess)
     RecordingControls controls(s.setText);
     if (const int signal = s.signal) { // the run's process ends at once with 128 + the signal
         controls.onSetRead = [signal] { std::raise(signal); };
-        const auto run = [&] { platform::ExitCleanlyOnSignals(), ConvertConfiguration(s.config, s.out, controls); };
+        const auto run = [&] {
+            platform::ExitCleanlyOnSignals();
+            ConvertConfiguration(s.config, s.out, controls);
+        };
         EXPECT_EXIT(run(), ::testing::ExitedWithCode(128 + signal), "");
         return CheckAfter("");
     }
