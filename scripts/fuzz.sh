@@ -62,7 +62,7 @@ status=0
 for name in "${names[@]}"; do
   run="build/fuzz/run/$name"
   if [ "$(cat "$run/result")" = "no finding" ]; then
-    echo "fuzz $name: $(grep -E '^stat::number_of_executed_runs' "$run/log" | awk '{print $2}') runs, no finding"
+    echo "fuzz $name: $(grep -E '^stat::number_of_executed_units' "$run/log" | awk '{print $2}') runs, no finding"
   else
     status=1
     echo "fuzz $name: FINDING (inputs in $run/findings, log in $run/log)" >&2
