@@ -1,12 +1,18 @@
-// A whole run in a fresh folder with the input's .cnf, cels and palettes: set selector text, LF, .cnf, then files as
-// LF "=== " name LF bytes. Checks: nothing changes outside the output folder nor in it but the run's folders, report
-// and whole BMPs; report lines are well formed; no control is asked twice; the editor starts iff the run succeeds.
+// A whole run in a fresh folder with the input's .cnf, cels and palettes: set selector text, then after a tab the run's
+// options ('p' PNG images, 's' a snapshot, 'w' the page), LF, .cnf, then files as LF "=== " name LF bytes. Checks:
+// nothing changes outside the output folder nor in it but the run's folders, report, page and whole images (and the
+// snapshot); report lines are well formed; no control is asked twice; the editor starts iff the run succeeds.
 #include "Fuzz.h"
+
+#include "conversion/DollFiles.h"
+#include "imaging/PngImage.h"
+#include "web/PlayPage.h"
 
 namespace fs = std::filesystem;
 
-// False when the run could read outside the scratch folder, or build over 1 MiB of images it does not refuse at once.
-static bool WithinLimits(const std::string& cnf, const std::string& doll)
+// False when the run could read outside the scratch folder, or build over 1 MiB of images it does not refuse at once
+// (128 KiB with the page, which adds a picture for each palette group a cel is shown in).
+static bool WithinLimits(const std::string& cnf, const std::string& doll, bool page)
 {
     BufferedTextFile file;
     KissConfiguration c; // a configuration the run refuses stops it at the same line, before it converts anything
@@ -17,7 +23,8 @@ static bool WithinLimits(const std::string& cnf, const std::string& doll)
         if (StaysInside(cel.fileName)) Thrown([&] { s.LoadFromFile(FindInDirectory(doll, cel.fileName)); });
         if (const std::int64_t bytes = ImageBytes(ReadCelHeader(s)); bytes <= MemoryStream::kMaxSize) total += bytes;
     }
-    return total <= 1 << 20 && std::all_of(c.paletteFiles.data(), c.paletteFiles.data() + c.paletteCount, StaysInside);
+    return total <= (page ? 1 << 17 : 1 << 20) &&
+           std::all_of(c.paletteFiles.data(), c.paletteFiles.data() + c.paletteCount, StaysInside);
 }
 
 // Every file under folder but those under skip, by relative path, with its bytes; folders end in "/" and map to "".
@@ -60,20 +67,41 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (name.find('\0') == std::string::npos && inWork.starts_with("doll/") && !inWork.starts_with("doll/doll.cnf"))
             Put(doll + name, input.substr(end + 1, at - end - 1));
     }
-    if (!WithinLimits(cnf, doll)) return 0;
+    const std::string first = input.substr(0, firstLine);
+    const std::size_t tab = std::min(first.find('\t'), first.size());
+    const std::string flags = kWritesPng ? first.substr(std::min(tab + 1, first.size())) : ""; // none without PNG
+    const auto flag = [&](char f) { return flags.find(f) != std::string::npos; };
+    RunOptions options;
+    options.format = flag('p') ? ImageFormat::Png : ImageFormat::Bmp;
+    options.snapshotPath = flag('s') ? root / "work/snapshot.png" : "";
+    if (flag('w')) options.page = PlayPage;
+    if (!WithinLimits(cnf, doll, flag('w'))) return 0;
 
     const auto before = Snapshot(root.Path(), "work/out/");
-    RecordingControls controls(input.substr(0, firstLine));
-    const bool failed = Thrown([&] { ConvertConfiguration(cnf, root / "work/out", controls); }).has_value();
-    assert(Snapshot(root.Path(), "work/out/") == before);
+    RecordingControls controls(first.substr(0, tab));
+    const auto run = [&] { ConvertDoll(OpenDoll(cnf, root / "work/out"), root / "work/out", controls, options); };
+    const bool failed = Thrown(run).has_value();
+    auto after = Snapshot(root.Path(), "work/out/");
+    const auto WholePng = [](const std::string& b) {
+        return b.starts_with("\x89PNG\r\n") && b.ends_with("IEND\xae\x42\x60\x82");
+    };
+    // The snapshot, the one file written outside the output folder, comes whole once a set's images are written (a
+    // configuration without cels has no set to draw: none is read).
+    const auto snapshot = after.extract("work/snapshot.png");
+    const bool drawn = !failed && flag('s') && std::ranges::count(controls.log, "set?") == 1;
+    assert(after == before && (snapshot ? flag('s') && WholePng(snapshot.mapped()) : !drawn));
     const auto output = Snapshot(out);
     assert(output.count("doll.txt") == 1 && output.at("keep.dat") == out + "keep.dat");
     for (const auto& [path, bytes] : output) {
         const auto size = static_cast<std::uint32_t>(bytes.size()); // little-endian, as in a BMP
-        assert(path.ends_with("/") || path == "keep.dat" || path == "doll.txt" ||
-               (path.ends_with(".bmp") && size >= 1078 && bytes.starts_with("BM") &&
-                bytes.compare(2, 4, reinterpret_cast<const char*>(&size), 4) == 0));
+        const bool wholeBmp = size >= 1078 && bytes.starts_with("BM") &&
+                              bytes.compare(2, 4, reinterpret_cast<const char*>(&size), 4) == 0;
+        assert(
+            path.ends_with("/") || path == "keep.dat" || path == "doll.txt" ||
+            (path == "doll.html" && !failed && flag('w')) ||
+            (flag('p') || flag('w') ? path.ends_with(".png") && WholePng(bytes) : path.ends_with(".bmp") && wholeBmp));
     }
+    assert(failed || output.count("doll.html") == flag('w'));
     const std::string report = output.at("doll.txt");
     for (std::size_t line = 0; line < report.size(); line = report.find("\r\n", line) + 2)
         assert(report.compare(line, 18, "<PARAM NAME=\"image") == 0 && report.find("\r\n", line) != std::string::npos);

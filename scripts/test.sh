@@ -1,27 +1,126 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the whole suite once under the sanitizers, what differs in
-# the optimised build (kiss2bmp's process and its golden output), the portable tests and the
-# sample doll built for Windows and run under Wine, then short fuzz runs.
-set -euo pipefail
+# the optimised build (kiss2bmp's process and its golden output, the page in a browser), the
+# desktop entry, manual page and Debian package, the portable tests and the sample doll built for
+# Windows and run under Wine, then short fuzz runs. The builds for the later stages run at low
+# priority beside the sanitizer build and tests, on what those leave of the cores. Each stage says
+# when it starts; the last line is the verdict, summed over every stage: "N passed, N failed,
+# N skipped" (a ctest test counts as one, and so does each other check and each fuzz run). A
+# failed set-up or build stops the run after its verdict; the exit status is 1 when anything failed.
+set -uo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh --tests
-bash scripts/test-ratio.sh
+logs=build/test-logs
+rm -rf "$logs" && mkdir -p "$logs"
+passed=0 failed=0 skipped=0 begun=$SECONDS
 
-for preset in asan default; do
-  echo "== $preset: configure, build, test"
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset"
-  ctest --preset "$preset"
+stage() { printf '== %s (at %d:%02d)\n' "$1" $(((SECONDS - begun) / 60)) $(((SECONDS - begun) % 60)); }
+verdict() {
+  printf '%d passed, %d failed, %d skipped\n' "$passed" "$failed" "$skipped"
+  exit $((failed > 0))
+}
+# One check: its command's status, its name named when it fails.
+check() {
+  local name=$1
+  shift
+  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)) && echo "FAILED: $name" >&2; fi
+}
+# What cannot go on without: a failure is counted and ends the run.
+must() {
+  local name=$1
+  shift
+  "$@" || { failed=$((failed + 1)) && echo "FAILED: $name (the run stops here)" >&2 && verdict; }
+}
+# The counts of a ctest log ("N% tests passed, F tests failed out of T", skipped tests listed as
+# such); no summary counts as one failure.
+count_ctest() {
+  local log=$1 total fails skips
+  total=$(sed -n 's/.* tests failed out of \([0-9]*\)$/\1/p' "$log" | tail -n 1)
+  fails=$(sed -n 's/.* \([0-9]*\) tests failed out of .*/\1/p' "$log" | tail -n 1)
+  if [ -z "$total" ]; then
+    failed=$((failed + 1)) && echo "FAILED: no test summary in $log" >&2 && return
+  fi
+  skips=$(grep -c '^\s*[0-9]* - .*(Skipped)$' "$log")
+  passed=$((passed + total - fails - skips)) failed=$((failed + fails)) skipped=$((skipped + skips))
+}
+# Runs ctest for a preset into a log, shown as it goes; its counts join the verdict.
+run_ctest() {
+  ctest --preset "$1" 2>&1 | tee "$logs/ctest-$1.log" | grep -vE '^\s+Start|Test +#[0-9]+: .* Passed'
+  count_ctest "$logs/ctest-$1.log"
+}
+# Waits for a build of the background chain and shows its log when it failed.
+built() {
+  while [ ! -f "$logs/build-$1.status" ]; do sleep 1; done
+  [ "$(cat "$logs/build-$1.status")" = 0 ] || { tail -n 40 "$logs/build-$1.log" >&2 && return 1; }
+}
+
+stage "set-up"
+must "set-up" bash scripts/setup.sh --tests
+check "test ratio" bash scripts/test-ratio.sh
+
+# The optimised build needs only what the process tests and the package use.
+build_default() {
+  cmake --preset default >/dev/null &&
+    cmake --build --preset default --target kiss2bmp kissconv package_files cli_tests web_tests
+}
+build_windows() { bash scripts/test-windows.sh --prepare; }
+build_fuzz() { bash scripts/fuzz.sh --build; }
+set -m # the chain in a process group of its own, ended whole if the run stops early
+(
+  renice -n 10 "$BASHPID" >/dev/null
+  for name in default windows fuzz; do
+    "build_$name" >"$logs/build-$name.log" 2>&1
+    echo $? >"$logs/build-$name.status"
+  done
+) &
+chain=$!
+set +m
+trap 'kill -- -"$chain" 2>/dev/null; wait' EXIT
+
+stage "asan: configure, build (the other builds begin beside it)"
+configure() { cmake --preset "$1" >/dev/null; }
+must "asan configure" configure asan
+must "asan build" cmake --build --preset asan
+stage "asan: every test"
+run_ctest asan
+
+stage "default: the process tests"
+must "default build" built default
+run_ctest default
+
+stage "desktop entry, manual page, Debian package"
+check "desktop entry" desktop-file-validate ui/kissconv.desktop
+manual_page() {
+  local warnings
+  warnings=$(man --warnings -l cli/kiss2bmp.1 2>&1 >/dev/null) && [ -z "$warnings" ] ||
+    { echo "kiss2bmp.1: $warnings" >&2 && return 1; }
+}
+check "manual page without warnings" manual_page
+package() {
+  rm -f build/default/kissconv_*.deb
+  (cd build/default && cpack -G DEB >/dev/null && lintian --fail-on error kissconv_*.deb)
+}
+check "Debian package" package
+
+stage "windows: the portable tests and the sample doll under Wine"
+must "windows build" built windows
+rm -f build/windows/ctest.log build/windows/sample.result # a run that ends early counts as failed
+bash scripts/test-windows.sh --run
+count_ctest build/windows/ctest.log
+check "kiss2bmp.exe gives the golden files" grep -q '^kiss2bmp.exe: sets 0 to 2 .* byte-identical' \
+  build/windows/sample.result
+
+stage "fuzz: short runs"
+must "fuzz build" built fuzz
+rm -f build/fuzz/run/*/result
+fuzzed=0
+bash scripts/fuzz.sh --run "${FUZZ_SECONDS:-20}" || fuzzed=$?
+for result in build/fuzz/run/*/result; do
+  [ -f "$result" ] && check "fuzz $(basename "$(dirname "$result")")" grep -qx 'no finding' "$result"
 done
+if [ "$fuzzed" != 0 ] && ! grep -qx finding build/fuzz/run/*/result 2>/dev/null; then
+  check "fuzz runs" false
+fi
 
-echo "== desktop entry, manual page, Debian package"
-desktop-file-validate ui/kissconv.desktop
-if man --warnings -l cli/kiss2bmp.1 2>&1 >/dev/null | grep .; then echo "kiss2bmp.1 has warnings" >&2; exit 1; fi
-rm -f build/default/kissconv_*.deb
-(cd build/default && cpack -G DEB >/dev/null && lintian --fail-on error kissconv_*.deb)
-
-bash scripts/test-windows.sh
-
-echo "== fuzz: short runs"
-bash scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
+stage "done"
+verdict

@@ -9,14 +9,16 @@
 // spelling. After each write the kept listings must answer as a fresh reading, and FindInDirectory as on its own.
 TEST(DirectoryListings, KeptListingsAnswerAsAFreshReading)
 {
-    // clang-format off
+    // Files in the doll folder, the image written there, names looked up before and after.
     const std::tuple<std::vector<std::string>, std::string, std::vector<std::string>> rows[] = {
-        // files in the doll folder, the image written there, names looked up before and after
-        {{"a.cel"}, "new.bmp", {"new.bmp", "a.cel"}}, {{"old.bmp"}, "old.bmp", {"old.bmp"}}, {{"X.BMP"}, "x.bmp", {"x.bmp"}},
-        {{"a.cel"}, "\xC3\xA9.bmp", {"\xC3\xA9.bmp", "\xC3\x89.bmp"}}, {{"a.cel"}, "parts/arm.bmp", {"parts", "parts/arm.bmp"}},
-        {{"Parts/ARM.CEL"}, "Parts/arm.bmp", {"parts/arm.bmp", "parts/arm.cel"}}, {{"B.CEL", "b.cel"}, "./sub/b.bmp", {"b.cel", "sub"}},
+        {{"a.cel"}, "new.bmp", {"new.bmp", "a.cel"}},
+        {{"old.bmp"}, "old.bmp", {"old.bmp"}},
+        {{"X.BMP"}, "x.bmp", {"x.bmp"}},
+        {{"a.cel"}, "\xC3\xA9.bmp", {"\xC3\xA9.bmp", "\xC3\x89.bmp"}},
+        {{"a.cel"}, "parts/arm.bmp", {"parts", "parts/arm.bmp"}},
+        {{"Parts/ARM.CEL"}, "Parts/arm.bmp", {"parts/arm.bmp", "parts/arm.cel"}},
+        {{"B.CEL", "b.cel"}, "./sub/b.bmp", {"b.cel", "sub"}},
     };
-    // clang-format on
     for (const auto& [files, written, probes] : rows) {
         TempDir dir;
         const std::string doll = dir / "doll/";
@@ -26,11 +28,15 @@ TEST(DirectoryListings, KeptListingsAnswerAsAFreshReading)
             const auto names = l.Matching(doll + probe.substr(0, slash), probe.substr(slash));
             return std::set<std::string>(names.begin(), names.end());
         };
+        const auto put = [&](const std::string& name, const std::string& bytes) {
+            fs::create_directories(fs::path(doll + name).parent_path());
+            WriteFile(doll + name, bytes);
+        };
         for (const std::string& name : files)
-            fs::create_directories(fs::path(doll + name).parent_path()), WriteFile(doll + name, "");
+            put(name, "");
         for (const std::string& probe : probes)
             lookup(listings, probe);
-        fs::create_directories(fs::path(doll + written).parent_path()), WriteFile(doll + written, "x");
+        put(written, "x");
         std::vector<platform::FileIdentity> chain; // the folders written into, below the output
         for (fs::path on = doll; const auto& part : fs::path(written).parent_path())
             if (part != ".") chain.push_back(*platform::IdentityOf((on /= part).string()));

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,4 +31,14 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     ProcessResult r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
     ::unlink(out.c_str()), ::unlink(err.c_str());
     return r;
+}
+
+std::chrono::microseconds ProcessorTime()
+{
+    rusage u{};
+    ::getrusage(RUSAGE_SELF, &u);
+    const auto us = [](const timeval& t) {
+        return std::chrono::seconds(t.tv_sec) + std::chrono::microseconds(t.tv_usec);
+    };
+    return us(u.ru_utime) + us(u.ru_stime);
 }

@@ -53,3 +53,13 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     ::DeleteFileA(out.c_str()), ::DeleteFileA(err.c_str());
     return r;
 }
+
+std::chrono::microseconds ProcessorTime()
+{
+    FILETIME created, ended, kernel, user; // in 100 ns
+    ::GetProcessTimes(::GetCurrentProcess(), &created, &ended, &kernel, &user);
+    const auto us = [](const FILETIME& t) {
+        return std::chrono::microseconds(((std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime) / 10);
+    };
+    return us(kernel) + us(user);
+}

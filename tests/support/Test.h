@@ -3,6 +3,7 @@
 #include "platform/Exception.h"
 #include "support/TempDir.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -30,11 +31,21 @@ inline std::string Native(std::string text)
     return text;
 }
 
-// clang-format off
-inline std::string Repeat(const std::string& text, int times) // by doubling: rows are made at every start
-{ std::string all = text; while (all.size() < text.size() * times) all += all; return all.substr(0, text.size() * times); }
-struct ProcessResult { int status = -1; std::string out, err; }; // status -1: the program did not end by itself
-// clang-format on
+// By doubling: rows are made at every start.
+inline std::string Repeat(const std::string& text, int times)
+{
+    std::string all = text;
+    while (all.size() < text.size() * times)
+        all += all;
+    return all.substr(0, text.size() * times);
+}
+// status -1: the program did not end by itself.
+struct ProcessResult {
+    int status = -1;
+    std::string out, err;
+};
+// The processor time this process has used: what a run costs, however busy the machine is.
+std::chrono::microseconds ProcessorTime();
 // Runs program with the arguments, no shell, in workingDirectory ("": ours), its output caught in files in scratch.
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& scratch, const std::string& workingDirectory = "");

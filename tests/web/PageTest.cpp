@@ -54,10 +54,10 @@ TEST(Page, EachSetShowsAsItsSnapshotOnItsBorder)
         std::string cnf, set;
         int button; // the set button pressed through the page's fragment, -1 for none
     };
-    // clang-format off
-    std::vector<Row> rows = {{SampleWithBorder(dir), "0", -1}, {dir / "pip/pip.cnf", "0", 1}, {dir / "pip/pip.cnf", "0", 2},
-                             {dir / "pip/pip.cnf", "1", -1}, {SampleWithAJapaneseName(dir), "0", -1}};
-    // clang-format on
+    std::vector<Row> rows = {
+        {SampleWithBorder(dir), "0", -1}, {dir / "pip/pip.cnf", "0", 1},           {dir / "pip/pip.cnf", "0", 2},
+        {dir / "pip/pip.cnf", "1", -1},   {SampleWithAJapaneseName(dir), "0", -1},
+    };
     if (fs::is_directory(kDolls))
         rows.insert(rows.end(), {{kDolls / "washua/washu.cnf", "0", -1}, {kDolls / "boredom/boredom.cnf", "0", 1}});
     else
@@ -171,19 +171,21 @@ TEST(Page, WritesEachPictureOnceUnderItsOwnName)
     const struct {
         std::string from, to, cnf, written; // a change to the configuration, its name, the files written or the message
     } rows[] = {
-        // clang-format off
-        {"", "", "pip.cnf", kSet0 + kSet1 + kSet2}, {"$1 ", "$0 ", "pip.cnf", kSet0 + kSet2 + "hat.g0.png"}, // set 1 now in group 0
-        {"#0 BACK", "#5 BODY.G2.CEL :0\r\n#0 BACK", "pip.cnf", kSet0 + kSet1 + kSet2 + "body.g2.2.png"}, // named like a group's
-        {"* 50,28\r\n", "* 50,28\r\n" + Repeat("$0 0,0\r\n", 12), "pip.cnf", kSet0 + kSet1 + kSet2}, // sets past 9: no cels
-        {"", "", "pip.html", "ﾌｧｲﾙ {doll}/./pip.html は変換の入力ﾌｧｲﾙ {doll}/pip.html と同じため書き込めません.\n"}};
-    // clang-format on
+        {"", "", "pip.cnf", kSet0 + kSet1 + kSet2},
+        {"$1 ", "$0 ", "pip.cnf", kSet0 + kSet2 + "hat.g0.png"}, // set 1 now in group 0
+        // A cel named like a group's picture, and sets past 9, which have no cels.
+        {"#0 BACK", "#5 BODY.G2.CEL :0\r\n#0 BACK", "pip.cnf", kSet0 + kSet1 + kSet2 + "body.g2.2.png"},
+        {"* 50,28\r\n", "* 50,28\r\n" + Repeat("$0 0,0\r\n", 12), "pip.cnf", kSet0 + kSet1 + kSet2},
+        {"", "", "pip.html", "ﾌｧｲﾙ {doll}/./pip.html は変換の入力ﾌｧｲﾙ {doll}/pip.html と同じため書き込めません.\n"},
+    };
     for (const auto& [from, to, cnf, written] : rows) {
         TempDir doll, scratch;
         fs::copy(kSource / "samples/pip", doll.Path());
         fs::copy_file(doll / "body.cel", doll / "body.g2.cel");
         std::string text = ReadText(doll / "pip.cnf");
         text.replace(text.find(from), from.size(), to);
-        fs::remove(doll / "pip.cnf"), WriteFile(doll / cnf, text);
+        fs::remove(doll / "pip.cnf");
+        WriteFile(doll / cnf, text);
         const std::set<std::string> inputs = Names(doll.Path().string());
         // Into the doll's own folder when the page would take the configuration's name.
         const std::string out =
@@ -198,10 +200,15 @@ TEST(Page, WritesEachPictureOnceUnderItsOwnName)
 // The page's title is the configuration's name as HTML text, whether it is written in UTF-8 or in Shift-JIS.
 TEST(Page, TitleIsTheConfigurationsNameAsText)
 {
-    // clang-format off
-    const std::pair<std::string, std::string> rows[] = {{"pip", "pip"}, {"caf\xC3\xA9", "caf\xC3\xA9"}, {"\xE8\xA1\xA8", "\xE8\xA1\xA8"},
-        {"\x83\x73", "\xE3\x83\x94"}, {"<b>&\"x\"", "&lt;b&gt;&amp;&quot;x&quot;"}, {"tab\there", "tab here"}, {"\xFF\xFF", "KiSS"}};
-    // clang-format on
+    const std::pair<std::string, std::string> rows[] = {
+        {"pip", "pip"},
+        {"caf\xC3\xA9", "caf\xC3\xA9"},
+        {"\xE8\xA1\xA8", "\xE8\xA1\xA8"},
+        {"\x83\x73", "\xE3\x83\x94"},
+        {"<b>&\"x\"", "&lt;b&gt;&amp;&quot;x&quot;"},
+        {"tab\there", "tab here"},
+        {"\xFF\xFF", "KiSS"},
+    };
     for (const auto& [name, title] : rows) {
         TempDir doll, scratch;
         fs::copy(kSource / "samples/pip", doll.Path());

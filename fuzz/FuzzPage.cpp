@@ -1,0 +1,45 @@
+// The page of a doll with any title and any picture names: valid UTF-8, and one end of its script, so nothing in a name
+// can end the script early. Input: separator, then title and picture names between separators; the names are escaped
+// as the run escapes an image's name into a link.
+#include "Fuzz.h"
+
+#include "conversion/DollPage.h"
+#include "platform/Hex.h"
+#include "web/PlayPage.h"
+
+static bool IsUtf8(const std::string& text)
+{
+    for (std::size_t i = 0, length = 1; i < text.size(); i += length) {
+        const unsigned char c = text[i];
+        length = c < 0x80 ? 1 : c >> 5 == 6 && c >= 0xC2 ? 2 : c >> 4 == 14 ? 3 : c >> 3 == 30 && c <= 0xF4 ? 4 : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((text[i + k] & 0xC0) != 0x80) return false;
+    }
+    return true;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size == 0) return 0;
+    std::string rest(reinterpret_cast<const char*>(data) + 1, size - 1), name;
+    DollPage doll;
+    SplitAt(rest, static_cast<char>(data[0]), doll.title);
+    doll.sets.emplace_back();
+    while (!rest.empty()) {
+        SplitAt(rest, static_cast<char>(data[0]), name);
+        std::string url; // letters, digits and "-._~/" as they are, every other byte %XX
+        for (const unsigned char c : name)
+            url += (std::isalnum(c) && c < 0x80) || (c && std::strchr("-._~/", c))
+                       ? std::string(1, c)
+                       : "%" + platform::Hex(c, 2, platform::HexCase::Upper);
+        doll.sets[0].cels.push_back({static_cast<int>(doll.pictures.size()), static_cast<int>(name.size() % 256)});
+        doll.pictures.push_back({url, {0, static_cast<std::int32_t>(name.size())}});
+    }
+    const std::string page = PlayPage(doll), lower = AsciiLowerCase(page);
+    std::size_t ends = 0;
+    for (std::size_t at = lower.find("</script"); at != std::string::npos; at = lower.find("</script", at + 1))
+        ++ends;
+    assert(IsUtf8(page) && ends == 1);
+    return 0;
+}
