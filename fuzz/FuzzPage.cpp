@@ -1,10 +1,8 @@
 // The page of a doll with any title and any picture names: valid UTF-8, and one end of its script, so nothing in a name
-// can end the script early. Input: separator, then title and picture names between separators; the names are escaped
-// as the run escapes an image's name into a link.
+// can end the script early. Input: separator, then title and picture names between separators.
 #include "Fuzz.h"
 
 #include "conversion/DollPage.h"
-#include "platform/Hex.h"
 #include "web/PlayPage.h"
 
 static bool IsUtf8(const std::string& text)
@@ -28,13 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     doll.sets.emplace_back();
     while (!rest.empty()) {
         SplitAt(rest, static_cast<char>(data[0]), name);
-        std::string url; // letters, digits and "-._~/" as they are, every other byte %XX
-        for (const unsigned char c : name)
-            url += (std::isalnum(c) && c < 0x80) || (c && std::strchr("-._~/", c))
-                       ? std::string(1, c)
-                       : "%" + platform::Hex(c, 2, platform::HexCase::Upper);
         doll.sets[0].cels.push_back({static_cast<int>(doll.pictures.size()), static_cast<int>(name.size() % 256)});
-        doll.pictures.push_back({url, {0, static_cast<std::int32_t>(name.size())}});
+        doll.pictures.push_back({name, {0, static_cast<std::int32_t>(name.size())}});
     }
     const std::string page = PlayPage(doll), lower = AsciiLowerCase(page);
     std::size_t ends = 0;
