@@ -3,6 +3,7 @@
 
 #include "support/Test.h"
 
+#include <algorithm>
 #include <set>
 
 // The run writes images into its output folder, which may be the folder its cels are looked up in under another
@@ -23,7 +24,7 @@ TEST(DirectoryListings, KeptListingsAnswerAsAFreshReading)
         TempDir dir;
         const std::string doll = dir / "doll/";
         DirectoryListings listings(dir / "doll/."); // the output folder, spelt otherwise
-        const auto lookup = [&](DirectoryListings& l, const std::string& probe) {
+        const auto lookup = [&](auto&& l, const std::string& probe) {
             const auto slash = probe.rfind('/') + 1;
             const auto names = l.Matching(doll + probe.substr(0, slash), probe.substr(slash));
             return std::set<std::string>(names.begin(), names.end());
@@ -32,18 +33,15 @@ TEST(DirectoryListings, KeptListingsAnswerAsAFreshReading)
             fs::create_directories(fs::path(doll + name).parent_path());
             WriteFile(doll + name, bytes);
         };
-        for (const std::string& name : files)
-            put(name, "");
-        for (const std::string& probe : probes)
-            lookup(listings, probe);
+        std::ranges::for_each(files, [&](const std::string& name) { put(name, ""); });
+        std::ranges::for_each(probes, [&](const std::string& probe) { lookup(listings, probe); });
         put(written, "x");
         std::vector<platform::FileIdentity> chain; // the folders written into, below the output
         for (fs::path on = doll; const auto& part : fs::path(written).parent_path())
             if (part != ".") chain.push_back(*platform::IdentityOf((on /= part).string()));
         listings.Written(written, chain);
         for (const std::string& probe : probes) {
-            DirectoryListings fresh;
-            EXPECT_EQ(lookup(listings, probe), lookup(fresh, probe)) << written << " then " << probe;
+            EXPECT_EQ(lookup(listings, probe), lookup(DirectoryListings(), probe)) << written << " then " << probe;
             EXPECT_EQ(FindInDirectory(doll, probe, listings), FindInDirectory(doll, probe)) << probe;
         }
     }
