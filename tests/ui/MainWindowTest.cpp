@@ -65,7 +65,7 @@ struct MainWindowTest : ::testing::Test {
     const bool shown_ = (window_.show(), QTest::qWaitForWindowActive(&window_));
 };
 
-TEST_F(MainWindowTest, IsTheConvertorWindow)
+TEST_F(MainWindowTest, IsTheConvertorWindowWhoseSetSelectorBoundsNumbersAndTakesDigitsAndSigns)
 {
     EXPECT_EQ(window_.objectName() + ' ' + window_.windowTitle(), "frmMain KISS file convertor");
     EXPECT_TRUE(window_.minimumSize() == QSize(481, 193) && window_.maximumSize() == QSize(481, 193));
@@ -85,6 +85,23 @@ TEST_F(MainWindowTest, IsTheConvertorWindow)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), next);
     }
+    // The set selector: leaving bounds a number outside the range and keeps other text; a step reads the text strictly
+    // (else 0), bounds. Rows: the text, then after Tab, Up and Down.
+    auto* set = Find<QLineEdit>("edSelSet");
+    const char* const rows[][2] = {{"12", "9 9 9"}, {"-3", "0 0 0"},    {"2147483647", "9 9 9"}, {" 10", "9 9 9"},
+                                   {"$A", "9 9 9"}, {"+4", "+4 5 3"},   {"007", "007 8 6"},      {"", " 1 0"},
+                                   {"-", "- 1 0"},  {"1.5", "1.5 1 0"}, {"abc", "abc 1 0"}};
+    for (const auto& [text, after] : rows) {
+        QStringList seen;
+        for (const auto key : {Qt::Key_Tab, Qt::Key_Up, Qt::Key_Down})
+            set->setFocus(), set->setText(text), QTest::keyClick(set, key), seen << set->text();
+        EXPECT_EQ(seen.join(' ').toStdString(), after) << text;
+    }
+    set->setText("+4"); // then 5 by the buttons; typing adds only digits and signs
+    for (const char* button : {"upButton", "upButton", "downButton"})
+        QTest::mouseClick(set->findChild<QWidget*>(button), Qt::LeftButton);
+    QTest::keyClicks(set, "1a-2x+ 3\b\r");
+    EXPECT_EQ(set->text().toStdString(), "51-2+");
 }
 
 // In turn: a row shows the one before left nothing in its way; a file chosen moves the list only on another volume.
@@ -189,27 +206,6 @@ TEST(Program, EndsCleanlyOnSignals)
         EXPECT_EQ(std::pair(WIFEXITED(status), WEXITSTATUS(status)), std::pair(true, 128 + signal));
         EXPECT_TRUE(fs::is_empty(temp.Path())) << signal;
     }
-}
-
-// Leaving bounds a number outside the range and keeps other text; a step reads the text strictly (else 0), bounds.
-TEST_F(MainWindowTest, TheSetSelectorBoundsNumbersAndTakesDigitsAndSigns)
-{
-    auto* set = Find<QLineEdit>("edSelSet");
-    // The text, then after Tab, Up and Down.
-    const char* const rows[][2] = {{"12", "9 9 9"}, {"-3", "0 0 0"},    {"2147483647", "9 9 9"}, {" 10", "9 9 9"},
-                                   {"$A", "9 9 9"}, {"+4", "+4 5 3"},   {"007", "007 8 6"},      {"", " 1 0"},
-                                   {"-", "- 1 0"},  {"1.5", "1.5 1 0"}, {"abc", "abc 1 0"}};
-    for (const auto& [text, after] : rows) {
-        QStringList seen;
-        for (const auto key : {Qt::Key_Tab, Qt::Key_Up, Qt::Key_Down})
-            set->setFocus(), set->setText(text), QTest::keyClick(set, key), seen << set->text();
-        EXPECT_EQ(seen.join(' ').toStdString(), after) << text;
-    }
-    set->setText("+4"); // then 5 by the buttons; typing adds only digits and signs
-    for (const char* button : {"upButton", "upButton", "downButton"})
-        QTest::mouseClick(set->findChild<QWidget*>(button), Qt::LeftButton);
-    QTest::keyClicks(set, "1a-2x+ 3\b\r");
-    EXPECT_EQ(set->text().toStdString(), "51-2+");
 }
 
 TEST_F(MainWindowTest, TheProgramShowsErrorsAndEndsWhenTheWindowCloses)
