@@ -19,19 +19,17 @@
 static const fs::path kSource = KISS_SOURCE_DIR;
 static const std::string kSample = (kSource / "samples/pip/pip.cnf").string();
 
-// Every file under dir by its name relative to dir, with its bytes.
-static std::map<std::string, std::string> Files(const fs::path& dir, std::map<std::string, std::string> files = {})
+// Every file under dir by its name relative to dir (A to Z lowered if asked), with its bytes.
+static std::map<std::string, std::string> Files(const fs::path& dir, bool lower = false)
 {
-    for (const auto& e : fs::recursive_directory_iterator(dir))
-        if (e.is_regular_file()) files[fs::relative(e.path(), dir).generic_string()] = ReadText(e.path().string());
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(dir)) {
+        std::string name = fs::relative(e.path(), dir).generic_string();
+        for (char& c : name)
+            c = lower && c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+        if (e.is_regular_file()) files[name] = ReadText(e.path().string());
+    }
     return files;
-}
-
-static std::string AsciiLower(std::string text)
-{
-    for (char& c : text)
-        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-    return text;
 }
 
 TEST(Kiss2bmp, SampleDollGivesTheGoldenFilesInEverySet)
@@ -42,8 +40,7 @@ TEST(Kiss2bmp, SampleDollGivesTheGoldenFilesInEverySet)
         const auto r = RunProcess(KISS2BMP_PATH, {"--set", set, kSample}, out.Path().string(), out.Path().string());
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.out + r.err, Native("palettes: 2\ncels: 5\nreport: ./pip.txt\n"));
-        EXPECT_TRUE(Files(out.Path()) == Files(kSource / "tests/cli/golden" / ("set" + set.substr(set.size() - 1))))
-            << "set " << set;
+        EXPECT_TRUE(Files(out.Path()) == Files(kSource / "tests/cli/golden" / ("set"s + set.back()))) << "set " << set;
     }
     TempDir made; // the generator and the committed doll agree
     EXPECT_EQ(RunProcess(MAKE_SAMPLE_DOLL_PATH, {made.Path().string()}, made.Path().string()).status, 0);
@@ -54,16 +51,13 @@ TEST(Kiss2bmp, SampleDollAsPngFiles)
 {
     if (!kWritesPng) GTEST_SKIP() << "this build writes no PNG files";
     TempDir png; // as PNG files: the same names, report and pictures (the readers' tests compare the pixels)
-    const auto r =
-        RunProcess(KISS2BMP_PATH, {"--format=png", "--snapshot", png / "set.png", kSample, png.Path().string()},
-                   png.Path().string());
+    const std::string p = png.Path().string();
+    const auto r = RunProcess(KISS2BMP_PATH, {"--format=png", "--snapshot", png / "set.png", kSample, p}, p);
     std::string names;
     for (const auto& [name, bytes] : Files(png.Path()))
         names += name + (name.ends_with(".png") && bytes.starts_with("\x89PNG\r\n\x1a\n") ? " " : "? ");
-    EXPECT_EQ(std::pair(r.status, names),
-              std::pair(0, std::string("back.png body.png hair.png pip.txt? set.png shirt.png ")));
-    EXPECT_EQ(ReadText(png / "set.png").substr(16, 10),
-              std::string("\0\0\0\x60\0\0\0\x64\x08\x02", 10)); // Pip's (96,100), RGB
+    EXPECT_EQ(std::pair(r.status, names), std::pair(0, "back.png body.png hair.png pip.txt? set.png shirt.png "s));
+    EXPECT_EQ(ReadText(png / "set.png").substr(16, 10), "\0\0\0\x60\0\0\0\x64\x08\x02"s); // Pip's (96,100), RGB
     EXPECT_EQ(ReadText(png / "pip.txt"), ReadText((kSource / "tests/cli/golden/set0/pip.txt").string()));
 }
 
@@ -114,32 +108,30 @@ TEST(Kiss2bmp, OpensTheReportByItsAbsolutePathAndFailsWhenTheSummaryIsLost)
 #endif
     TempDir dir;
     const std::string d = dir.Path().string();
-    WriteFile(d + "/xdg-open", "#!/bin/sh\necho \"$@\" >\"$0.args\"\n"),
-        fs::permissions(d + "/xdg-open", fs::perms::owner_all);
+    WriteFile(d + "/xdg-open", "#!/bin/sh\necho \"$@\" >\"$0.args\"\n");
+    fs::permissions(d + "/xdg-open", fs::perms::owner_all);
     const auto r =
         RunProcess("/bin/sh", {"-c", "PATH=$1 exec \"$0\" --open \"$2\" >/dev/full", KISS2BMP_PATH, d, kSample}, d, d);
     EXPECT_EQ(std::tuple(r.status, r.err),
               std::tuple(1, "kiss2bmp: the summary could not be written to standard output\n"));
     // It is not waited for: the file may be there before its line is.
-    for (int wait = 0;
-         wait < 100 && !(fs::exists(dir / "xdg-open.args") && ReadText(dir / "xdg-open.args").ends_with("\n")); ++wait)
+    const std::string args = dir / "xdg-open.args";
+    for (int wait = 0; wait < 100 && !(fs::exists(args) && ReadText(args).ends_with("\n")); ++wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(ReadText(dir / "xdg-open.args"), dir / "./pip.txt\n");
+    EXPECT_EQ(ReadText(args), dir / "./pip.txt\n");
 }
 
-// The two dolls made by KiSS artists: every report line names an image that is there, and every image has its line.
 // Held at its summary by a full pipe, after the run, kiss2bmp is sent signals: one it was started ignoring stays
-// ignored (nohup), the others end it with 128 + their number.
+// ignored (nohup), the others end it with 128 + their number (rows: SIGHUP ignored at start, signals, exit status).
 #ifndef _WIN32 // no signals there: Ctrl-C reaches a console program through its control handler
 TEST(Kiss2bmp, ExitStatusOfASignal)
 {
-    const std::tuple<bool, std::vector<int>, int> rows[] = { // SIGHUP ignored at start, signals sent, exit status
+    const std::tuple<bool, std::vector<int>, int> rows[] = {
         {false, {SIGINT}, 130}, {false, {SIGTERM}, 143}, {false, {SIGHUP}, 129}, {true, {SIGHUP, SIGTERM}, 143}};
     for (const auto& [ignoreHup, signals, status] : rows) {
         TempDir out;
-        int pipe[2];
-        ASSERT_EQ(::pipe(pipe), 0);
-        ::fcntl(pipe[1], F_SETFL, O_NONBLOCK);
+        int pipe[2], got = 0;
+        ASSERT_EQ(::pipe2(pipe, O_NONBLOCK), 0);
         while (::write(pipe[1], kSample.data(), kSample.size()) > 0) {
         }
         ::fcntl(pipe[1], F_SETFL, 0);
@@ -154,7 +146,6 @@ TEST(Kiss2bmp, ExitStatusOfASignal)
         ::close(pipe[1]);
         for (int i = 0; i < 2000 && !fs::exists(out / "pip.txt"); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        int got = 0;
         for (const int s : signals) {
             ::kill(pid, s);
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -175,9 +166,11 @@ TEST(Kiss2bmp, ChecksADollAndChoosesItsConfiguration)
     TempDir dir;
     const std::string doll = dir / "doll/", zip = dir / "doll.zip";
     fs::copy(kSource / "samples/pip", doll);
-    fs::rename(doll + "hair.cel", doll + "Hair.Cel"), fs::copy_file(doll + "hat.cel", doll + "Hat.Cel"),
-        fs::remove(doll + "shirt.cel");
-    WriteFile(doll + "readme.txt", ""), WriteFile(doll + "two.cnf", "%NONE.KCF\r\n#300 BODY.CEL *3 :4\r\n");
+    fs::rename(doll + "hair.cel", doll + "Hair.Cel");
+    fs::copy_file(doll + "hat.cel", doll + "Hat.Cel");
+    fs::remove(doll + "shirt.cel");
+    WriteFile(doll + "readme.txt", "");
+    WriteFile(doll + "two.cnf", "%NONE.KCF\r\n#300 BODY.CEL *3 :4\r\n");
     ASSERT_EQ(RunProcess("/usr/bin/zip", {"-q", "-r", zip, "."}, dir.Path().string(), doll).status, 0);
     // clang-format off
     const std::string pip = "case PIP.KCF -> pip.kcf\ncase CLOTHES.KCF -> clothes.kcf\ncase BODY.CEL -> body.cel\ncase HAIR.CEL -> Hair.Cel\nmissing SHIRT.CEL\n"
@@ -198,6 +191,7 @@ TEST(Kiss2bmp, ChecksADollAndChoosesItsConfiguration)
     }
 }
 
+// The two dolls made by KiSS artists: every report line names an image that is there, and every image has its line.
 TEST(Kiss2bmp, ConvertsRealDollsInEverySet)
 {
     const fs::path dolls = KISS_SHARED_DIR "/dolls";
@@ -220,11 +214,6 @@ TEST(Kiss2bmp, ConvertsRealDollsInEverySet)
             const std::string archive = (dolls / cnf).parent_path().string() + ".lzh",
                               there = fromArchive.Path().string();
             EXPECT_EQ(RunProcess(KISS2BMP_PATH, {"--set", set, archive, there}, there).status, 0);
-            std::map<std::string, std::string> a, b;
-            for (const auto& [name, bytes] : Files(out.Path()))
-                a[AsciiLower(name)] = bytes;
-            for (const auto& [name, bytes] : Files(fromArchive.Path()))
-                b[AsciiLower(name)] = bytes;
-            EXPECT_TRUE(a == b) << archive << " set " << set;
+            EXPECT_TRUE(Files(out.Path(), true) == Files(fromArchive.Path(), true)) << archive << " set " << set;
         }
 }

@@ -27,37 +27,22 @@ static std::string Kiss2bmp(const TempDir& scratch, const std::vector<std::strin
     return r.status == 0 ? "" : r.err;
 }
 
-// The doll's sample, copied with a border colour line: the border is colour 3 of the set's group.
-static std::string SampleWithBorder(const TempDir& dir)
+TEST(Page, EachSetShowsAsItsSnapshotOnItsBorder)
 {
+    if (!fs::exists("/usr/bin/chromium")) GTEST_SKIP() << "no /usr/bin/chromium (the test command installs it)";
+    TempDir dir; // the sample with a border colour line: the border is colour 3 of the set's group
     fs::copy(kSource / "samples/pip", dir / "pip");
     WriteFile(dir / "pip/pip.cnf", ReadText(dir / "pip/pip.cnf") + "[3\r\n");
-    return dir / "pip/pip.cnf";
-}
-
-// The sample with its body cel named in Shift-JIS and with bytes that mean something in a page, found under the
-// UTF-8 name an extractor gives it: the page links the image by that name, escaped.
-static std::string SampleWithAJapaneseName(const TempDir& dir)
-{
+    // The sample with its body cel named in Shift-JIS and with bytes that mean something in a page, found under the
+    // UTF-8 name an extractor gives it: the page links the image by that name, escaped.
     fs::copy(kSource / "samples/pip", dir / "sjis");
     fs::rename(dir / "sjis/body.cel", dir / "sjis/\xE8\xA1\xA8\"<b>'&%.cel");
     std::string text = ReadText(dir / "sjis/pip.cnf");
     WriteFile(dir / "sjis/pip.cnf", text.replace(text.find("BODY.CEL"), 4, "\x95\x5C\"<B>'&%"));
-    return dir / "sjis/pip.cnf";
-}
-
-TEST(Page, EachSetShowsAsItsSnapshotOnItsBorder)
-{
-    if (!fs::exists("/usr/bin/chromium")) GTEST_SKIP() << "no /usr/bin/chromium (the test command installs it)";
-    TempDir dir;
-    struct Row {
-        std::string cnf, set;
-        int button; // the set button pressed through the page's fragment, -1 for none
-    };
-    std::vector<Row> rows = {
-        {SampleWithBorder(dir), "0", -1}, {dir / "pip/pip.cnf", "0", 1},           {dir / "pip/pip.cnf", "0", 2},
-        {dir / "pip/pip.cnf", "1", -1},   {SampleWithAJapaneseName(dir), "0", -1},
-    };
+    const std::string pip = dir / "pip/pip.cnf";
+    // The configuration, the set chosen and the set button pressed through the page's fragment, -1 for none.
+    std::vector<std::tuple<std::string, std::string, int>> rows = {
+        {pip, "0", -1}, {pip, "0", 1}, {pip, "0", 2}, {pip, "1", -1}, {dir / "sjis/pip.cnf", "0", -1}};
     if (fs::is_directory(kDolls))
         rows.insert(rows.end(), {{kDolls / "washua/washu.cnf", "0", -1}, {kDolls / "boredom/boredom.cnf", "0", 1}});
     else
@@ -73,10 +58,8 @@ TEST(Page, EachSetShowsAsItsSnapshotOnItsBorder)
         const int w = snapshot.width(), h = snapshot.height();
         const std::string url = "file://" + (page.Path() / fs::path(cnf).stem()).string() + ".html" +
                                 (button < 0 ? "" : "#set:" + std::to_string(button));
-        ASSERT_EQ(Chromium(shot, {"--screenshot=" + (shot / "page.png"),
-                                  "--window-size=" + std::to_string(w + 32) + "," + std::to_string(h + 100), url})
-                      .status,
-                  0);
+        const std::string size = std::to_string(w + 32) + "," + std::to_string(h + 100);
+        ASSERT_EQ(Chromium(shot, {"--screenshot=" + (shot / "page.png"), "--window-size=" + size, url}).status, 0);
         const QImage screen = QImage(QString::fromStdString(shot / "page.png")).convertToFormat(QImage::Format_RGB32);
         ASSERT_EQ(screen.size(), QSize(w + 32, h + 100));
         int differ = 0;
@@ -84,10 +67,9 @@ TEST(Page, EachSetShowsAsItsSnapshotOnItsBorder)
             for (int x = 0; x < w; ++x)
                 differ += screen.pixel(16 + x, 16 + y) != snapshot.pixel(x, y);
         EXPECT_EQ(differ, 0) << "of " << w * h << " pixels";
-        if (cnf == dir / "pip/pip.cnf") { // colour 3 of the group, as a cel in palette 0 holds it
-            const int group = shown == "1" ? 1 : shown == "2" ? 2 : 0;
+        if (cnf == pip) { // colour 3 of the group, as a cel in palette 0 holds it
             const QImage body(QString::fromStdString((kSource / "tests/cli/golden/set0/body.bmp").string()));
-            EXPECT_EQ(screen.pixel(4, 4), body.color(16 * group + 3) | 0xFF000000);
+            EXPECT_EQ(screen.pixel(4, 4), body.color(16 * std::stoi(shown) + 3) | 0xFF000000);
             EXPECT_EQ(screen.pixel(w + 24, h + 24), screen.pixel(4, 4));
         }
     }
@@ -108,14 +90,12 @@ static std::array<int, 4> OpaqueBox(const QImage& image)
 static std::set<std::string> Names(const std::string& folderOrWords, const std::set<std::string>& except = {})
 {
     std::set<std::string> names;
-    if (fs::is_directory(folderOrWords)) {
+    if (fs::is_directory(folderOrWords))
         for (const auto& e : fs::directory_iterator(folderOrWords))
             names.insert(e.path().filename().string());
-    } else {
-        std::istringstream words(folderOrWords);
-        for (std::string word; words >> word;)
-            names.insert(word);
-    }
+    std::istringstream words(fs::is_directory(folderOrWords) ? "" : folderOrWords);
+    for (std::string word; words >> word;)
+        names.insert(word);
     std::erase_if(names, [&](const std::string& name) { return except.contains(name); });
     return names;
 }
@@ -151,12 +131,11 @@ TEST(Page, DragsMoveObjectsWholeLoosenFixedOnesAndKeepThemInThePlayArea)
         {"set:1;drag:" + onSet1 + ",10,5;set:0;set:1", "1@30,25 2@24,20"}}; // stays there alone
     for (const auto& [fragment, expected] : rows) {
         const auto r = Chromium(dir, {"--dump-dom", "file://" + (page / "pip.html") + "#" + fragment});
-        static const std::regex img(R"re(<img src="[^"]*" alt="" draggable="false" data-object="(\d+)" )re"
+        static const std::regex img(R"re(<img src="[^"]*" alt="" draggable="false" data-object="([12])" )re"
                                     R"re(style="left: (-?\d+)px; top: (-?\d+)px;">)re");
         std::set<std::string> positions;
         for (std::sregex_iterator i(r.out.begin(), r.out.end(), img), end; i != end; ++i)
-            if ((*i)[1] == "1" || (*i)[1] == "2")
-                positions.insert((*i)[1].str() + "@" + (*i)[2].str() + "," + (*i)[3].str());
+            positions.insert((*i)[1].str() + "@" + (*i)[2].str() + "," + (*i)[3].str());
         EXPECT_EQ(positions, Names(expected)) << fragment;
     }
 }
@@ -168,28 +147,25 @@ TEST(Page, WritesEachPictureOnceUnderItsOwnName)
     const std::string kSet0 = "back.png body.png hair.png pip.html pip.txt shirt.png ", // group 0
         kSet1 = "back.g1.png body.g1.png hair.g1.png hat.g1.png shirt.g1.png ", // the same cels and the hat in group 1
         kSet2 = "back.g2.png body.g2.png hair.g2.png hat.g2.png ";              // the shirt is not placed in set 2
-    const struct {
-        std::string from, to, cnf, written; // a change to the configuration, its name, the files written or the message
-    } rows[] = {
+    // A change to the configuration, its name, the files written or the message.
+    const std::tuple<std::string, std::string, std::string, std::string> rows[] = {
         {"", "", "pip.cnf", kSet0 + kSet1 + kSet2},
         {"$1 ", "$0 ", "pip.cnf", kSet0 + kSet2 + "hat.g0.png"}, // set 1 now in group 0
         // A cel named like a group's picture, and sets past 9, which have no cels.
         {"#0 BACK", "#5 BODY.G2.CEL :0\r\n#0 BACK", "pip.cnf", kSet0 + kSet1 + kSet2 + "body.g2.2.png"},
         {"* 50,28\r\n", "* 50,28\r\n" + Repeat("$0 0,0\r\n", 12), "pip.cnf", kSet0 + kSet1 + kSet2},
-        {"", "", "pip.html", "ﾌｧｲﾙ {doll}/./pip.html は変換の入力ﾌｧｲﾙ {doll}/pip.html と同じため書き込めません.\n"},
-    };
+        {"", "", "pip.html", "ﾌｧｲﾙ {doll}/./pip.html は変換の入力ﾌｧｲﾙ {doll}/pip.html と同じため書き込めません.\n"}};
     for (const auto& [from, to, cnf, written] : rows) {
         TempDir doll, scratch;
         fs::copy(kSource / "samples/pip", doll.Path());
         fs::copy_file(doll / "body.cel", doll / "body.g2.cel");
         std::string text = ReadText(doll / "pip.cnf");
-        text.replace(text.find(from), from.size(), to);
         fs::remove(doll / "pip.cnf");
-        WriteFile(doll / cnf, text);
+        WriteFile(doll / cnf, text.replace(text.find(from), from.size(), to));
         const std::set<std::string> inputs = Names(doll.Path().string());
         // Into the doll's own folder when the page would take the configuration's name.
-        const std::string out =
-            cnf == "pip.cnf" ? (fs::create_directory(scratch / "out"), scratch / "out") : doll / ".";
+        fs::create_directory(scratch / "out");
+        const std::string out = cnf == "pip.cnf" ? scratch / "out" : doll / ".";
         const auto r = RunProcess(KISS2BMP_PATH, {"--page", doll / cnf, out}, scratch.Path().string());
         const std::string message = std::regex_replace(r.err, std::regex(doll.Path().string()), "{doll}");
         EXPECT_EQ(Names(out, inputs), r.status == 0 ? Names(written) : std::set<std::string>{}) << to;
@@ -200,15 +176,13 @@ TEST(Page, WritesEachPictureOnceUnderItsOwnName)
 // The page's title is the configuration's name as HTML text, whether it is written in UTF-8 or in Shift-JIS.
 TEST(Page, TitleIsTheConfigurationsNameAsText)
 {
-    const std::pair<std::string, std::string> rows[] = {
-        {"pip", "pip"},
-        {"caf\xC3\xA9", "caf\xC3\xA9"},
-        {"\xE8\xA1\xA8", "\xE8\xA1\xA8"},
-        {"\x83\x73", "\xE3\x83\x94"},
-        {"<b>&\"x\"", "&lt;b&gt;&amp;&quot;x&quot;"},
-        {"tab\there", "tab here"},
-        {"\xFF\xFF", "KiSS"},
-    };
+    const std::pair<std::string, std::string> rows[] = {{"pip", "pip"},
+                                                        {"caf\xC3\xA9", "caf\xC3\xA9"},
+                                                        {"\xE8\xA1\xA8", "\xE8\xA1\xA8"},
+                                                        {"\x83\x73", "\xE3\x83\x94"},
+                                                        {"<b>&\"x\"", "&lt;b&gt;&amp;&quot;x&quot;"},
+                                                        {"tab\there", "tab here"},
+                                                        {"\xFF\xFF", "KiSS"}};
     for (const auto& [name, title] : rows) {
         TempDir doll, scratch;
         fs::copy(kSource / "samples/pip", doll.Path());
