@@ -31,11 +31,10 @@ static bool WithinLimits(const std::string& cnf, const std::string& doll, bool p
 static std::map<std::string, std::string> Snapshot(const fs::path& folder, const char* skip = nullptr)
 {
     std::map<std::string, std::string> files;
-    for (const auto& e : fs::recursive_directory_iterator(folder))
-        if (const std::string name =
-                e.path().lexically_relative(folder).generic_string() + (e.is_directory() ? "/" : "");
-            !skip || !name.starts_with(skip))
-            files[name] = e.is_directory() ? "" : ReadText(e.path());
+    for (const auto& e : fs::recursive_directory_iterator(folder)) {
+        const std::string name = e.path().lexically_relative(folder).generic_string() + (e.is_directory() ? "/" : "");
+        if (!skip || !name.starts_with(skip)) files[name] = e.is_directory() ? "" : ReadText(e.path());
+    }
     return files;
 }
 
@@ -62,8 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t end; at != std::string::npos && (end = input.find('\n', at + 5)) != std::string::npos;) {
         const std::string name = input.substr(at + 5, end - at - 5);
         at = input.find(kMarker, end + 1);
-        const std::string inWork =
-            fs::path("doll/" + name).lexically_normal().generic_string(); // not over doll.cnf or out
+        const auto inWork = fs::path("doll/" + name).lexically_normal().generic_string(); // not over doll.cnf or out
         if (name.find('\0') == std::string::npos && inWork.starts_with("doll/") && !inWork.starts_with("doll/doll.cnf"))
             Put(doll + name, input.substr(end + 1, at - end - 1));
     }
@@ -71,10 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t tab = std::min(first.find('\t'), first.size());
     const std::string flags = kWritesPng ? first.substr(std::min(tab + 1, first.size())) : ""; // none without PNG
     const auto flag = [&](char f) { return flags.find(f) != std::string::npos; };
-    RunOptions options;
-    options.format = flag('p') ? ImageFormat::Png : ImageFormat::Bmp;
-    options.snapshotPath = flag('s') ? root / "work/snapshot.png" : "";
-    if (flag('w')) options.page = PlayPage;
+    const RunOptions options{.format = flag('p') ? ImageFormat::Png : ImageFormat::Bmp,
+                             .snapshotPath = flag('s') ? root / "work/snapshot.png" : "",
+                             .page = flag('w') ? PlayPage : nullptr};
     if (!WithinLimits(cnf, doll, flag('w'))) return 0;
 
     const auto before = Snapshot(root.Path(), "work/out/");
@@ -82,9 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto run = [&] { ConvertDoll(OpenDoll(cnf, root / "work/out"), root / "work/out", controls, options); };
     const bool failed = Thrown(run).has_value();
     auto after = Snapshot(root.Path(), "work/out/");
-    const auto WholePng = [](const std::string& b) {
-        return b.starts_with("\x89PNG\r\n") && b.ends_with("IEND\xae\x42\x60\x82");
-    };
+    const auto WholePng = [](auto& b) { return b.starts_with("\x89PNG\r\n") && b.ends_with("IEND\xae\x42\x60\x82"); };
     // The snapshot, the one file written outside the output folder, comes whole once a set's images are written (a
     // configuration without cels has no set to draw: none is read).
     const auto snapshot = after.extract("work/snapshot.png");
@@ -94,12 +89,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     assert(output.count("doll.txt") == 1 && output.at("keep.dat") == out + "keep.dat");
     for (const auto& [path, bytes] : output) {
         const auto size = static_cast<std::uint32_t>(bytes.size()); // little-endian, as in a BMP
-        const bool wholeBmp = size >= 1078 && bytes.starts_with("BM") &&
+        const bool wholeBmp = path.ends_with(".bmp") && size >= 1078 && bytes.starts_with("BM") &&
                               bytes.compare(2, 4, reinterpret_cast<const char*>(&size), 4) == 0;
-        assert(
-            path.ends_with("/") || path == "keep.dat" || path == "doll.txt" ||
-            (path == "doll.html" && !failed && flag('w')) ||
-            (flag('p') || flag('w') ? path.ends_with(".png") && WholePng(bytes) : path.ends_with(".bmp") && wholeBmp));
+        assert(path.ends_with("/") || path == "keep.dat" || path == "doll.txt" ||
+               (path == "doll.html" && !failed && flag('w')) ||
+               (flag('p') || flag('w') ? path.ends_with(".png") && WholePng(bytes) : wholeBmp));
     }
     assert(failed || output.count("doll.html") == flag('w'));
     const std::string report = output.at("doll.txt");

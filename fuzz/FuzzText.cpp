@@ -3,65 +3,39 @@
 // Input: separator, text.
 #include "Fuzz.h"
 
-// TextToInt at its edges: blanks, signs, leading zeros, the 32-bit limits, one past them, hexadecimal, cut-off text.
-// On failure the value is the magnitude of the digits read before the failing one, without the sign.
-struct NumberRow {
-    std::string text;
-    std::int32_t value;
-    bool ok;
-};
-static const NumberRow kNumbers[] = {
-    {"0", 0, true},
-    {"", 0, false},
-    {" ", 0, false},
-    {"-", 0, false},
-    {"+", 0, false},
-    {"$", 0, false},
-    {"  42", 42, true},
-    {"42 ", 42, false},
-    {"\t1", 0, false},
-    {"007", 7, true},
-    {"-007", -7, true},
-    {"+5", 5, true},
-    {"--5", 0, false},
-    {"- 5", 0, false},
-    {"-12a", 12, false},
-    {"1e3", 1, false},
-    {std::string("1\0junk", 6), 1, true},
-    {"2147483647", INT32_MAX, true},
-    {"-2147483647", -INT32_MAX, true},
-    {"00000000002147483647", INT32_MAX, true},
-    {"2147483648", INT32_MIN, false},
-    {"-2147483648", INT32_MIN, false}, // the one magnitude that does not fit
-    {"2147483649", -INT32_MAX, false},
-    {"-2147483649", INT32_MAX, false}, // what 32-bit arithmetic leaves
-    {"2147483650", 214748365, false},
-    {"21474836470", INT32_MAX, false}, // stops before the digit that overflows
-    {"$7FFFFFFF", INT32_MAX, true},
-    {"$80000000", INT32_MIN, true},
-    {"$ffffffff", -1, true},
-    {"$0000000FF", 255, true},
-    {"$100000000", 0x10000000, false},
-    {"$G", 0, false},
-    {"-$1", 0, false},
-    {"$-1", 0, false},
-    {"\xef\xbc\x91", 0, false},
-};
+using namespace std::string_literals;
+using NumberRow = std::tuple<std::string, std::int32_t, bool>; // text, value, ok
+// TextToInt's forms: blanks, signs, leading zeros, other characters, cut-off text. On failure the value is the
+// magnitude of the digits read before the failing one, without the sign.
+static const std::vector<NumberRow> kForms = {{"0", 0, true},     {"", 0, false},        {" ", 0, false},
+                                              {"-", 0, false},    {"+", 0, false},       {"$", 0, false},
+                                              {"  42", 42, true}, {"42 ", 42, false},    {"\t1", 0, false},
+                                              {"007", 7, true},   {"-007", -7, true},    {"+5", 5, true},
+                                              {"--5", 0, false},  {"- 5", 0, false},     {"-12a", 12, false},
+                                              {"1e3", 1, false},  {"1\0junk"s, 1, true}, {"$G", 0, false},
+                                              {"-$1", 0, false},  {"$-1", 0, false},     {"\xef\xbc\x91", 0, false}};
+// The 32-bit limits and one past them, decimal and hexadecimal: 2147483648 is the one magnitude that does not fit,
+// one past a limit leaves what 32-bit arithmetic does, and a longer number stops before the digit that overflows.
+static const std::vector<NumberRow> kLimits = {
+    {"2147483647", INT32_MAX, true},   {"-2147483647", -INT32_MAX, true}, {"00000000002147483647", INT32_MAX, true},
+    {"2147483648", INT32_MIN, false},  {"-2147483648", INT32_MIN, false}, {"2147483649", -INT32_MAX, false},
+    {"-2147483649", INT32_MAX, false}, {"2147483650", 214748365, false},  {"21474836470", INT32_MAX, false},
+    {"$7FFFFFFF", INT32_MAX, true},    {"$80000000", INT32_MIN, true},    {"$ffffffff", -1, true},
+    {"$0000000FF", 255, true},         {"$100000000", 0x10000000, false}};
 static const std::pair<std::int32_t, const char*> kTexts[] = {{0, "0"}, {-7, "-7"}, {INT32_MIN, "-2147483648"}};
-
-static bool NumbersHold()
-{
-    for (const auto& [text, value, ok] : kNumbers) {
-        const IntConversion got = TextToInt(text);
-        if (got.value != value || got.ok != ok) std::fprintf(stderr, "TextToInt(\"%s\") is wrong\n", text.c_str());
-        assert(got.value == value && got.ok == ok);
-    }
-    return std::ranges::all_of(kTexts, [](const auto& row) { return IntToText(row.first) == row.second; });
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const bool numbersHold = NumbersHold();
+    static const bool numbersHold = [] {
+        for (const auto& table : {kForms, kLimits})
+            for (const auto& [text, value, ok] : table) {
+                const IntConversion got = TextToInt(text);
+                if (got.value != value || got.ok != ok)
+                    std::fprintf(stderr, "TextToInt(\"%s\") is wrong\n", text.c_str());
+                assert(got.value == value && got.ok == ok);
+            }
+        return std::ranges::all_of(kTexts, [](const auto& row) { return IntToText(row.first) == row.second; });
+    }();
     assert(numbersHold);
     if (size == 0) return 0;
     const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);

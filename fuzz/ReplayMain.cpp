@@ -25,7 +25,8 @@ int main(int argc, char** argv)
     for (const auto& input : inputs) {
         const std::string seed = ReadText(input);
         const auto run = [&](const std::string& bytes, const std::string& what) {
-            current = input.string() + what, ++runs;
+            current = input.string() + what;
+            ++runs;
             LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
         };
         run(seed, "");
@@ -35,13 +36,11 @@ int main(int argc, char** argv)
         for (std::size_t k = 0; k < std::min(sweep, all); ++k) {
             const std::size_t at = sweep >= all ? k / kinds : k * seed.size() / sweep, kind = k % kinds;
             const std::string own = {static_cast<char>(~seed[at]), '\0', '\xff'}, values = own + kHostile;
-            if (kind == kinds - 1) {
+            if (kind == kinds - 1)
                 run(seed.substr(0, at), " cut to " + std::to_string(at));
-            } else if (values[kind] != seed[at]) {
-                std::string variant = seed;
-                run(variant.replace(at, 1, 1, values[kind]),
+            else if (values[kind] != seed[at])
+                run(std::string(seed).replace(at, 1, 1, values[kind]),
                     " byte " + std::to_string(at) + " = " + std::to_string(values[kind] & 0xFF));
-            }
         }
     }
     std::fprintf(stderr, "replay: %zu inputs, %zu runs, no finding\n", inputs.size(), runs);

@@ -17,7 +17,7 @@ const std::string kArchives = KISS_SOURCE_DIR "/samples/archives/", kDoll = KISS
 // clang-format off
 int Same(int c) { return c; }
 std::string Cased(std::string text, int (*to)(int)) { for (char& c : text) c = char(to(c)); return text; }
-std::string Repeat(const std::string& part, int times) { std::string all; while (times-- > 0) all += part; return all; }
+std::string Sample(const std::string& name) { return ReadText(kArchives + name); }
 Files Folder(const fs::path& folder, const std::string& prefix = "", int (*to)(int) = Same, const fs::path& leftOut = "")
 { Files files; for (const auto& file : fs::directory_iterator(folder)) if (file.path().filename() != leftOut) files[prefix + Cased(file.path().filename().string(), to)] = ReadText(file.path()); return files; }
 Files Read(Reader read, const std::string& bytes) { Files f; for (auto& [n, d] : read(bytes, "a")) EXPECT_TRUE(f.emplace(n, d).second) << n; return f; }
@@ -31,7 +31,7 @@ std::string Header(const std::string& name, std::uint32_t stated, const std::str
 }
 // clang-format on
 
-TEST(Archives, HoldTheSampleDollAsStored)
+TEST(Archives, HoldTheSampleDollAsStoredAndKeepShiftJisAndUtf8NamesInAnyLocale)
 {
     // clang-format off
     const std::tuple<std::string, Reader, std::string, int (*)(int), std::string> rows[] = { // archive, reader, folder, case, left out
@@ -39,27 +39,21 @@ TEST(Archives, HoldTheSampleDollAsStored)
         {"pip-lh5-level2.lzh", Lzh, "pip/", Same, ""}, {"pip-lh0.lzh", Lzh, "", Same, "back.cel"}, {"pip.zip", Zip, "pip/", Same, ""}};
     // clang-format on
     for (const auto& [archive, read, folder, to, leftOut] : rows)
-        EXPECT_EQ(Read(read, ReadText(kArchives + archive)), Folder(kDoll, folder, to, leftOut)) << archive;
-}
-
-TEST(Archives, KeepShiftJisAndUtf8NamesInAnyLocale)
-{
+        EXPECT_EQ(Read(read, Sample(archive)), Folder(kDoll, folder, to, leftOut)) << archive;
     const std::string hat = ReadText(kDoll + "hat.cel"), hair = ReadText(kDoll + "hair.cel"),
                       kcf = ReadText(kDoll + "pip.kcf");
     for (const char* locale : {"C.UTF-8", "C"}) { // "表" is 0x95 0x5C in Shift-JIS; the 0x5C of one name is a separator
         ASSERT_TRUE(std::setlocale(LC_ALL, locale)) << locale;
         EXPECT_EQ(
-            Read(Lzh, ReadText(kArchives + "sjis-5c.lzh")),
+            Read(Lzh, Sample("sjis-5c.lzh")),
             (Files{{"\x95\x5c/\x95\x5c.CEL", hat}, {"\x95\x5c/\x95\x5cx.CEL", hair}, {"\x95\x5c/\x95\x5cy.CEL", kcf}}));
-        EXPECT_EQ(Read(Zip, ReadText(kArchives + "sjis-utf8.zip")),
-                  (Files{{"\x95\x5c.CEL", hat}, {"あ/表.cel", hair}}));
+        EXPECT_EQ(Read(Zip, Sample("sjis-utf8.zip")), (Files{{"\x95\x5c.CEL", hat}, {"あ/表.cel", hair}}));
     }
 }
 
 TEST(Archives, RefuseDamageLimitsAndNamesOutside)
 {
-    const std::string lh0 = ReadText(kArchives + "pip-lh0.lzh"), lh5 = ReadText(kArchives + "pip-lh5-level2.lzh");
-    const std::string zip = ReadText(kArchives + "pip.zip"), x = Header("x", 0), big = Header("x", 64 << 20);
+    const std::string lh0 = Sample("pip-lh0.lzh"), lh5 = Sample("pip-lh5-level2.lzh"), zip = Sample("pip.zip");
     const std::size_t local = zip.find("pip/pip.cnf") - 30, central = zip.rfind("pip/pip.cnf") - 46; // its two headers
     const auto zipWith = [&](const std::vector<std::pair<std::size_t, std::string>>& parts) {
         std::string patched = zip;
@@ -67,15 +61,15 @@ TEST(Archives, RefuseDamageLimitsAndNamesOutside)
             patched.replace(at, part.size(), part);
         return patched;
     };
-    const std::string unreadable = "書庫 a を読めません", outside = " は書庫の外を指します";
-    const std::string cnf = "書庫 a のﾌｧｲﾙ pip/pip.cnf ", xIs = "書庫 a のﾌｧｲﾙ x ";
+    const std::string unreadable = "書庫 a を読めません", outside = " は書庫の外を指します", xIs = "書庫 a のﾌｧｲﾙ x ";
+    const std::string cnf = "書庫 a のﾌｧｲﾙ pip/pip.cnf ", x = Header("x", 0), big = Header("x", 64 << 20);
     const HeaderBytes header("\x01\x02\x03", EArchiveError("e")); // little-endian fields inside the bytes, or none
     EXPECT_EQ(std::tuple(header.Field(0, 3), header.Field(3, 0), MessageOf([&] { header.Field(2, 2); }),
                          MessageOf([&] { header.Part(4, 0); })),
               std::tuple(std::uint64_t{0x030201}, std::uint64_t{0}, "e"s, "e"s));
     // clang-format off
     const std::tuple<Reader, std::string, std::string> rows[] = {
-        {Lzh, ReadText(kArchives + "bad-crc.lzh"), "書庫 a のﾌｧｲﾙ body.cel はCRCが一致しません"}, {Lzh, "", unreadable},
+        {Lzh, Sample("bad-crc.lzh"), "書庫 a のﾌｧｲﾙ body.cel はCRCが一致しません"}, {Lzh, "", unreadable},
         {Lzh, lh0.substr(0, 20), unreadable}, {Lzh, zip, unreadable}, {Lzh, lh0.substr(0, lh0.size() - 1) + "x", unreadable},
         {Lzh, lh0.substr(0, 100), "書庫 a のﾌｧｲﾙ pip.cnf は途中で切れています"}, {Lzh, lh0.substr(0, lh0.size() - 2), "書庫 a のﾌｧｲﾙ shirt.cel は途中で切れています"},
         {Lzh, lh5.substr(0, lh5.size() - 10), "書庫 a のﾌｧｲﾙ pip/pip.kcf は途中で切れています"}, {Lzh, Header("x\0y"s, 0), unreadable},

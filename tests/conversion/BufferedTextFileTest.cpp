@@ -19,7 +19,7 @@ static Lines ReadAll(const std::string& path)
     return lines;
 }
 
-TEST(BufferedTextFile, LineReading)
+TEST(BufferedTextFile, LineReadingAndWritingIn128ByteBlocks)
 {
     TempDir dir;
     const std::string x127(127, 'x'), x128(128, 'y'),
@@ -45,24 +45,22 @@ TEST(BufferedTextFile, LineReading)
     EXPECT_EQ(MessageOf([&] { file.AtEnd(); }), "I/O ｴﾗｰ (6)"); // ERROR_INVALID_HANDLE
 #else
     EXPECT_EQ(MessageOf([&] { file.AtEnd(); }), "I/O ｴﾗｰ (9)"); // EBADF
-    file.OpenForReading("/proc/self/mem"); // nothing is mapped at the start of our address space
+    file.OpenForReading("/proc/self/mem");                      // nothing is mapped at the start of our address space
     EXPECT_EQ(MessageOf([&] { file.AtEnd(); }), "I/O ｴﾗｰ (5)");
 #endif
-}
-
-TEST(BufferedTextFile, WritingGoesOutIn128ByteBlocksAndFlushOnlyMovesDevices)
-{
-    TempDir dir;
+    // Writing goes out in 128-byte blocks, and a flush only moves bytes to a device.
     WriteFile(dir / "report.txt", std::string(500, '#'));
-    BufferedTextFile file, full;
-    file.CreateForWriting(dir / "report.txt");
+    BufferedTextFile report, full, cut;
+    report.CreateForWriting(dir / "report.txt");
     EXPECT_EQ(ReadText(dir / "report.txt"), ""); // truncated at once
     std::string expected;
-    for (int i = 100; i < 119; ++i, file.Flush()) // a file on disk: a flush moves nothing
-        file.WriteText("line " + std::to_string(i)), file.WriteLineEnd(),
-            expected += "line " + std::to_string(i) + "\r\n";
+    for (int i = 100; i < 119; ++i, report.Flush()) { // a file on disk: a flush moves nothing
+        report.WriteText("line " + std::to_string(i));
+        report.WriteLineEnd();
+        expected += "line " + std::to_string(i) + "\r\n";
+    }
     EXPECT_EQ(ReadText(dir / "report.txt"), expected.substr(0, 128));
-    file.Close();
+    report.Close();
     EXPECT_EQ(ReadText(dir / "report.txt"), expected);
 #ifndef _WIN32
     full.CreateForWriting("/dev/full"); // a device that refuses every write shows when bytes really go out
@@ -70,10 +68,12 @@ TEST(BufferedTextFile, WritingGoesOutIn128ByteBlocksAndFlushOnlyMovesDevices)
     EXPECT_EQ(MessageOf([&] { full.Flush(); }), "I/O ｴﾗｰ (28)");
     full.WriteText(std::string(127, 'a'));
     EXPECT_EQ(MessageOf([&] { full.WriteText("b"); }), "I/O ｴﾗｰ (28)");
-    rlimit limit{}, small{}; // a file size limit cuts a block short: the disk is as good as full
-    getrlimit(RLIMIT_FSIZE, &limit), small = {100, limit.rlim_max}, std::signal(SIGXFSZ, SIG_IGN);
-    BufferedTextFile cut;
-    cut.CreateForWriting(dir / "cut.txt"), setrlimit(RLIMIT_FSIZE, &small);
+    rlimit limit{}; // a file size limit cuts a block short: the disk is as good as full
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit small{100, limit.rlim_max};
+    std::signal(SIGXFSZ, SIG_IGN);
+    cut.CreateForWriting(dir / "cut.txt");
+    setrlimit(RLIMIT_FSIZE, &small);
     EXPECT_EQ(MessageOf([&] { cut.WriteText(std::string(128, 'c')); }), "I/O ｴﾗｰ (28)");
     setrlimit(RLIMIT_FSIZE, &limit);
 #endif // Windows has no such device

@@ -12,7 +12,8 @@ std::unique_ptr<KissConfiguration> Read(const std::string& text)
 {
     TempDir dir;
     BufferedTextFile file;
-    WriteFile(dir / "doll.cnf", text), file.OpenForReading(dir / "doll.cnf");
+    WriteFile(dir / "doll.cnf", text);
+    file.OpenForReading(dir / "doll.cnf");
     auto c = std::make_unique<KissConfiguration>();
     ReadConfiguration(file, *c);
     return c;

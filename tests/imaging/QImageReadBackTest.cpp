@@ -6,9 +6,10 @@
 
 #include <QImage>
 
-TEST(QImageReadBack, AnotherReaderSeesOurPixelsInTheirColours)
+TEST(QImageReadBack, AnotherReaderSeesOurPixelsInTheirColoursAndASetPictureInFrontToBackOrder)
 {
     TempDir dir;
+    const auto ReadPng = [](const MemoryStream& png) { return QImage::fromData(png.Data(), int(png.Size()), "PNG"); };
     TBmp256Image image;
     for (int width = 1; width <= 4; ++width) { // every row padding
         image.SetSize(width, 256 / width + 1);
@@ -19,8 +20,7 @@ TEST(QImageReadBack, AnotherReaderSeesOurPixelsInTheirColours)
         image.SaveToFile(dir / "q.bmp");
         MemoryStream png; // the same as an indexed PNG: colour 0 transparent, every other opaque
         EncodeIndexedPng(image, png);
-        const QImage q(QString::fromStdString(dir / "q.bmp"), "BMP"),
-            p = QImage::fromData(png.Data(), static_cast<int>(png.Size()), "PNG");
+        const QImage q(QString::fromStdString(dir / "q.bmp"), "BMP"), p = ReadPng(png);
         EXPECT_EQ(std::tuple(p.format(), p.width(), p.height()),
                   std::tuple(QImage::Format_Indexed8, width, 256 / width + 1));
         for (int i = 0; i < 256; ++i) {
@@ -31,32 +31,32 @@ TEST(QImageReadBack, AnotherReaderSeesOurPixelsInTheirColours)
     }
     // A PNG is never empty: no picture is one transparent pixel; a single row is a picture.
     for (const auto& [width, height, shown] : {std::tuple(0, 0, 1), std::tuple(3, 0, 1), std::tuple(3, 1, 3)}) {
-        image.SetSize(width, height), image.WritePixel(width - 1, 0, 7);
+        image.SetSize(width, height);
+        image.WritePixel(width - 1, 0, 7);
         MemoryStream png;
         EncodeIndexedPng(image, png);
-        const QImage p = QImage::fromData(png.Data(), static_cast<int>(png.Size()), "PNG");
+        const QImage p = ReadPng(png);
         EXPECT_EQ(std::tuple(p.width(), p.height(), p.pixelIndex(shown - 1, 0), qAlpha(p.pixel(shown - 1, 0))),
                   std::tuple(shown, 1, height ? 7 : 0, height ? 255 : 0));
     }
-}
-
-// A set's picture: the first image drawn stays in front, colour 0 lets what lies behind show, and what falls outside
-// the play area is cut off; read back through Qt's PNG reader.
-TEST(QImageReadBack, ASetPictureHasItsImagesInFrontToBackOrder)
-{
+    // A set's picture: the first image drawn stays in front, colour 0 lets what lies behind show, and what falls
+    // outside the play area is cut off.
     TBmp256Image front, back;
-    front.SetSize(2, 2), back.SetSize(3, 3);
+    front.SetSize(2, 2);
+    back.SetSize(3, 3);
     for (TBmp256Image* image : {&front, &back})
         for (int i = 1; i < 256; ++i)
             image->WritePaletteEntry(i, image == &front ? i : 0, image == &front ? 0 : i, 9);
-    front.WritePixel(0, 0, 5), front.WritePixel(1, 1, 6); // (1,0) and (0,1) transparent
+    front.WritePixel(0, 0, 5); // (1,0) and (0,1) transparent
+    front.WritePixel(1, 1, 6);
     for (int i = 0; i < 9; ++i)
         back.WritePixel(i % 3, i / 3, 10 + i);
     SetPicture picture(4, 3, {1, 2, 3});
-    picture.DrawBehind(front, 1, 1), picture.DrawBehind(back, -1, 1);
+    picture.DrawBehind(front, 1, 1);
+    picture.DrawBehind(back, -1, 1);
     MemoryStream png;
     picture.EncodePng(png);
-    const QImage p = QImage::fromData(png.Data(), static_cast<int>(png.Size()), "PNG");
+    const QImage p = ReadPng(png);
     const QRgb bg = qRgb(1, 2, 3), f5 = qRgb(5, 0, 9), f6 = qRgb(6, 0, 9);
     const auto b = [](int i) { return qRgb(0, i, 9); };
     const std::vector<QRgb> expected = {bg, bg, bg, bg, b(11), f5, bg, bg, b(14), b(15), f6, bg}; // row by row

@@ -23,7 +23,7 @@ TEST(File, FilesFoldersErrorsAndPrograms)
 {
     TempDir dir;
     const std::string path = dir / "f", folder = dir.Path().string();
-    WriteFile(path, Bytes(100, 'x'));
+    WriteFile(path, std::string(100, 'x'));
     char b[4] = {};
     File out = File::CreateForWriting(path), in = File::OpenForReading(path); // emptied at once
     File null = File::OpenForReading(kNull);

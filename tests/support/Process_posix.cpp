@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <stdexcept>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,9 +16,8 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     argv.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
-        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
-                  e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (o >= 0 && e >= 0 && ::dup2(o, 1) >= 0 && ::dup2(e, 2) >= 0 &&
+        const auto open = [](const std::string& f) { return ::open(f.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644); };
+        if (::dup2(open(out), 1) >= 0 && ::dup2(open(err), 2) >= 0 && // a file not opened is -1, which dup2 refuses
             (workingDirectory.empty() || ::chdir(workingDirectory.c_str()) == 0))
             ::execv(argv[0], argv.data());
         ::_exit(127);
@@ -29,7 +27,8 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     ProcessResult r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
-    ::unlink(out.c_str()), ::unlink(err.c_str());
+    for (const std::string& file : {out, err})
+        ::unlink(file.c_str());
     return r;
 }
 
@@ -37,8 +36,6 @@ std::chrono::microseconds ProcessorTime()
 {
     rusage u{};
     ::getrusage(RUSAGE_SELF, &u);
-    const auto us = [](const timeval& t) {
-        return std::chrono::seconds(t.tv_sec) + std::chrono::microseconds(t.tv_usec);
-    };
+    const auto us = [](const timeval& t) { return std::chrono::microseconds(t.tv_sec * 1000000 + t.tv_usec); };
     return us(u.ru_utime) + us(u.ru_stime);
 }

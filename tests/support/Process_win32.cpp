@@ -1,6 +1,5 @@
 #include "Test.h"
 
-#include <stdexcept>
 #include <windows.h>
 
 // One argument as the C runtime splits a command line: quoted, a quote escaped, and backslashes doubled where a quote
@@ -10,12 +9,8 @@ static std::string Quoted(const std::string& argument)
     std::string quoted = "\"";
     std::size_t backslashes = 0;
     for (const char c : argument) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
-        quoted += c, backslashes = 0;
+        if (c != '\\') quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\') += c;
+        backslashes = c == '\\' ? backslashes + 1 : 0;
     }
     return quoted.append(2 * backslashes, '\\') + "\"";
 }
@@ -37,20 +32,22 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput =
         ::CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, OPEN_EXISTING, 0, nullptr);
-    startup.hStdOutput = create(out), startup.hStdError = create(err);
+    startup.hStdOutput = create(out);
+    startup.hStdError = create(err);
     PROCESS_INFORMATION process{};
     const bool started =
         ::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
                          workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup, &process);
-    for (const HANDLE h : {startup.hStdInput, startup.hStdOutput, startup.hStdError})
+    for (const HANDLE h : {startup.hStdInput, startup.hStdOutput, startup.hStdError, process.hThread})
         ::CloseHandle(h);
     if (!started) throw std::runtime_error("cannot start " + program);
     DWORD status = 0;
     ::WaitForSingleObject(process.hProcess, INFINITE);
     ::GetExitCodeProcess(process.hProcess, &status);
-    ::CloseHandle(process.hThread), ::CloseHandle(process.hProcess);
+    ::CloseHandle(process.hProcess);
     ProcessResult r{static_cast<int>(status), ReadText(out), ReadText(err)};
-    ::DeleteFileA(out.c_str()), ::DeleteFileA(err.c_str());
+    for (const std::string& file : {out, err})
+        ::DeleteFileA(file.c_str());
     return r;
 }
 

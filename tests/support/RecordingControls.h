@@ -11,7 +11,12 @@ struct RecordingControls : RunControls {
     explicit RecordingControls(std::string setText = "0") : setText(std::move(setText)) {}
     void ShowPaletteCount(const std::string& text) override { log.push_back("pal " + text); }
     void ShowCelCount(const std::string& text) override { log.push_back("cel " + text); }
-    std::string SetSelectorText() override { return log.push_back("set?"), onSetRead ? onSetRead() : void(), setText; }
+    std::string SetSelectorText() override
+    {
+        log.push_back("set?");
+        if (onSetRead) onSetRead();
+        return setText;
+    }
     void StartEditor(const std::string& path) override { log.push_back("edit " + path); }
 
     std::string setText;

@@ -19,8 +19,7 @@ public:
         if (!std::filesystem::create_directory(path_)) throw std::runtime_error("cannot create " + path_.string());
     }
     ~TempDir() { std::filesystem::remove_all(path_, ignored_); }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
+    TempDir(TempDir&&) = delete; // nor copied: one owner removes the folder
     const std::filesystem::path& Path() const { return path_; }
     std::string Prefix() const { return path_.string() + "/"; } // as the run joins names to it
     std::string operator/(const std::string& name) const { return (path_ / name).string(); }
@@ -34,18 +33,9 @@ inline void WriteFile(const std::string& path, const std::string& bytes)
 {
     if (!(std::ofstream(path, std::ios::binary) << bytes)) throw std::runtime_error("cannot write " + path);
 }
-inline void WriteFile(const std::string& path, const Bytes& b)
-{
-    WriteFile(path, std::string(b.begin(), b.end()));
-}
 inline std::string ReadText(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path.string());
     return (std::ostringstream() << in.rdbuf()).str();
-}
-inline Bytes ReadFile(const std::string& path)
-{
-    const std::string text = ReadText(path);
-    return Bytes(text.begin(), text.end());
 }

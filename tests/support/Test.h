@@ -5,8 +5,6 @@
 
 #include <chrono>
 #include <gtest/gtest.h>
-#include <string>
-#include <vector>
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
@@ -15,7 +13,8 @@ using namespace std::string_literals;
 // would read, not only that something was thrown.
 template <class E = Exception, class Action> std::string MessageOf(Action&& action)
 try {
-    return action(), "(no error)";
+    action();
+    return "(no error)";
 } catch (const E& e) {
     return e.Message();
 }
