@@ -75,6 +75,11 @@ TEST(BufferedTextFile, LineReadingAndWritingIn128ByteBlocks)
     cut.CreateForWriting(dir / "cut.txt");
     setrlimit(RLIMIT_FSIZE, &small);
     EXPECT_EQ(MessageOf([&] { cut.WriteText(std::string(128, 'c')); }), "I/O ｴﾗｰ (28)");
+    BufferedTextFile kept; // a replacing file cut short at its close keeps what reached the disk under its name
+    kept.CreateReplacing(platform::Folder::Open(dir.Path().string()), "kept.txt", dir / "kept.txt");
+    kept.WriteText(std::string(120, 'k'));
+    EXPECT_EQ(MessageOf([&] { kept.Close(); }), "I/O ｴﾗｰ (28)");
+    EXPECT_EQ(ReadText(dir / "kept.txt"), std::string(100, 'k'));
     setrlimit(RLIMIT_FSIZE, &limit);
 #endif // Windows has no such device
 }
