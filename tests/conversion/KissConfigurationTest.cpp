@@ -60,7 +60,7 @@ TEST(ReadConfiguration, ADollOfOurOwn)
                                                   "2.0 sub\\tail.cel *0 :0123456789", "8.0 big.cel *44 :01",
                                                   "9.0 x.cel *1 :1", "10.0 neg.cel *253 :2", "7.0  *0 :0123456789"}));
     ASSERT_EQ(c->setCount, 5);
-    const auto last = Read("$0" + Repeat(" 1,1", 255) + " 7,9\r\n"); // the last object has its place too
+    const auto last = Read("$0" + Repeat(" 1,1", 255) + " 7,9\r\n$3 2,2\r\n"); // the last object has its place, apart from the next set
     EXPECT_EQ(std::pair(last->sets[0].positions[255].x, last->sets[0].positions[255].y), std::pair(7, 9));
     EXPECT_EQ(Sets(*c, 6),
               (std::vector<std::string>{"2: 10,20 -1,-1 30,40 50,60",
