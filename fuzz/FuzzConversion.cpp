@@ -27,14 +27,11 @@ static bool WithinLimits(const std::string& cnf, const std::string& doll, bool p
            std::all_of(c.paletteFiles.data(), c.paletteFiles.data() + c.paletteCount, StaysInside);
 }
 
-// Every file under folder but those under skip, by relative path, with its bytes; folders end in "/" and map to "".
-static std::map<std::string, std::string> Snapshot(const fs::path& folder, const char* skip = nullptr)
+// Every file and folder under folder but those under skip.
+static std::map<std::string, std::string> Snapshot(const fs::path& folder, const std::string& skip = "\n")
 {
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::recursive_directory_iterator(folder)) {
-        const std::string name = e.path().lexically_relative(folder).generic_string() + (e.is_directory() ? "/" : "");
-        if (!skip || !name.starts_with(skip)) files[name] = e.is_directory() ? "" : ReadText(e.path());
-    }
+    auto files = FilesUnder(folder, true);
+    std::erase_if(files, [&](const auto& file) { return file.first.starts_with(skip); });
     return files;
 }
 

@@ -1,5 +1,5 @@
 // kiss2bmp: its command line read in-process; through its process the sample doll against its committed golden output,
-// usage errors, and the real dolls where this checkout has them beside it.
+// usage errors, signals, --open and --check.
 #include "archives/Archive.h"
 #include "cli/Arguments.h"
 #include "imaging/PngImage.h"
@@ -7,7 +7,6 @@
 
 #include <map>
 #include <regex>
-#include <set>
 #include <thread>
 #ifndef _WIN32
 #include <csignal>
@@ -19,19 +18,6 @@
 static const fs::path kSource = KISS_SOURCE_DIR;
 static const std::string kSample = (kSource / "samples/pip/pip.cnf").string();
 
-// Every file under dir by its name relative to dir (A to Z lowered if asked), with its bytes.
-static std::map<std::string, std::string> Files(const fs::path& dir, bool lower = false)
-{
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::recursive_directory_iterator(dir)) {
-        std::string name = fs::relative(e.path(), dir).generic_string();
-        for (char& c : name)
-            c = lower && c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-        if (e.is_regular_file()) files[name] = ReadText(e.path().string());
-    }
-    return files;
-}
-
 TEST(Kiss2bmp, SampleDollGivesTheGoldenFilesInEverySet)
 {
     // Set text as the window's selector reads it: "+02" is set 2; the output defaults to ".".
@@ -40,11 +26,12 @@ TEST(Kiss2bmp, SampleDollGivesTheGoldenFilesInEverySet)
         const auto r = RunProcess(KISS2BMP_PATH, {"--set", set, kSample}, out.Path().string(), out.Path().string());
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.out + r.err, Native("palettes: 2\ncels: 5\nreport: ./pip.txt\n"));
-        EXPECT_TRUE(Files(out.Path()) == Files(kSource / "tests/cli/golden" / ("set"s + set.back()))) << "set " << set;
+        EXPECT_TRUE(FilesUnder(out.Path()) == FilesUnder(kSource / "tests/cli/golden" / ("set"s + set.back())))
+            << "set " << set;
     }
     TempDir made; // the generator and the committed doll agree
     EXPECT_EQ(RunProcess(MAKE_SAMPLE_DOLL_PATH, {made.Path().string()}, made.Path().string()).status, 0);
-    EXPECT_TRUE(Files(made.Path()) == Files(kSource / "samples/pip"));
+    EXPECT_TRUE(FilesUnder(made.Path()) == FilesUnder(kSource / "samples/pip"));
 }
 
 TEST(Kiss2bmp, SampleDollAsPngFiles)
@@ -54,7 +41,7 @@ TEST(Kiss2bmp, SampleDollAsPngFiles)
     const std::string p = png.Path().string();
     const auto r = RunProcess(KISS2BMP_PATH, {"--format=png", "--snapshot", png / "set.png", kSample, p}, p);
     std::string names;
-    for (const auto& [name, bytes] : Files(png.Path()))
+    for (const auto& [name, bytes] : FilesUnder(png.Path()))
         names += name + (name.ends_with(".png") && bytes.starts_with("\x89PNG\r\n\x1a\n") ? " " : "? ");
     EXPECT_EQ(std::pair(r.status, names), std::pair(0, "back.png body.png hair.png pip.txt? set.png shirt.png "s));
     EXPECT_EQ(ReadText(png / "set.png").substr(16, 10), "\0\0\0\x60\0\0\0\x64\x08\x02"s); // Pip's (96,100), RGB
@@ -93,7 +80,7 @@ TEST(Kiss2bmp, ReadsItsCommandLineAndRefusesBadUseBeforeWritingAnything)
         const auto r = RunProcess(KISS2BMP_PATH, arguments, out.Path().string(), out.Path().string());
         EXPECT_EQ(std::pair(r.status, r.out + r.err), std::pair(status, printed));
     }
-    EXPECT_TRUE(Files(out.Path()).empty());
+    EXPECT_TRUE(FilesUnder(out.Path()).empty());
     for (std::size_t at = usage.find("  --"); at != std::string::npos; at = usage.find("  --", at + 1)) {
         const std::string option = usage.substr(at + 4, usage.find(' ', at + 4) - at - 4); // has its paragraph there
         EXPECT_TRUE(std::regex_search(manual, std::regex(R"(\.TP\n\.BI? \\-\\-)" + option + "[ \n]"))) << option;
@@ -189,31 +176,4 @@ TEST(Kiss2bmp, ChecksADollAndChoosesItsConfiguration)
         const std::string lines = status == 2 ? (r.out + r.err).substr(0, printed.size()) : r.out + r.err;
         EXPECT_EQ(std::pair(r.status, lines), std::pair(status, printed)) << arguments.back();
     }
-}
-
-// The two dolls made by KiSS artists: every report line names an image that is there, and every image has its line.
-TEST(Kiss2bmp, ConvertsRealDollsInEverySet)
-{
-    const fs::path dolls = KISS_SHARED_DIR "/dolls";
-    if (!fs::is_directory(dolls)) GTEST_SKIP() << "no real dolls at " << dolls;
-    for (const std::string cnf : {"washua/washu", "boredom/boredom"})
-        for (const std::string set : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}) {
-            TempDir out;
-            const std::string dir = out.Path().string(), stem = fs::path(cnf).filename().string();
-            EXPECT_EQ(RunProcess(KISS2BMP_PATH, {"--set", set, (dolls / cnf).string() + ".cnf", dir}, dir).status, 0);
-            const std::string report = ReadText(out / (stem + ".txt"));
-            std::set<std::string> named = {stem + ".txt"}, made;
-            for (auto at = report.find("VALUE=\""); at != std::string::npos; at = report.find("VALUE=\"", at + 7))
-                named.insert(report.substr(at + 7, report.find(',', at) - at - 7) + ".bmp");
-            for (const auto& [name, bytes] : Files(out.Path()))
-                made.insert(name);
-            EXPECT_EQ(made, named) << cnf << " set " << set;
-            EXPECT_GT(named.size(), set == "0" ? 10u : 0u);
-            if (!kReadsArchives) continue;
-            TempDir fromArchive; // the same bytes from the doll's archive (the extractor may have lowered the names)
-            const std::string archive = (dolls / cnf).parent_path().string() + ".lzh",
-                              there = fromArchive.Path().string();
-            EXPECT_EQ(RunProcess(KISS2BMP_PATH, {"--set", set, archive, there}, there).status, 0);
-            EXPECT_TRUE(Files(out.Path(), true) == Files(fromArchive.Path(), true)) << archive << " set " << set;
-        }
 }

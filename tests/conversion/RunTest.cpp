@@ -39,21 +39,8 @@ struct Scene {
     }
     void Put(Text name, Text bytes) const { WriteFile(doll + name, bytes); }
     std::string Made(Text name) const { return ReadText(out + "/" + name); }
-    // Every file and folder under the root, named relative to the output folder, with its bytes; links with their
-    // target. FIFOs are not opened: that would wait for a writer.
-    std::map<std::string, std::string> Snapshot() const
-    {
-        std::map<std::string, std::string> files;
-        for (const auto& e : fs::recursive_directory_iterator(root)) {
-            const bool folder = e.is_directory() && !e.is_symlink();
-            std::string& bytes = files[e.path().lexically_relative(out).generic_string() + (folder ? "/" : "")];
-            if (e.is_symlink())
-                bytes = "-> " + fs::read_symlink(e.path()).string();
-            else if (e.is_regular_file())
-                bytes = (std::ostringstream() << std::ifstream(e.path(), std::ios::binary).rdbuf()).str();
-        }
-        return files;
-    }
+    // Every file and folder under the root, named relative to the output folder.
+    std::map<std::string, std::string> Snapshot() const { return FilesUnder(root, true, out); }
     // {doll}, {out} and {root} in a message
     std::string Expand(std::string text) const
     {

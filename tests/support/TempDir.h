@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -38,4 +39,22 @@ inline std::string ReadText(const std::filesystem::path& path)
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path.string());
     return (std::ostringstream() << in.rdbuf()).str();
+}
+// Every file under folder, named relative to base (folder itself when empty), with its bytes; links with their
+// target; with folders, each folder too, ending in "/". FIFOs are not opened: that would wait for a writer.
+inline std::map<std::string, std::string> FilesUnder(const std::filesystem::path& folder, bool folders = false,
+                                                     std::filesystem::path base = {})
+{
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(folder)) {
+        const bool isFolder = e.is_directory() && !e.is_symlink();
+        if (isFolder && !folders) continue;
+        std::string& bytes =
+            files[e.path().lexically_relative(base.empty() ? folder : base).generic_string() + (isFolder ? "/" : "")];
+        if (e.is_symlink())
+            bytes = "-> " + std::filesystem::read_symlink(e.path()).string();
+        else if (e.is_regular_file())
+            bytes = ReadText(e.path());
+    }
+    return files;
 }

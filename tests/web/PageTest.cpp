@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <array>
+#include <iterator>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -86,18 +87,18 @@ static std::array<int, 4> OpaqueBox(const QImage& image)
     return box;
 }
 
-// The names in a folder or a list of words, in order, but for those in `except`.
-static std::set<std::string> Names(const std::string& folderOrWords, const std::set<std::string>& except = {})
+// The names in a folder but those in `except`; the words of a text.
+static std::set<std::string> Names(const fs::path& folder, const std::set<std::string>& except = {})
 {
     std::set<std::string> names;
-    if (fs::is_directory(folderOrWords))
-        for (const auto& e : fs::directory_iterator(folderOrWords))
-            names.insert(e.path().filename().string());
-    std::istringstream words(fs::is_directory(folderOrWords) ? "" : folderOrWords);
-    for (std::string word; words >> word;)
-        names.insert(word);
-    std::erase_if(names, [&](const std::string& name) { return except.contains(name); });
+    for (const auto& e : fs::directory_iterator(folder))
+        if (!except.contains(e.path().filename().string())) names.insert(e.path().filename().string());
     return names;
+}
+static std::set<std::string> Words(const std::string& text)
+{
+    std::istringstream words(text);
+    return {std::istream_iterator<std::string>(words), {}};
 }
 
 // Drags replayed through the page's fragment, read back from the page Chromium leaves: each object's position.
@@ -136,7 +137,7 @@ TEST(Page, DragsMoveObjectsWholeLoosenFixedOnesAndKeepThemInThePlayArea)
         std::set<std::string> positions;
         for (std::sregex_iterator i(r.out.begin(), r.out.end(), img), end; i != end; ++i)
             positions.insert((*i)[1].str() + "@" + (*i)[2].str() + "," + (*i)[3].str());
-        EXPECT_EQ(positions, Names(expected)) << fragment;
+        EXPECT_EQ(positions, Words(expected)) << fragment;
     }
 }
 
@@ -162,13 +163,13 @@ TEST(Page, WritesEachPictureOnceUnderItsOwnName)
         std::string text = ReadText(doll / "pip.cnf");
         fs::remove(doll / "pip.cnf");
         WriteFile(doll / cnf, text.replace(text.find(from), from.size(), to));
-        const std::set<std::string> inputs = Names(doll.Path().string());
+        const std::set<std::string> inputs = Names(doll.Path());
         // Into the doll's own folder when the page would take the configuration's name.
         fs::create_directory(scratch / "out");
         const std::string out = cnf == "pip.cnf" ? scratch / "out" : doll / ".";
         const auto r = RunProcess(KISS2BMP_PATH, {"--page", doll / cnf, out}, scratch.Path().string());
         const std::string message = std::regex_replace(r.err, std::regex(doll.Path().string()), "{doll}");
-        EXPECT_EQ(Names(out, inputs), r.status == 0 ? Names(written) : std::set<std::string>{}) << to;
+        EXPECT_EQ(Names(out, inputs), r.status == 0 ? Words(written) : std::set<std::string>{}) << to;
         EXPECT_EQ(message, r.status == 0 ? "" : written);
     }
 }
