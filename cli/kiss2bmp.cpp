@@ -4,7 +4,13 @@
 #include "conversion/CheckDoll.h"
 #include "conversion/ConvertConfiguration.h"
 #include "conversion/DollFiles.h"
+#include "conversion/TextErrors.h"
+#include "conversion/TextPaths.h"
 
+#include "imaging/MemoryStream.h"
+#include "imaging/SetPicture.h"
+
+#include "web/Gallery.h"
 #include "web/PlayPage.h"
 
 #include "platform/Exception.h"
@@ -12,10 +18,15 @@
 #include "platform/Folder.h"
 #include "platform/Hex.h"
 
+#include <algorithm>
+#include <atomic>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -29,25 +40,6 @@ bool Err(const std::string& text)
 {
     return platform::WriteStandardStream(2, text);
 }
-
-class BatchControls : public RunControls {
-public:
-    BatchControls(std::string setText, bool open) : setText_(std::move(setText)), open_(open) {}
-    void ShowPaletteCount(const std::string& text) override { paletteCount = text; }
-    void ShowCelCount(const std::string& text) override { celCount = text; }
-    std::string SetSelectorText() override { return setText_; }
-    void StartEditor(const std::string& reportPath) override
-    {
-        if (open_) platform::OpenInTextEditor(reportPath);
-    }
-
-    std::string paletteCount = "0";
-    std::string celCount = "0";
-
-private:
-    std::string setText_;
-    bool open_;
-};
 
 // Names in messages come from strangers' files: their control bytes would drive the terminal.
 std::string Printable(const std::string& text)
@@ -64,11 +56,257 @@ std::string Printable(const std::string& text)
 
 int UsageError(const std::string& problem)
 {
-    Err("kiss2bmp: " + Printable(problem) + "\n" + UsageText());
+    Err("kiss2bmp: " + Printable(problem) + "\nTry 'kiss2bmp --help' for more information.\n");
     return 2;
 }
 
-// Opens the doll, then checks or converts the configuration the command chooses in it.
+// What a failure prints: the message, and the doll it ended when several are converted.
+std::string FailureText(const Exception& e, const std::string& doll = "")
+{
+    return (doll.empty() ? "" : "kiss2bmp: " + Printable(doll) + ": ") + Printable(e.Message()) +
+           ".\n";
+}
+
+// The work done so far on one line of standard error, rewritten in place; nothing unless it is a
+// terminal. Shared by the dolls converted at once.
+class Progress {
+public:
+    explicit Progress(bool shown) : shown_(shown && platform::IsTerminal(2)) {}
+    void Show(const std::string& what, int done, int all)
+    {
+        const std::lock_guard lock(mutex_);
+        const std::string line = what + " " + std::to_string(done) + " of " + std::to_string(all);
+        if (!shown_ || line == line_) return;
+        Err("\r" + line +
+            std::string(line_.size() > line.size() ? line_.size() - line.size() : 0, ' '));
+        line_ = line;
+    }
+    // Clears the line, then prints text where it was.
+    void Print(int stream, const std::string& text)
+    {
+        const std::lock_guard lock(mutex_);
+        if (!line_.empty()) Err("\r" + std::string(line_.size(), ' ') + "\r");
+        line_.clear();
+        if (!text.empty()) platform::WriteStandardStream(stream, text);
+    }
+
+private:
+    const bool shown_;
+    std::mutex mutex_;
+    std::string line_;
+};
+
+// What one doll's run printed, kept apart while several dolls run at once.
+struct Printed {
+    int status = 0;
+    std::string out, err;
+};
+
+class BatchControls : public RunControls {
+public:
+    BatchControls(const Command& command, Printed& printed, Progress* progress)
+        : command_(command), printed_(printed), progress_(progress)
+    {
+    }
+    void ShowPaletteCount(const std::string& text) override { paletteCount = text; }
+    void ShowCelCount(const std::string& text) override { celCount = text; }
+    std::string SetSelectorText() override { return command_.setText; }
+    void StartEditor(const std::string& reportPath) override
+    {
+        if (command_.open) platform::OpenInTextEditor(reportPath);
+    }
+    void ShowProgress(int done, int all) override
+    {
+        if (progress_) progress_->Show("kiss2bmp: cels", done, all);
+    }
+    void FileWritten(Written kind, const std::string& path) override
+    {
+        if (command_.verbose) printed_.out += "wrote " + Printable(path) + "\n";
+        if (kind == Written::Image) ++images;
+        if (kind != Written::Image) named[kind] = path;
+    }
+
+    std::string paletteCount = "0", celCount = "0";
+    int images = 0;
+    std::map<Written, std::string> named;
+
+private:
+    const Command& command_;
+    Printed& printed_;
+    Progress* progress_;
+};
+
+// Checks the doll the command names (its only configuration, or the one --cnf chooses).
+int Check(DollFiles& doll, Printed& printed)
+{
+    const DollCheck check = CheckDoll(doll);
+    for (const std::string& finding : check.findings)
+        printed.out += Printable(finding) + "\n";
+    return check.allFound ? 0 : 1;
+}
+
+// The summary of a run: one line a kind of file, or all in one line when several dolls run.
+std::string Summary(const BatchControls& controls, const Command& command, bool made,
+                    const std::string& output, bool oneLine)
+{
+    const char* format = command.page || command.format == ImageFormat::Png ? " PNG" : " BMP";
+    std::vector<std::pair<std::string, std::string>> lines;
+    if (made && !oneLine) lines.emplace_back("made the output folder", Printable(output));
+    lines.emplace_back("palettes", controls.paletteCount);
+    lines.emplace_back("cels", controls.celCount);
+    lines.emplace_back("images", std::to_string(controls.images) + format +
+                                     (controls.images == 1 ? " file" : " files"));
+    using Written = RunControls::Written;
+    for (const auto& [kind, title] : {std::pair{Written::Report, "report"},
+                                      {Written::Snapshot, "snapshot"},
+                                      {Written::Page, "page"}})
+        if (controls.named.contains(kind))
+            lines.emplace_back(title, Printable(controls.named.at(kind)));
+    std::string text;
+    for (const auto& [title, value] : lines)
+        text += oneLine ? (text.empty() ? "" : ", ") + title + " " + value
+                        : title + (title.starts_with("made") ? " " : ": ") + value + "\n";
+    return oneLine ? text + "\n" : text;
+}
+
+// Opens a doll, then checks or converts the configuration the command chooses in it, into
+// output (made when missing). What it prints is kept in printed; usage errors are status 2.
+void RunDoll(const Command& command, const std::string& path, const std::string& output,
+             Printed& printed, Progress* progress, GalleryDoll* gallery)
+{
+    bool made = false;
+    if (command.kind == Command::Convert && !platform::MakeFolders(output, made).IsOpen())
+        throw EInOutError::FromSystemError(platform::LastError(), output);
+    std::unique_ptr<DollFiles> doll = OpenDoll(path, output);
+    const std::vector<std::string> inside = doll->Configurations();
+    std::string list;
+    for (const std::string& name : inside)
+        list += " " + name;
+    const std::optional<std::string>& cnfName = command.cnfName;
+    const auto usage = [&](const std::string& problem) {
+        printed.err += "kiss2bmp: " + Printable(problem) + "\n";
+        printed.status = 2;
+    };
+    if (cnfName && !IsArchiveName(path))
+        return usage("--cnf chooses a configuration inside an archive");
+    if (cnfName && !doll->SelectConfiguration(*cnfName))
+        return usage("no configuration " + *cnfName + " in " + path + "; it holds:" + list);
+    if (!cnfName && inside.size() > 1)
+        return usage(path + " holds several configurations; choose one with --cnf:" + list);
+    if (command.kind == Command::Check) {
+        printed.status = Check(*doll, printed);
+        return;
+    }
+    RunOptions options;
+    options.format = command.format;
+    options.snapshotPath = command.snapshotPath;
+    if (command.page) options.page = PlayPage;
+    if (gallery)
+        options.startPicture = [&](const SetPicture& picture) {
+            MemoryStream png;
+            picture.FittedInto(160, 160).EncodePng(png);
+            gallery->picturePng.assign(reinterpret_cast<const char*>(png.Data()), png.Size());
+        };
+    BatchControls controls(command, printed, progress);
+    const std::string configurationPath = doll->ConfigurationPath();
+    ConvertDoll(std::move(doll), output, controls, options);
+    if (gallery) gallery->pagePath = PageNameFor(configurationPath);
+    if (!command.quiet)
+        printed.out += Summary(controls, command, made, output, command.dolls.size() > 1);
+}
+
+// The folder of its own each of several dolls is converted into: the doll's file name without
+// its extension, numbered when another doll has taken it already.
+std::vector<std::string> FolderNames(const std::vector<std::string>& dolls)
+{
+    std::vector<std::string> names;
+    for (const std::string& doll : dolls) {
+        std::size_t start = doll.size();
+        while (start > 0 && !IsDirectorySeparator(doll[start - 1]))
+            --start;
+        const std::string base = StripExtension(doll.substr(start));
+        std::string name = base;
+        for (int n = 2;
+             std::ranges::any_of(names,
+                                 [&](const std::string& taken) {
+                                     return AsciiLowerCase(taken) == AsciiLowerCase(name);
+                                 });
+             ++n)
+            name = base + "-" + std::to_string(n);
+        names.push_back(name);
+    }
+    return names;
+}
+
+// Converts several dolls, each into a folder of its own, some at once; one failing stops no
+// other. With the page, a gallery of them all in the output folder.
+int RunDolls(const Command& command)
+{
+    bool made = false;
+    const platform::Folder top = platform::MakeFolders(command.output, made);
+    if (!top.IsOpen()) throw EInOutError::FromSystemError(platform::LastError(), command.output);
+    const std::vector<std::string> names = FolderNames(command.dolls);
+    const int count = static_cast<int>(command.dolls.size());
+    std::vector<GalleryDoll> gallery(command.page ? count : 0);
+    std::vector<bool> converted(count, false);
+    if (made && !command.quiet) Out("made the output folder " + Printable(command.output) + "\n");
+    Progress progress(!command.quiet);
+    std::atomic<int> next{0}, done{0};
+    const auto work = [&] {
+        for (int i; (i = next++) < count;) {
+            Printed printed;
+            const std::string& doll = command.dolls[i];
+            try {
+                RunDoll(command, doll, command.output + platform::kSeparator + names[i], printed,
+                        nullptr, command.page ? &gallery[i] : nullptr);
+            } catch (const Exception& e) {
+                printed = {1, printed.out, FailureText(e, doll)};
+            } catch (const std::bad_alloc&) {
+                printed = {1, printed.out, FailureText(EOutOfMemory(), doll)};
+            }
+            converted[i] = printed.status == 0;
+            if (!printed.out.empty()) printed.out = Printable(doll) + ": " + printed.out;
+            progress.Print(1, printed.out);
+            progress.Print(2, printed.err);
+            progress.Show("kiss2bmp: dolls", ++done, count);
+        }
+    };
+    std::vector<std::thread> workers;
+    for (int n = 1; n < std::min(command.jobs, count); ++n)
+        workers.emplace_back(work);
+    work();
+    for (std::thread& worker : workers)
+        worker.join();
+    progress.Print(1, "");
+    int failed = static_cast<int>(std::ranges::count(converted, false));
+    if (command.page) {
+        std::vector<GalleryDoll> shown;
+        for (int i = 0; i < count; ++i)
+            if (converted[i])
+                shown.push_back({names[i], names[i] + platform::kSeparator + gallery[i].pagePath,
+                                 gallery[i].picturePng});
+        const std::string path = command.output + platform::kSeparator + "index.html";
+        const auto identity = platform::IdentityOf(path);
+        if (identity && std::ranges::any_of(command.dolls, [&](const std::string& doll) {
+                return platform::IdentityOf(doll) == identity;
+            })) {
+            Err("kiss2bmp: the gallery " + Printable(path) +
+                " would replace a doll: not written\n");
+            ++failed;
+        } else {
+            MemoryStream page;
+            const std::string html = GalleryPage(shown);
+            page.Write(reinterpret_cast<const std::uint8_t*>(html.data()), html.size());
+            page.SaveToFile(top, "index.html", path);
+            if (command.verbose) Out("wrote " + Printable(path) + "\n");
+        }
+    }
+    if (!command.quiet || failed > 0)
+        Out("dolls: " + std::to_string(count - failed) + " converted, " + std::to_string(failed) +
+            " failed\n");
+    return failed > 0 ? 1 : 0;
+}
+
 int Run(const Command& command)
 {
     switch (command.kind) {
@@ -84,45 +322,20 @@ int Run(const Command& command)
     case Command::Check:
         break;
     }
-    const std::string& configuration = command.doll;
-    std::unique_ptr<DollFiles> doll = OpenDoll(configuration, command.output);
-    const std::vector<std::string> inside = doll->Configurations();
-    std::string list;
-    for (const std::string& name : inside)
-        list += " " + name;
-    const std::optional<std::string>& cnfName = command.cnfName;
-    if (cnfName && !IsArchiveName(configuration))
-        return UsageError("--cnf chooses a configuration inside an archive");
-    if (cnfName && !doll->SelectConfiguration(*cnfName))
-        return UsageError("no configuration " + *cnfName + " in " + configuration +
-                          "; it holds:" + list);
-    if (!cnfName && inside.size() > 1)
-        return UsageError(configuration +
-                          " holds several configurations; choose one with --cnf:" + list);
-    if (command.kind == Command::Check) {
-        const DollCheck check = CheckDoll(*doll);
-        std::string findings;
-        for (const std::string& finding : check.findings)
-            findings += Printable(finding) + "\n";
-        if (!Out(findings)) {
-            Err("kiss2bmp: the findings could not be written to standard output\n");
-            return 1;
-        }
-        return check.allFound ? 0 : 1;
-    }
-    RunOptions options;
-    options.format = command.format;
-    options.snapshotPath = command.snapshotPath;
-    if (command.page) options.page = PlayPage;
-    BatchControls controls(command.setText, command.open);
-    const std::string reportPath = ReportPathFor(doll->ConfigurationPath(), command.output);
-    ConvertDoll(std::move(doll), command.output, controls, options);
-    if (!Out("palettes: " + controls.paletteCount + "\ncels: " + controls.celCount +
-             "\nreport: " + Printable(reportPath) + "\n")) {
-        Err("kiss2bmp: the summary could not be written to standard output\n");
+    if (command.dolls.size() > 1) return RunDolls(command);
+    Printed printed;
+    Progress progress(!command.quiet);
+    RunDoll(command, command.dolls[0], command.output, printed, &progress, nullptr);
+    progress.Print(1, "");
+    Err(printed.err);
+    if (printed.status == 2) Err("Try 'kiss2bmp --help' for more information.\n");
+    if (!Out(printed.out)) {
+        Err(command.kind == Command::Check
+                ? "kiss2bmp: the findings could not be written to standard output\n"
+                : "kiss2bmp: the summary could not be written to standard output\n");
         return 1;
     }
-    return 0;
+    return printed.status;
 }
 
 } // namespace
@@ -133,12 +346,13 @@ int main(int argc, char** argv)
     platform::ExitCleanlyOnSignals();
     // The one place where a failure, or a memory request refused anywhere, becomes its message.
     try {
-        return Run(ParseArguments(std::vector<std::string>(argv + 1, argv + argc)));
+        const int cores = static_cast<int>(std::thread::hardware_concurrency());
+        return Run(ParseArguments(std::vector<std::string>(argv + 1, argv + argc), cores));
     } catch (const Exception& e) {
-        Err(Printable(e.Message()) + ".\n");
+        Err(FailureText(e));
         return 1;
     } catch (const std::bad_alloc&) {
-        Err(EOutOfMemory().Message() + ".\n");
+        Err(FailureText(EOutOfMemory()));
         return 1;
     }
 }

@@ -130,7 +130,7 @@ std::vector<int> PageSets(const KissConfiguration& c, int chosen)
 // Converts the chosen set's cels, adds every set the page shows and draws the snapshot.
 void ConvertSets(const KissConfiguration& c, RunOutput& output, CelDecoder& cels,
                  FirstPalette& firstPalette, PageModel* page, BufferedTextFile& report,
-                 RunControls& controls, const std::string& snapshotPath)
+                 RunControls& controls, const RunOptions& options)
 {
     controls.ShowPaletteCount(IntToText(c.paletteCount));
     controls.ShowCelCount(IntToText(c.celCount));
@@ -147,8 +147,17 @@ void ConvertSets(const KissConfiguration& c, RunOutput& output, CelDecoder& cels
         output.AddInput(cel.fileName);
         output.AddInput(PaletteNameOf(c, cel));
     }
+    // Steps for the progress: each cel of the chosen set, then of each set the page shows.
+    const auto celsIn = [&](int number) {
+        return static_cast<int>(
+            std::count_if(c.cels.begin(), c.cels.begin() + c.celCount,
+                          [&](const TKissCel& cel) { return cel.inSet[number]; }));
+    };
+    int done = 0, all = celsIn(setNumber);
+    for (const int number : pageSets)
+        all += celsIn(number);
     std::optional<SetPicture> picture; // on colour 0 of the first palette in the group
-    if (!snapshotPath.empty())
+    if (!options.snapshotPath.empty() || options.startPicture)
         picture.emplace(c.playWidth, c.playHeight, firstPalette.Colour(set.paletteGroup, 0));
 
     for (int j = 0; j < c.celCount; ++j) {
@@ -161,14 +170,21 @@ void ConvertSets(const KissConfiguration& c, RunOutput& output, CelDecoder& cels
         if (picture && (at.x != -1 || at.y != -1)) picture->DrawBehind(image, at.x, at.y);
         if (page) page->AddPicture(cel, set.paletteGroup, {image, fileName});
         WriteReportLine(report, j, imageName, cel, at);
+        controls.FileWritten(RunControls::Written::Image, output.PathOf(fileName));
+        controls.ShowProgress(++done, all);
     }
     for (const int number : pageSets) {
         const KissSet& shown = number < c.setCount ? c.sets[number] : kEmptySet;
         const TBmp256Image::Colour background = firstPalette.Colour(shown.paletteGroup, 0);
         const TBmp256Image::Colour border = firstPalette.Colour(shown.paletteGroup, c.borderColour);
         page->AddSet(number, shown, background, border, number == setNumber);
+        controls.ShowProgress(done += celsIn(number), all);
     }
-    if (picture) output.WriteSnapshot(*picture, snapshotPath);
+    if (picture && !options.snapshotPath.empty()) {
+        output.WriteSnapshot(*picture, options.snapshotPath);
+        controls.FileWritten(RunControls::Written::Snapshot, options.snapshotPath);
+    }
+    if (picture && options.startPicture) options.startPicture(*picture);
 }
 
 void Convert(DollFiles& doll, const std::string& outputDirectory, RunControls& controls,
@@ -197,17 +213,21 @@ void Convert(DollFiles& doll, const std::string& outputDirectory, RunControls& c
     if (options.page)
         page.emplace(c, output, [&](const TKissCel& cel, int group, const std::string& name) {
             const TBmp256Image& image = cels.Decode(cel, group);
-            return PageModel::Written{image, output.WriteImage(image, name)};
+            const PageModel::Written written{image, output.WriteImage(image, name)};
+            controls.FileWritten(RunControls::Written::Image, output.PathOf(written.fileName));
+            return written;
         });
     if (c.celCount > 0) {
         ConvertSets(c, output, cels, firstPalette, page ? &*page : nullptr, report, controls,
-                    options.snapshotPath);
+                    options);
     }
     if (page) { // once every picture it shows is written
         const DollPage& model = page->Finish(BaseName(StripExtension(configurationPath)));
         output.WriteFile(pageName, options.page(model));
+        controls.FileWritten(RunControls::Written::Page, output.PathOf(pageName));
     }
     report.Close();
+    controls.FileWritten(RunControls::Written::Report, output.PathOf(reportName));
 }
 
 } // namespace

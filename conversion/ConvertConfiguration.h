@@ -8,6 +8,7 @@
 #include <string>
 
 class DollFiles;
+class SetPicture;
 struct DollPage;
 
 // The conversion run: reads the configuration, converts every cel of the chosen set into a BMP
@@ -28,6 +29,9 @@ struct RunOptions {
     // chosen set's pictures are the images of the run; the others add the group to the name
     // (body.g2.png).
     std::function<std::string(const DollPage&)> page;
+    // When set: given the set drawn as one picture, as for the snapshot, once its images are
+    // written.
+    std::function<void(const SetPicture&)> startPicture;
 };
 // The same for a doll already opened.
 void ConvertDoll(std::unique_ptr<DollFiles> doll, const std::string& outputDirectory,

@@ -17,12 +17,6 @@
 
 namespace {
 
-bool EndsWithCaseBlind(const std::string& text, const std::string& lowerSuffix)
-{
-    return text.size() >= lowerSuffix.size() &&
-           AsciiLowerCase(text.substr(text.size() - lowerSuffix.size())) == lowerSuffix;
-}
-
 bool IsFile(const std::string& path)
 {
     return platform::Exists(path) && !platform::IsDirectory(path);

@@ -13,4 +13,12 @@ public:
     virtual std::string SetSelectorText() = 0;
     // Called once the report is closed; the run never waits for the editor.
     virtual void StartEditor(const std::string& reportPath) = 0;
+
+    // How far the run is, for a display of its progress: steps done of all, a step being a cel
+    // shown in a set. The window shows none.
+    virtual void ShowProgress(int /*done*/, int /*all*/) {}
+    // Each file the run has written whole, by kind, under its path in the output folder (the
+    // snapshot's as the user gave it).
+    enum class Written { Image, Report, Snapshot, Page };
+    virtual void FileWritten(Written /*kind*/, const std::string& /*path*/) {}
 };

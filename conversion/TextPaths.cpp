@@ -19,6 +19,12 @@ std::string BaseName(const std::string& path)
     return component.substr(0, component.find('.'));
 }
 
+bool EndsWithCaseBlind(const std::string& text, const std::string& lowerSuffix)
+{
+    return text.size() >= lowerSuffix.size() &&
+           AsciiLowerCase(text.substr(text.size() - lowerSuffix.size())) == lowerSuffix;
+}
+
 std::string DirectoryOf(const std::string& path)
 {
     std::size_t end = path.size();

@@ -20,6 +20,8 @@ std::string BaseName(const std::string& path);
 std::string DirectoryOf(const std::string& path);
 // Every byte from 'A' to 'Z' lowered; all other bytes and the length unchanged.
 std::string AsciiLowerCase(const std::string& text);
+// Whether text ends in the lower-case suffix, in any case of A to Z.
+bool EndsWithCaseBlind(const std::string& text, const std::string& lowerSuffix);
 
 // Names written in a configuration file or stored in an archive are Shift-JIS: a double-byte
 // character (lead byte 0x81-0x9F or 0xE0-0xFC) counts as a whole, so its second byte is never

@@ -68,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto flag = [&](char f) { return flags.find(f) != std::string::npos; };
     const RunOptions options{.format = flag('p') ? ImageFormat::Png : ImageFormat::Bmp,
                              .snapshotPath = flag('s') ? root / "work/snapshot.png" : "",
-                             .page = flag('w') ? PlayPage : nullptr};
+                             .page = flag('w') ? PlayPage : nullptr,
+                             .startPicture = nullptr};
     if (!WithinLimits(cnf, doll, flag('w'))) return 0;
 
     const auto before = Snapshot(root.Path(), "work/out/");

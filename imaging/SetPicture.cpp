@@ -42,6 +42,27 @@ void SetPicture::EncodePng(MemoryStream& png) const
                         rgb_, png);
 }
 
+SetPicture SetPicture::FittedInto(std::int32_t width, std::int32_t height) const
+{
+    const std::int32_t factor =
+        std::max({(width_ + std::max(width, 1) - 1) / std::max(width, 1),
+                  (height_ + std::max(height, 1) - 1) / std::max(height, 1), 1});
+    SetPicture small((width_ + factor - 1) / factor, (height_ + factor - 1) / factor, {});
+    for (std::int32_t y = 0; y < small.height_; ++y)
+        for (std::int32_t x = 0; x < small.width_; ++x) {
+            std::uint32_t sum[3] = {}, count = 0;
+            for (std::int32_t row = y * factor; row < std::min((y + 1) * factor, height_); ++row)
+                for (std::int32_t column = x * factor; column < std::min((x + 1) * factor, width_);
+                     ++column, ++count)
+                    for (int part = 0; part < 3; ++part)
+                        sum[part] += rgb_[3 * (std::size_t{1} * row * width_ + column) + part];
+            for (int part = 0; part < 3; ++part)
+                small.rgb_[3 * (std::size_t{1} * y * small.width_ + x) + part] =
+                    static_cast<std::uint8_t>((sum[part] + count / 2) / count);
+        }
+    return small;
+}
+
 std::vector<std::int32_t> OpaqueRuns(const TBmp256Image& image)
 {
     std::vector<std::int32_t> runs;

@@ -19,6 +19,10 @@ public:
     void DrawBehind(const TBmp256Image& image, std::int32_t x, std::int32_t y);
     // The picture as a truecolour PNG file (libspng); replaces the stream's content.
     void EncodePng(MemoryStream& png) const;
+    // The picture made smaller by a whole factor to fit in width x height, each pixel the mean
+    // of the block it stands for (a part block at an edge: of what it holds); the same size when
+    // it fits already.
+    SetPicture FittedInto(std::int32_t width, std::int32_t height) const;
 
 private:
     std::int32_t width_, height_;

@@ -104,6 +104,9 @@ private:
 // A Windows console is given the characters through its wide interface, shown right whatever its
 // code page; anything else (a file, a pipe, a terminal elsewhere) gets the bytes unchanged.
 bool WriteStandardStream(int stream, const std::string& text);
+// Whether standard output (1) or standard error (2) is a terminal or console, where text may be
+// rewritten in place.
+bool IsTerminal(int stream);
 
 // Starts program with the arguments, detached: no shell, not waited for, no result reported.
 void StartDetached(const std::string& program, const std::vector<std::string>& arguments);

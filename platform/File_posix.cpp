@@ -212,6 +212,11 @@ bool WriteStandardStream(int stream, const std::string& text)
     return true;
 }
 
+bool IsTerminal(int stream)
+{
+    return ::isatty(stream) == 1;
+}
+
 void StartDetached(const std::string& program, const std::vector<std::string>& arguments)
 {
     // Everything the child needs is prepared before fork: after it only exec and _exit run.

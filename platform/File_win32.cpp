@@ -183,6 +183,13 @@ std::vector<std::string> ListDirectory(const std::string& path)
     return names;
 }
 
+bool IsTerminal(int stream)
+{
+    DWORD mode = 0;
+    return ::GetConsoleMode(::GetStdHandle(stream == 1 ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE),
+                            &mode) != 0;
+}
+
 bool WriteStandardStream(int stream, const std::string& text)
 {
     const HANDLE h = ::GetStdHandle(stream == 1 ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <utility>
+#include <vector>
 
 // The parts of the safe writing that are the same on every system.
 namespace platform {
@@ -106,6 +107,35 @@ void ReplacingFile::Discard()
     folder_.Reset();
     slot_ = -1;
     temporary_.clear();
+}
+
+Folder MakeFolders(const std::string& path, bool& made)
+{
+    const auto isSeparator = [](char c) { return c == '/' || c == kSeparator; };
+    std::string existing = path;
+    std::vector<std::string> missing; // last first
+    while (existing.size() > 1 && isSeparator(existing.back()))
+        existing.pop_back();
+    while (!existing.empty() && !Exists(existing)) {
+        std::size_t cut = existing.size();
+        while (cut > 0 && !isSeparator(existing[cut - 1]))
+            --cut;
+        missing.push_back(existing.substr(cut));
+        existing.resize(cut);
+        while (existing.size() > 1 && isSeparator(existing.back()))
+            existing.pop_back();
+    }
+    made = false;
+    Folder folder = Folder::Open(existing.empty() ? "." : existing);
+    for (auto name = missing.rbegin(); name != missing.rend() && folder.IsOpen(); ++name) {
+        if (*name == "." || *name == "..") { // no such folder to make
+            sys::SetError(sys::kNoSuchName);
+            return Folder();
+        }
+        folder = folder.Enter(*name);
+        made = true;
+    }
+    return folder;
 }
 
 void RemovePendingFiles()

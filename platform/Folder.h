@@ -31,6 +31,10 @@ private:
     std::string path_;
 };
 
+// The folder a path names, made with its missing parents when it is not there (made tells). The
+// part that exists is the user's and may pass through links; nothing made is reached through one.
+Folder MakeFolders(const std::string& path, bool& made);
+
 // A new file written under a temporary name in a folder and renamed over its final name by
 // Commit. A link or hard link under the final name is replaced, not written through; a reader
 // never sees a cut file under the final name; a failed write leaves the previous file whole.

@@ -25,9 +25,10 @@ TEST(Kiss2bmp, SampleDollGivesTheGoldenFilesInEverySet)
         TempDir out;
         const auto r = RunProcess(KISS2BMP_PATH, {"--set", set, kSample}, out.Path().string(), out.Path().string());
         EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(r.out + r.err, Native("palettes: 2\ncels: 5\nreport: ./pip.txt\n"));
-        EXPECT_TRUE(FilesUnder(out.Path()) == FilesUnder(kSource / "tests/cli/golden" / ("set"s + set.back())))
-            << "set " << set;
+        const auto golden = FilesUnder(kSource / "tests/cli/golden" / ("set"s + set.back()));
+        const std::string images = "images: " + std::to_string(golden.size() - 1) + " BMP files\n";
+        EXPECT_EQ(r.out + r.err, Native("palettes: 2\ncels: 5\n" + images + "report: ./pip.txt\n"));
+        EXPECT_TRUE(FilesUnder(out.Path()) == golden) << "set " << set;
     }
     TempDir made; // the generator and the committed doll agree
     EXPECT_EQ(RunProcess(MAKE_SAMPLE_DOLL_PATH, {made.Path().string()}, made.Path().string()).status, 0);
@@ -54,24 +55,40 @@ TEST(Kiss2bmp, ReadsItsCommandLineAndRefusesBadUseBeforeWritingAnything)
     const auto parsed = [](const std::vector<std::string>& arguments) {
         const Command c = ParseArguments(arguments);
         if (c.kind == Command::UsageError) return "usage: " + c.problem;
+        std::string dolls;
+        for (const std::string& doll : c.dolls)
+            dolls += (dolls.empty() ? "" : ",") + doll;
         return (c.kind == Command::Check ? "check " : "convert ") + c.setText + ' ' + c.cnfName.value_or("-") + ' ' +
-               c.doll + ' ' + c.output + (c.format == ImageFormat::Png ? " png " : " bmp ") + c.snapshotPath +
-               (c.page ? " page" : "") + (c.open ? " open" : "");
+               dolls + ' ' + c.output + (c.format == ImageFormat::Png ? " png " : " bmp ") + c.snapshotPath +
+               (c.page ? " page" : "") + (c.open ? " open" : "") + (c.quiet ? " quiet" : "") +
+               (c.verbose ? " verbose" : "") + (c.jobs > 1 ? " j" + std::to_string(c.jobs) : "");
     };
     TempDir out;
+    const std::string folder = out.Path().string(), help = "\nTry 'kiss2bmp --help' for more information.\n";
     // clang-format off
     const std::string usage = UsageText(), manual = ReadText((kSource / "cli/kiss2bmp.1").string()), noPng = "usage: this build writes no PNG files: no --format png, --snapshot or --page";
     const std::pair<std::vector<std::string>, std::string> rows[] = {
-        {{"--set", "+02", "--open", "--format=png", "--snapshot", "s.png", "d.cnf", "out"}, kWritesPng ? "convert +02 - d.cnf out png s.png open" : noPng},
-        {{"--page", "d.cnf"}, kWritesPng ? "convert 0 - d.cnf . bmp  page" : noPng}, /* PNG by the run's rule */ {{"--set=x", "--", "--page", "-"}, "convert x - --page - bmp "},
+        {{"--set", "+02", "--open", "--format=png", "--snapshot", "s.PNG", "d.cnf", "out"}, kWritesPng ? "convert +02 - d.cnf out png s.PNG open" : noPng},
+        {{"--page", "d.cnf"}, kWritesPng ? "convert 0 - d.cnf . bmp  page" : noPng}, /* PNG by the run's rule */ {{"--set=x", "--", "--page"}, "convert x - --page . bmp "},
         {{"--check", "--cnf=A.CNF", "d.zip"}, kReadsArchives ? "check 0 A.CNF d.zip . bmp " : "usage: this build reads no archives: give the doll's .cnf file"},
-        {{"--bogus", "--help"}, "usage: unknown option --bogus"}, {{}, "usage: no configuration file given"}, {{"d.cnf", "out", "extra"}, "usage: too many arguments"}, {{"--set"}, "usage: --set needs a set number"},
+        {{"--bogus", "--help"}, "usage: unknown option --bogus"}, {{}, "usage: no configuration file given"}, {{"--set"}, "usage: --set needs a set number"},
         {{"--set", "10", "d.cnf"}, "usage: the set number must be 0 to 9, not '10'"}, {{"--set=-1", "d.cnf"}, "usage: the set number must be 0 to 9, not '-1'"}, {{"", "out"}, "usage: the configuration file name is empty"},
         {{"d.cnf", ""}, "usage: the output folder name is empty"}, {{"--check", "d.cnf", "out"}, "usage: --check writes nothing: no output folder"}, {{"--cnf=", "d.cnf"}, "usage: the configuration name is empty"},
         {{"--format", "gif", "d.cnf"}, "usage: the format must be bmp or png, not 'gif'"}, {{"--snapshot=", "d.cnf"}, "usage: the picture file name is empty"}, {{"--check", "--page", "d.cnf"}, "usage: --check writes nothing: no page"},
-        {{"--page", "--format=bmp", "d.cnf"}, "usage: --page shows PNG images: not --format bmp"}};
+        {{"--page", "--format=bmp", "d.cnf"}, "usage: --page shows PNG images: not --format bmp"},
+        // Operands that are no doll; an option's value is never the next option, nor a doll where a set belongs.
+        {{"-"}, "usage: '-' is no doll: kiss2bmp reads files, not standard input"}, {{"x/.cnf", "o"}, "usage: 'x/.cnf' names no file"},
+        {{folder}, "usage: '" + folder + "' is a folder: give the doll's .cnf file or its .lzh or .zip archive"},
+        {{"--set", "d.cnf"}, "usage: --set needs a set number"}, {{"--cnf", "--page", "d.zip"}, "usage: --cnf needs a configuration name"},
+        {{"d.cnf", "-o"}, "usage: -o needs an output folder"}, {{"--snapshot", "x.jpg", "d.cnf"}, kWritesPng ? "usage: the picture is a PNG file: its name must end in .png, not 'x.jpg'" : noPng},
+        // Several dolls: the last operand is the output folder when it is one, or is named like no doll; -o names it.
+        {{"a.cnf", "b.cnf", folder, "-j", "3", "-q"}, "convert 0 - a.cnf,b.cnf " + folder + " bmp  quiet j3"},
+        {{"a.cnf", "b.cnf", "out", "-v", "-j2"}, "convert 0 - a.cnf,b.cnf out bmp  verbose j2"}, {{"-o", "o", "a.cnf", "x"}, "convert 0 - a.cnf,x o bmp "},
+        {{"a.cnf", "b.cnf"}, "convert 0 - a.cnf,b.cnf . bmp "}, {{"-j0", "d.cnf"}, "usage: -j needs a number of dolls of 1 or more, not '0'"}, {{"-q", "-v", "d.cnf"}, "usage: -q and -v: choose one"},
+        {{"a.cnf", "b.cnf", "--open"}, "usage: --open opens one report: give one doll"}, {{"--check", "a.cnf", "b.cnf"}, "usage: --check takes one doll at a time"},
+        {{"a.cnf", "b.cnf", "--cnf=x.cnf"}, "usage: --cnf chooses a configuration in one doll: give one doll"}};
     const std::tuple<std::vector<std::string>, int, std::string> processes[] = { // one decided once the doll is open
-        {{"--\x1b[2J"}, 2, "kiss2bmp: unknown option --\\x1B[2J\n" + usage}, {{"--cnf", "pip.cnf", kSample}, 2, "kiss2bmp: --cnf chooses a configuration inside an archive\n" + usage},
+        {{"--\x1b[2J"}, 2, "kiss2bmp: unknown option --\\x1B[2J" + help}, {{"--cnf", "pip.cnf", kSample}, 2, "kiss2bmp: --cnf chooses a configuration inside an archive" + help},
         {{"--help", "--bogus"}, 0, usage}, {{"--version"}, 0, "kiss2bmp " KISS_VERSION "\n"}};
     // clang-format on
     for (const auto& [arguments, command] : rows)
@@ -169,7 +186,14 @@ TEST(Kiss2bmp, ChecksADollAndChoosesItsConfiguration)
         {{"--check", kSample}, 0, "case PIP.KCF -> pip.kcf\ncase CLOTHES.KCF -> clothes.kcf\ncase BODY.CEL -> body.cel\ncase HAIR.CEL -> hair.cel\n"
                                   "case SHIRT.CEL -> shirt.cel\ncase HAT.CEL -> hat.cel\ncase BACK.CEL -> back.cel\n"},
         {{zip, dir.Path().string()}, 2, "kiss2bmp: " + zip + " holds several configurations; choose one with --cnf:"},
-        {{"--cnf", "none.cnf", zip}, 2, "kiss2bmp: no configuration none.cnf in " + zip + "; it holds:"}};
+        {{"--cnf", "none.cnf", zip}, 2, "kiss2bmp: no configuration none.cnf in " + zip + "; it holds:"},
+        // The output folder made; each file named; several dolls, one failing, each into a folder of its own.
+        {{"-v", kSample, "made/deep"}, 0, "wrote made/deep/body.bmp\nwrote made/deep/hair.bmp\nwrote made/deep/shirt.bmp\nwrote made/deep/back.bmp\n"
+                                           "wrote made/deep/pip.txt\nmade the output folder made/deep\npalettes: 2\ncels: 5\nimages: 4 BMP files\nreport: made/deep/pip.txt\n"},
+        {{kSample, "none.cnf", kSample, "-o", "two", "-j1"}, 1, "made the output folder two\n" + kSample + ": palettes 2, cels 5, images 4 BMP files, report two/pip/pip.txt\n"
+                                                              + kSample + ": palettes 2, cels 5, images 4 BMP files, report two/pip-2/pip.txt\ndolls: 2 converted, 1 failed\n"
+                                                                "kiss2bmp: none.cnf: ﾌｧｲﾙが見つかりません.\n"},
+        {{"-q", kSample, kSample, "two", "-j", "2"}, 0, ""}};
     // clang-format on
     for (const auto& [arguments, status, printed] : rows) {
         const auto r = RunProcess(KISS2BMP_PATH, arguments, dir.Path().string(), dir.Path().string());

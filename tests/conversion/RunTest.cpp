@@ -380,7 +380,7 @@ std::vector<Row> Rows()
 
 // Rows also run through kiss2bmp, by id.
 const std::string kThroughKiss2bmp =
-    " SampleDoll CelNameWithDotDot ControlBytesInACelName MissingConfiguration MissingOutputFolder SetTextEmpty "
+    " SampleDoll CelNameWithDotDot ControlBytesInACelName MissingConfiguration SetTextEmpty "
     "LinkInPlaceOfTheReport FifoInPlaceOfTheReport FifoInPlaceOfACel AnotherRunIntoTheSameFolder ZipOfTheDoll "
     "ConfigurationNamedLikeTheReport ArchiveWithABadCrc ";
 

@@ -194,3 +194,30 @@ TEST(Page, TitleIsTheConfigurationsNameAsText)
         EXPECT_EQ(html.substr(at, html.find("</title>") - at), title) << name;
     }
 }
+
+// Several dolls with --page: the gallery Chromium shows links each converted doll's page by its folder and shows its
+// start picture, made to fit in 160 pixels (the big doll's 400 x 300 area at a third), with its name.
+TEST(Page, GalleryLinksEachDollsPageWithItsStartPicture)
+{
+    if (!fs::exists("/usr/bin/chromium")) GTEST_SKIP() << "no /usr/bin/chromium (the test command installs it)";
+    TempDir dir;
+    fs::copy(kSource / "samples/pip", dir / "big");
+    std::string cnf = ReadText(dir / "big/pip.cnf");
+    WriteFile(dir / "big/pip.cnf", cnf.replace(cnf.find("(96,100)"), 8, "(400,300)"));
+    const std::string pip = (kSource / "samples/pip/pip.cnf").string(), gallery = dir / "out/index.html";
+    ASSERT_EQ(RunProcess(KISS2BMP_PATH, {"--page", "-q", pip, "none.cnf", dir / "big/pip.cnf", "-o", dir / "out"},
+                         dir.Path().string())
+                  .status,
+              1);
+    const auto r = Chromium(dir, {"--dump-dom", "file://" + gallery});
+    static const std::regex item(
+        R"re(<a href="([^"]+)"><img src="data:image/png;base64,([^"]+)" alt="([^"]+)"><span>\3</span>)re");
+    std::vector<std::string> shown;
+    for (std::sregex_iterator i(r.out.begin(), r.out.end(), item), end; i != end; ++i) {
+        const QImage picture = QImage::fromData(QByteArray::fromBase64(QByteArray::fromStdString((*i)[2].str())));
+        shown.push_back((*i)[3].str() + " " + (*i)[1].str() + " " + std::to_string(picture.width()) + "x" +
+                        std::to_string(picture.height()) +
+                        (fs::exists(dir / ("out/" + (*i)[1].str())) ? "" : " (missing)"));
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{"pip pip/pip.html 96x100", "pip-2 pip-2/pip.html 134x100"}));
+}
