@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing: by default what building and running the tool
-# needs (compiler, CMake, Qt, the archive libraries, fonts for the Japanese messages); with
-# --tests also the test tools (GoogleTest, Google Benchmark, the sanitizer runtime, clang and
-# libFuzzer, valgrind, zip, the desktop-entry checker, lintian, Chromium for the web page, and the
-# Windows cross compiler and Wine for the Windows tests); with --windows only what cross-building
-# kiss2bmp.exe needs.
+# needs (compiler, CMake, Qt, the archive libraries, fonts for the Japanese messages, xdg-open for
+# the report); with --tests also the test tools (GoogleTest, Google Benchmark, the sanitizer
+# runtime, clang and libFuzzer, valgrind, zip, the desktop-entry checker, lintian, Chromium for the
+# web page, and the Windows cross compiler and Wine for the Windows tests); with --windows only
+# what cross-building kiss2bmp.exe needs.
 #
 # Usage: bash scripts/setup.sh [--tests | --windows]
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev
-          fonts-noto-cjk fonts-ipafont-gothic liblhasa-dev libarchive-dev libspng-dev)
+          fonts-noto-cjk fonts-ipafont-gothic liblhasa-dev libarchive-dev libspng-dev xdg-utils)
 windows=(cmake ninja-build g++-mingw-w64-x86-64)
 case "${1:-}" in
   --tests)

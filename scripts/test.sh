@@ -92,10 +92,11 @@ stage "desktop entry, manual page, Debian package"
 check "desktop entry" desktop-file-validate ui/kissconv.desktop
 manual_page() {
   local warnings
-  warnings=$(man --warnings -l cli/kiss2bmp.1 2>&1 >/dev/null) && [ -z "$warnings" ] ||
-    { echo "kiss2bmp.1: $warnings" >&2 && return 1; }
+  warnings=$(man --warnings -l "$1" 2>&1 >/dev/null) && [ -z "$warnings" ] ||
+    { echo "$1: $warnings" >&2 && return 1; }
 }
-check "manual page without warnings" manual_page
+check "manual page kiss2bmp.1 without warnings" manual_page cli/kiss2bmp.1
+check "manual page kissconv.1 without warnings" manual_page ui/kissconv.1
 package() {
   rm -f build/default/kissconv_*.deb
   (cd build/default && cpack -G DEB >/dev/null && lintian --fail-on error kissconv_*.deb)

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -184,6 +185,12 @@ void TfrmMain::CreateControls()
             [this] { RunHandler([this] { SpeedButton1Click(); }); });
     connect(btnConv, &QPushButton::clicked, this,
             [this] { RunHandler([this] { btnConvClick(); }); });
+}
+
+void TfrmMain::SetInputFile(const QString& path)
+{
+    if (!path.isEmpty())
+        edInFile->setText(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
 }
 
 void TfrmMain::SpeedButton1Click()

@@ -39,6 +39,9 @@ class TfrmMain : public QWidget, public RunControls {
 public:
     explicit TfrmMain(TfrmMainServices services = MachineServices(), QWidget* parent = nullptr);
 
+    // Puts a file named on the command line into edInFile, absolute, as if typed there: the run
+    // reads it and reports it when it is missing or no file.
+    void SetInputFile(const QString& path);
     // Chooses the configuration file; the output list follows it to another volume only.
     void SpeedButton1Click();
     // Runs the conversion under the busy cursor; does nothing while edInFile is empty.

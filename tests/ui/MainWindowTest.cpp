@@ -110,6 +110,7 @@ TEST_F(MainWindowTest, TheControlsConvertAndMoveThroughTheDirectories)
     // clang-format off
     const char* const rows[][5] = { // what is done; at which input, line, drive or file; by which set or filter; state; files in the output folder
         {"convert", "", "0", "|0|00|/|~/out:alpha,Beta,gamma|out|~/out|", ""},
+        {"start", "../out/../b/kiss/x.cnf", "", "~/b/kiss/x.cnf|0|00|/|~/out:alpha,Beta,gamma|out|~/out|"}, // not read
         {"convert", "~/missing.cnf", "0", "~/missing.cnf|0|00|/|~/out:alpha,Beta,gamma|out|~/out|ﾌｧｲﾙが見つかりません.", "missing.txt"},
         {"convert", "$/pip.cnf", "", "$/pip.cnf||25|/|~/out:alpha,Beta,gamma|out|~/out|'' は整数ではありません.", "missing.txt pip.txt"},
         {"convert", "$/pip.cnf", "12", "$/pip.cnf|9|25|/|~/out:alpha,Beta,gamma|out|~/out|~/out/pip.txt busy", "missing.txt pip.txt"}, // the click leaves the set selector, which bounds it
@@ -127,7 +128,9 @@ TEST_F(MainWindowTest, TheControlsConvertAndMoveThroughTheDirectories)
         if (verb == "convert") {
             Find<QLineEdit>("edInFile")->setText(Path(at)), Find("edSelSet")->setFocus();
             Find<QLineEdit>("edSelSet")->setText(by), QTest::mouseClick(Find("btnConv"), Qt::LeftButton);
-        } else if (verb == "drive")
+        } else if (verb == "start")
+            window_.SetInputFile(at);
+        else if (verb == "drive")
             Find<QComboBox>("DriveComboBox2")->setCurrentIndex(QString(at).toInt());
         else if (verb == "choose") { // the dialog picks the file and filter, or cancels without a filter
             QTimer::singleShot(0, &window_, [&] {
