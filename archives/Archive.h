@@ -21,7 +21,7 @@ inline constexpr std::uint64_t kMaxArchiveSize = 1ull << 30; // all members, unp
 inline constexpr std::size_t kMaxMembers = 65536;
 
 // An archive that cannot be used; the message names the archive and, where there is one, the
-// member.
+// member; so does its English cause.
 class EArchiveError : public Exception {
 public:
     using Exception::Exception;

@@ -25,7 +25,8 @@ public:
     EArchiveError Unreadable() const;
     EArchiveError CutShort(const std::string& name) const;
     EArchiveError BadCrc(const std::string& name) const;
-    EArchiveError Method(const std::string& name, const std::string& method) const;
+    EArchiveError Method(const std::string& name, const std::string& method,
+                         bool encrypted = false) const;
 
 private:
     std::string archive_;

@@ -4,10 +4,12 @@
 
 std::vector<ArchiveMember> ReadLzh(const std::string&, const std::string& archiveName)
 {
-    throw MemberCheck(archiveName).Unreadable();
+    throw EArchiveError(MemberCheck(archiveName).Unreadable().Message(),
+                        "this build reads no archives");
 }
 
 std::vector<ArchiveMember> ReadZip(const std::string&, const std::string& archiveName)
 {
-    throw MemberCheck(archiveName).Unreadable();
+    throw EArchiveError(MemberCheck(archiveName).Unreadable().Message(),
+                        "this build reads no archives");
 }

@@ -81,8 +81,8 @@ std::vector<ArchiveMember> ReadZip(const std::string& bytes, const std::string& 
         // method it does not know.
         const bool known = !(entry.flags & kEncrypted) && (entry.method == 0 || entry.method == 8);
         if (member.data.size() < entry.size && !known)
-            throw check.Method(member.name, std::to_string(entry.method) +
-                                                (entry.flags & kEncrypted ? " (暗号化)" : ""));
+            throw check.Method(member.name, std::to_string(entry.method),
+                               (entry.flags & kEncrypted) != 0);
         if (member.data.size() < entry.size) throw check.CutShort(member.name);
         if (ZipCrc(member.data) != entry.crc) throw check.BadCrc(member.name);
     }

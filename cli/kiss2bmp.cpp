@@ -60,11 +60,13 @@ int UsageError(const std::string& problem)
     return 2;
 }
 
-// What a failure prints: the message, and the doll it ended when several are converted.
+// What a failure prints: the window's line, then the same in English naming the file; when several
+// dolls are converted, both name the doll it ended.
 std::string FailureText(const Exception& e, const std::string& doll = "")
 {
-    return (doll.empty() ? "" : "kiss2bmp: " + Printable(doll) + ": ") + Printable(e.Message()) +
-           ".\n";
+    const std::string whose = doll.empty() ? "" : Printable(doll) + ": ";
+    return (doll.empty() ? "" : "kiss2bmp: " + whose) + Printable(e.Message()) +
+           ".\nkiss2bmp: " + whose + Printable(e.English()) + "\n";
 }
 
 // The work done so far on one line of standard error, rewritten in place; nothing unless it is a

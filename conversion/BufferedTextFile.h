@@ -46,6 +46,8 @@ public:
     void Close();
 
     bool IsOpen() const { return mode_ != Mode::Closed; }
+    // The file as messages name it.
+    const std::string& ShownPath() const { return path_; }
 
 private:
     enum class Mode { Closed, Reading, Writing };

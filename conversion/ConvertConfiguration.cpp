@@ -28,7 +28,8 @@ namespace {
 class EOutputFolderBusy : public Exception {
 public:
     explicit EOutputFolderBusy(const std::string& folder)
-        : Exception(FormatMessage("出力ﾌｫﾙﾀﾞ %s には他の変換が書き込み中です", folder))
+        : Exception(FormatMessage("出力ﾌｫﾙﾀﾞ %s には他の変換が書き込み中です", folder),
+                    "another run is writing into the output folder '" + folder + "'")
     {
     }
 };
@@ -36,7 +37,8 @@ public:
 class ESetOutOfRange : public Exception {
 public:
     explicit ESetOutOfRange(std::int32_t set)
-        : Exception(FormatMessage("ｾｯﾄ番号 %d は範囲外です (0 から 9)", IntToText(set)))
+        : Exception(FormatMessage("ｾｯﾄ番号 %d は範囲外です (0 から 9)", IntToText(set)),
+                    "set " + IntToText(set) + " is out of range (0 to 9)")
     {
     }
 };
@@ -81,12 +83,19 @@ public:
     }
     const TBmp256Image& Decode(const TKissCel& cel, int group)
     {
-        output_.RequireInside(cel.fileName);
-        ObjectOf(cel);
-        doll_.Load(cel.fileName, cel_);
-        doll_.Load(PaletteNameOf(configuration_, cel), palette_);
-        DecodeCel(image_, cel_, palette_, static_cast<std::uint8_t>(16 * group));
-        return image_;
+        const std::string& name = cel.fileName;
+        return Doing("cannot convert the cel '" + name + "'", [&]() -> const TBmp256Image& {
+            output_.RequireInside(name);
+            ObjectOf(cel);
+            Doing("cannot open the cel '" + name + "'", [&] { doll_.Load(name, cel_); });
+            const std::string palette = PaletteNameOf(configuration_, cel);
+            Doing(palette.empty() ? "cannot open the palette of the cel '" + name +
+                                        "' (no palette line has its number)"
+                                  : "cannot open the palette '" + palette + "'",
+                  [&] { doll_.Load(palette, palette_); });
+            DecodeCel(image_, cel_, palette_, static_cast<std::uint8_t>(16 * group));
+            return image_;
+        });
     }
 
 private:
@@ -105,7 +114,9 @@ public:
     TBmp256Image::Colour Colour(int group, int index)
     {
         if (configuration_.paletteCount == 0) return {};
-        if (!read_) doll_.Load(configuration_.paletteFiles[0], palette_);
+        const std::string& name = configuration_.paletteFiles[0];
+        if (!read_)
+            Doing("cannot open the palette '" + name + "'", [&] { doll_.Load(name, palette_); });
         read_ = true;
         return PaletteColour(palette_, group, index);
     }
@@ -134,7 +145,8 @@ void ConvertSets(const KissConfiguration& c, RunOutput& output, CelDecoder& cels
 {
     controls.ShowPaletteCount(IntToText(c.paletteCount));
     controls.ShowCelCount(IntToText(c.celCount));
-    const std::int32_t setNumber = StrictTextToInt(controls.SetSelectorText());
+    const std::int32_t setNumber = Doing(
+        "cannot read the set number", [&] { return StrictTextToInt(controls.SetSelectorText()); });
     if (setNumber < 0 || setNumber > 9) throw ESetOutOfRange(setNumber);
     const KissSet& set = setNumber < c.setCount ? c.sets[setNumber] : kEmptySet;
 
@@ -169,7 +181,8 @@ void ConvertSets(const KissConfiguration& c, RunOutput& output, CelDecoder& cels
         const KissPosition& at = set.positions[ObjectOf(cel)];
         if (picture && (at.x != -1 || at.y != -1)) picture->DrawBehind(image, at.x, at.y);
         if (page) page->AddPicture(cel, set.paletteGroup, {image, fileName});
-        WriteReportLine(report, j, imageName, cel, at);
+        Doing("cannot write the report '" + report.ShownPath() + "'",
+              [&] { WriteReportLine(report, j, imageName, cel, at); });
         controls.FileWritten(RunControls::Written::Image, output.PathOf(fileName));
         controls.ShowProgress(++done, all);
     }
@@ -194,17 +207,23 @@ void Convert(DollFiles& doll, const std::string& outputDirectory, RunControls& c
     const std::string configurationPath = doll.ConfigurationPath();
     const std::string reportName = ReportNameFor(configurationPath);
     const std::string pageName = PageNameFor(configurationPath);
+    const std::string reportPath = output.PathOf(reportName), pagePath = output.PathOf(pageName);
     output.AddInput("");
-    output.RefuseInput(output.PathOf(reportName));
-    if (options.page) output.RefuseInput(output.PathOf(pageName));
+    Doing("cannot create the report '" + reportPath + "'", [&] { output.RefuseInput(reportPath); });
+    if (options.page)
+        Doing("cannot write the page '" + pagePath + "'", [&] { output.RefuseInput(pagePath); });
     BufferedTextFile report; // closed, and so kept, on every path
-    output.CreateReport(report, reportName);
+    Doing("cannot create the report '" + reportPath + "'",
+          [&] { output.CreateReport(report, reportName); });
     const auto configuration = std::make_unique<KissConfiguration>();
     {
         BufferedTextFile configurationFile;
-        doll.OpenConfiguration(configurationFile);
-        ReadConfiguration(configurationFile, *configuration);
-        configurationFile.Close();
+        Doing("cannot open '" + configurationPath + "'",
+              [&] { doll.OpenConfiguration(configurationFile); });
+        Doing("cannot read the configuration '" + configurationPath + "'", [&] {
+            ReadConfiguration(configurationFile, *configuration);
+            configurationFile.Close();
+        });
     }
     const KissConfiguration& c = *configuration;
     CelDecoder cels(doll, c, output);
@@ -222,12 +241,14 @@ void Convert(DollFiles& doll, const std::string& outputDirectory, RunControls& c
                     options);
     }
     if (page) { // once every picture it shows is written
-        const DollPage& model = page->Finish(BaseName(StripExtension(configurationPath)));
-        output.WriteFile(pageName, options.page(model));
-        controls.FileWritten(RunControls::Written::Page, output.PathOf(pageName));
+        Doing("cannot write the page '" + pagePath + "'", [&] {
+            const DollPage& model = page->Finish(BaseName(StripExtension(configurationPath)));
+            output.WriteFile(pageName, options.page(model));
+        });
+        controls.FileWritten(RunControls::Written::Page, pagePath);
     }
-    report.Close();
-    controls.FileWritten(RunControls::Written::Report, output.PathOf(reportName));
+    Doing("cannot write the report '" + reportPath + "'", [&] { report.Close(); });
+    controls.FileWritten(RunControls::Written::Report, reportPath);
 }
 
 } // namespace

@@ -37,7 +37,10 @@ public:
     {
         if (!resolvedFolder_) // once the configuration has been read
             resolvedFolder_ = platform::ResolvedPath(folder_.empty() ? "." : folder_).value_or("");
-        stream.LoadFromFile(FindInDirectory(folder_, name, listings_), &*resolvedFolder_);
+        const NameLookup found = LookUpInDirectory(folder_, name, listings_);
+        if (found.kind == NameLookup::Ambiguous) // as no file under the name as written
+            throw EFileOpenError(folder_ + NativeName(name), "several files match it but for case");
+        stream.LoadFromFile(found.path, &*resolvedFolder_);
     }
     Input InputFile(const std::string& name) override
     {
@@ -81,11 +84,15 @@ std::vector<ArchiveMember> ReadArchive(const std::string& path)
     platform::File file = platform::File::OpenForReading(path);
     if (!file.IsOpen()) throw EInOutError::FromSystemError(platform::LastError(), path);
     const std::int64_t size = file.Size();
-    if (size < 0 || static_cast<std::uint64_t>(size) > kMaxArchiveSize)
-        throw EArchiveError(FormatMessage("書庫 %s を読めません", path));
+    const std::string unreadable = FormatMessage("書庫 %s を読めません", path);
+    if (size < 0) throw EArchiveError(unreadable, platform::ErrorText(platform::LastError(), path));
+    if (static_cast<std::uint64_t>(size) > kMaxArchiveSize)
+        throw EArchiveError(unreadable, "the archive is larger than 1 GiB");
     std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (file.Read(bytes.data(), bytes.size()) != static_cast<std::ptrdiff_t>(bytes.size()))
-        throw EArchiveError(FormatMessage("書庫 %s を読めません", path));
+    const std::ptrdiff_t got = file.Read(bytes.data(), bytes.size());
+    if (got != static_cast<std::ptrdiff_t>(bytes.size()))
+        throw EArchiveError(unreadable, got < 0 ? platform::ErrorText(platform::LastError(), path)
+                                                : "the archive is shorter than it was when opened");
     return EndsWithCaseBlind(path, ".zip") ? ReadZip(bytes, path) : ReadLzh(bytes, path);
 }
 
@@ -132,19 +139,27 @@ public:
         std::string list;
         for (const std::string& n : names)
             list += (list.empty() ? "" : ", ") + n;
-        throw Exception("書庫 " + archivePath_ + " には構成ﾌｧｲﾙが複数あります (" + list + ")");
+        throw Exception("書庫 " + archivePath_ + " には構成ﾌｧｲﾙが複数あります (" + list + ")",
+                        "the archive '" + archivePath_ + "' holds several configurations (" + list +
+                            "); choose one");
     }
     void OpenConfiguration(BufferedTextFile& file) override
     {
         RequireOneConfiguration();
         const ArchiveMember* m = Find(member_, "");
-        if (!m) throw EInOutError("ﾌｧｲﾙが見つかりません", 2); // as the system says it
+        if (!m) // as the system says it
+            throw EInOutError("ﾌｧｲﾙが見つかりません", 2, "the archive has no such member");
         file.OpenInMemory(m->data, ConfigurationPath());
     }
     void Load(const std::string& name, MemoryStream& stream) override
     {
-        const ArchiveMember* m = Find(name, base_);
-        if (!m) throw EFileOpenError(DirectoryOf(ConfigurationPath()) + NativeName(name));
+        NameLookup how;
+        const ArchiveMember* m = Find(name, base_, &how);
+        if (!m)
+            throw EFileOpenError(DirectoryOf(ConfigurationPath()) + NativeName(name),
+                                 how.kind == NameLookup::Ambiguous
+                                     ? "several members of the archive match it but for case"
+                                     : "the archive has no such member");
         stream.SetSize(static_cast<std::int64_t>(m->data.size()));
         if (!m->data.empty()) std::memcpy(stream.Data(), m->data.data(), m->data.size());
     }
@@ -224,13 +239,15 @@ bool IsArchiveName(const std::string& path)
 
 std::unique_ptr<DollFiles> OpenDoll(const std::string& path, const std::string& outputDirectory)
 {
-    if (IsArchiveName(path) && IsFile(path)) return std::make_unique<ArchiveDoll>(path, "");
-    // ARCHIVE/MEMBER: the first part of the path that is an archive file holds the rest.
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (!IsDirectorySeparator(path[i])) continue;
-        const std::string archive = path.substr(0, i);
-        if (IsArchiveName(archive) && IsFile(archive))
-            return std::make_unique<ArchiveDoll>(archive, path.substr(i + 1));
-    }
-    return std::make_unique<FolderDoll>(path, outputDirectory);
+    return Doing("cannot open '" + path + "'", [&]() -> std::unique_ptr<DollFiles> {
+        if (IsArchiveName(path) && IsFile(path)) return std::make_unique<ArchiveDoll>(path, "");
+        // ARCHIVE/MEMBER: the first part of the path that is an archive file holds the rest.
+        for (std::size_t i = 0; i < path.size(); ++i) {
+            if (!IsDirectorySeparator(path[i])) continue;
+            const std::string archive = path.substr(0, i);
+            if (IsArchiveName(archive) && IsFile(archive))
+                return std::make_unique<ArchiveDoll>(archive, path.substr(i + 1));
+        }
+        return std::make_unique<FolderDoll>(path, outputDirectory);
+    });
 }

@@ -10,14 +10,20 @@ namespace {
 
 class ETooManyLines : public Exception {
 public:
-    ETooManyLines(const char* kind, int limit)
-        : Exception(std::string(kind) + "行が多すぎます (最大 " + std::to_string(limit) + ")") {}
+    ETooManyLines(const char* kind, const char* english, int limit)
+        : Exception(std::string(kind) + "行が多すぎます (最大 " + std::to_string(limit) + ")",
+                    "more than " + std::to_string(limit) + " " + english + " lines")
+    {
+    }
 };
 
 class EObjectOutOfRange : public Exception {
 public:
     explicit EObjectOutOfRange(std::int32_t object)
-        : Exception(FormatMessage("ｵﾌﾞｼﾞｪｸﾄ番号 %d は範囲外です (0 から 255)", IntToText(object))) {}
+        : Exception(FormatMessage("ｵﾌﾞｼﾞｪｸﾄ番号 %d は範囲外です (0 から 255)", IntToText(object)),
+                    "object number " + IntToText(object) + " is out of range (0 to 255)")
+    {
+    }
 };
 
 // The next token, or the empty text when the line holds none.
@@ -95,16 +101,16 @@ void ReadConfiguration(BufferedTextFile& file, KissConfiguration& configuration)
         const char kind = line[0];
         if (kind == '%') {
             if (c.paletteCount == KissConfiguration::kMaxPalettes)
-                throw ETooManyLines("ﾊﾟﾚｯﾄ", KissConfiguration::kMaxPalettes);
+                throw ETooManyLines("ﾊﾟﾚｯﾄ", "palette", KissConfiguration::kMaxPalettes);
             line.erase(0, 1);
             c.paletteFiles[c.paletteCount++] = TakeToken(line);
         } else if (kind == '#') {
             if (c.celCount == KissConfiguration::kMaxCels)
-                throw ETooManyLines("ｾﾙ", KissConfiguration::kMaxCels);
+                throw ETooManyLines("ｾﾙ", "cel", KissConfiguration::kMaxCels);
             ReadCelLine(line.substr(1), c.cels[c.celCount++]);
         } else if (kind == '$') {
             if (c.setCount == KissConfiguration::kMaxSets)
-                throw ETooManyLines("ｾｯﾄ", KissConfiguration::kMaxSets);
+                throw ETooManyLines("ｾｯﾄ", "set", KissConfiguration::kMaxSets);
             line.erase(0, 1);
             KissSet& set = c.sets[c.setCount++];
             set.paletteGroup = static_cast<std::uint8_t>(ValueOf(TakeToken(line)));

@@ -20,7 +20,8 @@ namespace {
 class ENameOutsideOutput : public Exception {
 public:
     explicit ENameOutsideOutput(const std::string& celFile)
-        : Exception(FormatMessage("ｾﾙ %s は出力ﾌｫﾙﾀﾞの外を指すため変換できません", celFile))
+        : Exception(FormatMessage("ｾﾙ %s は出力ﾌｫﾙﾀﾞの外を指すため変換できません", celFile),
+                    "its name leads outside the output folder")
     {
     }
 };
@@ -28,7 +29,8 @@ public:
 class EWouldReplaceInput : public Exception {
 public:
     EWouldReplaceInput(const std::string& output, const std::string& input)
-        : Exception("ﾌｧｲﾙ " + output + " は変換の入力ﾌｧｲﾙ " + input + " と同じため書き込めません")
+        : Exception("ﾌｧｲﾙ " + output + " は変換の入力ﾌｧｲﾙ " + input + " と同じため書き込めません",
+                    "it is the input '" + input + "'")
     {
     }
 };
@@ -86,7 +88,7 @@ void RunOutput::RefuseToFillTheDisk(std::int64_t bytes) const
     const auto space = std::filesystem::space(directory_, error);
     const std::uintmax_t reserve = std::min<std::uintmax_t>(space.capacity / 50, 64u << 20);
     if (!error && space.available < reserve + static_cast<std::uintmax_t>(bytes))
-        throw EStreamWriteError();
+        throw EStreamWriteError("the disk is nearly full");
 }
 
 // Never through a link: one in a folder's place fails with the image's creation message.
@@ -107,7 +109,10 @@ const platform::Folder& RunOutput::ImageFolder(const std::vector<std::string>& p
     platform::Folder folder;
     for (const std::string& part : folders) {
         folder = (folder.IsOpen() ? folder : folder_).Enter(part);
-        if (!folder.IsOpen()) throw EFileCreateError(imagePath);
+        if (!folder.IsOpen())
+            throw EFileCreateError(imagePath,
+                                   "its folder '" + part + "' cannot be made: " +
+                                       platform::ErrorText(platform::LastError(), imagePath));
         if (const auto identity = folder.Identity()) imageFolderChain_.push_back(*identity);
     }
     imageFolder_ = std::move(folder);
@@ -118,6 +123,13 @@ const platform::Folder& RunOutput::ImageFolder(const std::vector<std::string>& p
 std::string RunOutput::WriteImage(const TBmp256Image& image, const std::string& imageName)
 {
     const std::string fileName = ImageFileName(imageName);
+    const std::string imagePath = PathOf(fileName);
+    Doing("cannot write the image '" + imagePath + "'", [&] { WriteImageFile(image, fileName); });
+    return fileName;
+}
+
+void RunOutput::WriteImageFile(const TBmp256Image& image, const std::string& fileName)
+{
     const std::string imagePath = PathOf(fileName);
     const std::vector<std::string> parts = PathComponents(fileName);
     const platform::Folder& folder = ImageFolder(parts, imagePath);
@@ -133,7 +145,6 @@ std::string RunOutput::WriteImage(const TBmp256Image& image, const std::string& 
     // A palette named like this image is now found as the image: the doll's listings learn it.
     doll_.Written(fileName, &folder == &folder_ ? kNoChain : imageFolderChain_);
     imageNames_.insert(fileName);
-    return fileName;
 }
 
 void RunOutput::WriteFile(const std::string& name, const std::string& text)
@@ -146,7 +157,9 @@ void RunOutput::WriteFile(const std::string& name, const std::string& text)
 
 void RunOutput::WriteSnapshot(const SetPicture& picture, const std::string& path)
 {
-    RefuseInput(path);
-    picture.EncodePng(encoded_);
-    encoded_.SaveToFile(path);
+    Doing("cannot write the snapshot '" + path + "'", [&] {
+        RefuseInput(path);
+        picture.EncodePng(encoded_);
+        encoded_.SaveToFile(path);
+    });
 }

@@ -52,6 +52,7 @@ private:
     const platform::Folder& ImageFolder(const std::vector<std::string>& parts,
                                         const std::string& imagePath);
     void RefuseToFillTheDisk(std::int64_t bytes) const;
+    void WriteImageFile(const TBmp256Image& image, const std::string& fileName);
 
     DollFiles& doll_;
     std::string directory_;

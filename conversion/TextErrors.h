@@ -8,8 +8,10 @@
 // message is chosen by what that number means and does not name the file.
 class EInOutError : public Exception {
 public:
-    EInOutError(std::string message, int errorCode)
-        : Exception(std::move(message)), errorCode_(errorCode) {}
+    EInOutError(std::string message, int errorCode, std::string cause)
+        : Exception(std::move(message), std::move(cause)), errorCode_(errorCode)
+    {
+    }
     // path: the file the failed operation concerned (tells a missing file from a missing folder).
     static EInOutError FromSystemError(int errorCode, const std::string& path);
     int ErrorCode() const { return errorCode_; }
@@ -22,5 +24,8 @@ private:
 class EConvertError : public Exception {
 public:
     explicit EConvertError(const std::string& text)
-        : Exception(FormatMessage("'%s' は整数ではありません", text)) {}
+        : Exception(FormatMessage("'%s' は整数ではありません", text),
+                    "'" + text + "' is not a whole number")
+    {
+    }
 };

@@ -73,10 +73,13 @@ bool IsWithin(const platform::File& file, const std::string& path, const std::st
 void MemoryStream::LoadFromFile(const std::string& path, const std::string* within)
 {
     platform::File file = platform::File::OpenForReading(path);
-    if (!file.IsOpen() || (within && !IsWithin(file, path, *within))) throw EFileOpenError(path);
+    if (!file.IsOpen())
+        throw EFileOpenError(path, platform::ErrorText(platform::LastError(), path));
+    if (within && !IsWithin(file, path, *within))
+        throw EFileOpenError(path, "it lies outside the doll's folder");
     const std::int64_t size = file.Size();
-    if (size < 0) throw EStreamReadError();
-    if (size > kMaxSize) throw EStreamMemoryError();
+    if (size < 0) throw EStreamReadError(platform::ErrorText(platform::LastError(), path));
+    if (size > kMaxSize) throw EStreamMemoryError("the file is larger than 2 GiB");
     // As SetSize, without zeroing the bytes that the file fills.
     position_ = 0;
     Reserve(size, true);
@@ -85,7 +88,8 @@ void MemoryStream::LoadFromFile(const std::string& path, const std::string* with
         // What the file did not deliver reads as 0, as in a stream sized and then part filled.
         const std::size_t filled = got < 0 ? 0 : static_cast<std::size_t>(got);
         std::memset(bytes_.data() + filled, 0, bytes_.size() - filled);
-        throw EStreamReadError();
+        throw EStreamReadError(got < 0 ? platform::ErrorText(platform::LastError(), path)
+                                       : "the file is shorter than it was when opened");
     }
 }
 
@@ -101,8 +105,11 @@ void MemoryStream::SaveToFile(const platform::Folder& folder, const std::string&
                               const std::string& shownPath) const
 {
     platform::ReplacingFile file = platform::ReplacingFile::Create(folder, name);
-    if (!file.IsOpen()) throw EFileCreateError(shownPath);
+    if (!file.IsOpen())
+        throw EFileCreateError(shownPath, platform::ErrorText(platform::LastError(), shownPath));
     const std::ptrdiff_t put = file.Output().Write(bytes_.data(), bytes_.size());
+    // A short write failed too: the system's error tells why. The temporary file goes with the
+    // object.
     if (put < 0 || static_cast<std::size_t>(put) != bytes_.size() || !file.Commit())
-        throw EStreamWriteError(); // the temporary file goes with the object
+        throw EStreamWriteError(platform::ErrorText(platform::LastError(), shownPath));
 }

@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -18,7 +19,7 @@ void Encode(spng_ihdr ihdr, spng_plte* plte, spng_trns* trns, const std::vector<
 {
     const std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)> ctx(spng_ctx_new(SPNG_CTX_ENCODER),
                                                                   spng_ctx_free);
-    if (!ctx) throw EStreamWriteError();
+    if (!ctx) throw EStreamWriteError("out of memory for the PNG encoder");
     int error = spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1);
     if (!error) error = spng_set_ihdr(ctx.get(), &ihdr);
     if (!error && plte) error = spng_set_plte(ctx.get(), plte);
@@ -29,7 +30,10 @@ void Encode(spng_ihdr ihdr, spng_plte* plte, spng_trns* trns, const std::vector<
     std::size_t size = 0;
     const std::unique_ptr<void, decltype(&std::free)> encoded(
         error ? nullptr : spng_get_png_buffer(ctx.get(), &size, &error), std::free);
-    if (error || !encoded) throw EStreamWriteError();
+    if (error || !encoded)
+        throw EStreamWriteError(error
+                                    ? std::string("the PNG encoder failed: ") + spng_strerror(error)
+                                    : "out of memory for the PNG encoder");
     png.SetSize(0);
     png.Write(encoded.get(), size);
 }

@@ -5,11 +5,11 @@
 
 void EncodeIndexedPng(const TBmp256Image&, MemoryStream&)
 {
-    throw EStreamWriteError();
+    throw EStreamWriteError("this build writes no PNG files");
 }
 
 void EncodeTruecolourPng(std::uint32_t, std::uint32_t, const std::vector<std::uint8_t>&,
                          MemoryStream&)
 {
-    throw EStreamWriteError();
+    throw EStreamWriteError("this build writes no PNG files");
 }

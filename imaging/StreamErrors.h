@@ -2,30 +2,43 @@
 
 #include "platform/Exception.h"
 
-// The failures of the in-memory byte stream and its files.
+// The failures of the in-memory byte stream and its files; cause: why, in English.
 class EFileOpenError : public Exception {
 public:
-    explicit EFileOpenError(const std::string& path)
-        : Exception(FormatMessage("ﾌｧｲﾙ %s は開けません", path)) {}
+    EFileOpenError(const std::string& path, std::string cause)
+        : Exception(FormatMessage("ﾌｧｲﾙ %s は開けません", path), std::move(cause))
+    {
+    }
 };
 
 class EFileCreateError : public Exception {
 public:
-    explicit EFileCreateError(const std::string& path)
-        : Exception(FormatMessage("ﾌｧｲﾙ %s を作成できません", path)) {}
+    EFileCreateError(const std::string& path, std::string cause)
+        : Exception(FormatMessage("ﾌｧｲﾙ %s を作成できません", path), std::move(cause))
+    {
+    }
 };
 
 class EStreamReadError : public Exception {
 public:
-    EStreamReadError() : Exception("ｽﾄﾘｰﾑからの読み込みｴﾗｰ") {}
+    explicit EStreamReadError(std::string cause)
+        : Exception("ｽﾄﾘｰﾑからの読み込みｴﾗｰ", std::move(cause))
+    {
+    }
 };
 
 class EStreamWriteError : public Exception {
 public:
-    EStreamWriteError() : Exception("ｽﾄﾘｰﾑへの書き込みｴﾗｰ") {}
+    explicit EStreamWriteError(std::string cause)
+        : Exception("ｽﾄﾘｰﾑへの書き込みｴﾗｰ", std::move(cause))
+    {
+    }
 };
 
 class EStreamMemoryError : public Exception {
 public:
-    EStreamMemoryError() : Exception("ﾒﾓﾘｽﾄﾘｰﾑの拡大中にﾒﾓﾘが足りなくなりました") {}
+    explicit EStreamMemoryError(std::string cause = "out of memory: the picture is too large")
+        : Exception("ﾒﾓﾘｽﾄﾘｰﾑの拡大中にﾒﾓﾘが足りなくなりました", std::move(cause))
+    {
+    }
 };

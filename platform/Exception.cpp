@@ -8,3 +8,9 @@ std::string FormatMessage(const std::string& pattern, const std::string& value)
     }
     return pattern;
 }
+
+std::string Exception::English() const
+{
+    if (doing_.empty()) return cause_.empty() ? "the run failed" : cause_;
+    return cause_.empty() ? doing_ : doing_ + ": " + cause_;
+}

@@ -68,6 +68,8 @@ int LastError();
 enum class ErrorKind { FileNotFound, PathNotFound, TooManyOpenFiles, AccessDenied, Other };
 // path: the path whose operation failed; a missing file and a missing folder are told apart by it.
 ErrorKind ClassifyError(int error, const std::string& path);
+// The same in English words for messages ("no such file", "the disk is full"), path as above.
+std::string ErrorText(int error, const std::string& path);
 
 bool IsDirectory(const std::string& path);
 bool Exists(const std::string& path);

@@ -192,7 +192,7 @@ TEST(Kiss2bmp, ChecksADollAndChoosesItsConfiguration)
                                            "wrote made/deep/pip.txt\nmade the output folder made/deep\npalettes: 2\ncels: 5\nimages: 4 BMP files\nreport: made/deep/pip.txt\n"},
         {{kSample, "none.cnf", kSample, "-o", "two", "-j1"}, 1, "made the output folder two\n" + kSample + ": palettes 2, cels 5, images 4 BMP files, report two/pip/pip.txt\n"
                                                               + kSample + ": palettes 2, cels 5, images 4 BMP files, report two/pip-2/pip.txt\ndolls: 2 converted, 1 failed\n"
-                                                                "kiss2bmp: none.cnf: ﾌｧｲﾙが見つかりません.\n"},
+                                                                "kiss2bmp: none.cnf: ﾌｧｲﾙが見つかりません.\nkiss2bmp: none.cnf: cannot open 'none.cnf': no such file\n"},
         {{"-q", kSample, kSample, "two", "-j", "2"}, 0, ""}};
     // clang-format on
     for (const auto& [arguments, status, printed] : rows) {

@@ -155,7 +155,9 @@ TEST(Page, WritesEachPictureOnceUnderItsOwnName)
         // A cel named like a group's picture, and sets past 9, which have no cels.
         {"#0 BACK", "#5 BODY.G2.CEL :0\r\n#0 BACK", "pip.cnf", kSet0 + kSet1 + kSet2 + "body.g2.2.png"},
         {"* 50,28\r\n", "* 50,28\r\n" + Repeat("$0 0,0\r\n", 12), "pip.cnf", kSet0 + kSet1 + kSet2},
-        {"", "", "pip.html", "ﾌｧｲﾙ {doll}/./pip.html は変換の入力ﾌｧｲﾙ {doll}/pip.html と同じため書き込めません.\n"}};
+        {"", "", "pip.html",
+         "ﾌｧｲﾙ {doll}/./pip.html は変換の入力ﾌｧｲﾙ {doll}/pip.html と同じため書き込めません.\n"
+         "kiss2bmp: cannot write the page '{doll}/./pip.html': it is the input '{doll}/pip.html'\n"}};
     for (const auto& [from, to, cnf, written] : rows) {
         TempDir doll, scratch;
         fs::copy(kSource / "samples/pip", doll.Path());
