@@ -1,5 +1,5 @@
 // kiss2bmp: its command line read in-process; through its process the sample doll against its committed golden output,
-// usage errors, signals, --open and --check.
+// usage errors, signals, --open, --check and progress on a terminal.
 #include "archives/Archive.h"
 #include "cli/Arguments.h"
 #include "imaging/PngImage.h"
@@ -124,6 +124,33 @@ TEST(Kiss2bmp, OpensTheReportByItsAbsolutePathAndFailsWhenTheSummaryIsLost)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(ReadText(args), dir / "./pip.txt\n");
 }
+
+// On a terminal (script(1) gives it one) the work done is one line rewritten in place, cleared before what follows;
+// -q shows none. Elsewhere nothing: the other tests read stderr from a pipe.
+#ifndef _WIN32
+TEST(Kiss2bmp, ShowsProgressOnATerminalOnly)
+{
+    const auto clear = [](std::size_t n) { return "\r" + std::string(n, ' ') + "\r"; };
+    const std::string summary = "palettes 2, cels 5, images 4 BMP files, report ";
+    const std::pair<std::string, std::string> rows[] = {
+        {"'$0' out",
+         "\rkiss2bmp: cels 1 of 4\rkiss2bmp: cels 2 of 4\rkiss2bmp: cels 3 of 4\rkiss2bmp: cels 4 of 4" + clear(21) +
+             "made the output folder out\r\npalettes: 2\r\ncels: 5\r\nimages: 4 BMP files\r\nreport: out/pip.txt\r\n"},
+        {"-q '$0' out", ""},
+        {"'$0' '$0' -o two -j1", "made the output folder two\r\n$0: " + summary +
+                                     "two/pip/pip.txt\r\n\rkiss2bmp: dolls 1 of 2" + clear(22) + "$0: " + summary +
+                                     "two/pip-2/pip.txt\r\n\rkiss2bmp: dolls 2 of 2" + clear(22) +
+                                     "dolls: 2 converted, 0 failed\r\n"}};
+    for (const auto& [arguments, shown] : rows) {
+        TempDir dir;
+        const std::string command = "exec " + std::string(KISS2BMP_PATH) + " " + arguments;
+        const auto r = RunProcess("/usr/bin/script",
+                                  {"-qec", std::regex_replace(command, std::regex("\\$0"), kSample), "/dev/null"},
+                                  dir.Path().string(), dir.Path().string());
+        EXPECT_EQ(r.out, std::regex_replace(shown, std::regex("\\$0"), kSample)) << arguments;
+    }
+}
+#endif
 
 // Held at its summary by a full pipe, after the run, kiss2bmp is sent signals: one it was started ignoring stays
 // ignored (nohup), the others end it with 128 + their number (rows: SIGHUP ignored at start, signals, exit status).
