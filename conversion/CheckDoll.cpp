@@ -66,7 +66,7 @@ DollCheck CheckDoll(DollFiles& doll)
 
     for (int i = 0; i < c->celCount; ++i) {
         const TKissCel& cel = c->cels[i];
-        if (cel.objectNumber < 0 || cel.objectNumber >= KissConfiguration::kMaxPositions)
+        if (cel.objectNumber < 0 || cel.objectNumber >= c->MaxObjects())
             check.findings.push_back("object out of range #" + IntToText(cel.objectNumber) + " " +
                                      cel.fileName);
         if (cel.paletteIndex >= c->paletteCount)

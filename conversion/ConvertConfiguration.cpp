@@ -86,7 +86,7 @@ public:
         const std::string& name = cel.fileName;
         return Doing("cannot convert the cel '" + name + "'", [&]() -> const TBmp256Image& {
             output_.RequireInside(name);
-            ObjectOf(cel);
+            ObjectOf(cel, configuration_);
             Doing("cannot open the cel '" + name + "'", [&] { doll_.Load(name, cel_); });
             const std::string palette = PaletteNameOf(configuration_, cel);
             Doing(palette.empty() ? "cannot open the palette of the cel '" + name +
@@ -178,7 +178,7 @@ void ConvertSets(const KissConfiguration& c, RunOutput& output, CelDecoder& cels
         const std::string imageName = ImageNameOf(cel);
         const TBmp256Image& image = cels.Decode(cel, set.paletteGroup);
         const std::string fileName = output.WriteImage(image, imageName);
-        const KissPosition& at = set.positions[ObjectOf(cel)];
+        const KissPosition at = set.At(ObjectOf(cel, c));
         if (picture && (at.x != -1 || at.y != -1)) picture->DrawBehind(image, at.x, at.y);
         if (page) page->AddPicture(cel, set.paletteGroup, {image, fileName});
         Doing("cannot write the report '" + report.ShownPath() + "'",
@@ -201,7 +201,7 @@ void ConvertSets(const KissConfiguration& c, RunOutput& output, CelDecoder& cels
 }
 
 void Convert(DollFiles& doll, const std::string& outputDirectory, RunControls& controls,
-             const RunOptions& options, ImageFormat format)
+             const RunOptions& options, ImageFormat format, Reading reading)
 {
     RunOutput output(doll, outputDirectory, format);
     const std::string configurationPath = doll.ConfigurationPath();
@@ -221,7 +221,7 @@ void Convert(DollFiles& doll, const std::string& outputDirectory, RunControls& c
         Doing("cannot open '" + configurationPath + "'",
               [&] { doll.OpenConfiguration(configurationFile); });
         Doing("cannot read the configuration '" + configurationPath + "'", [&] {
-            ReadConfiguration(configurationFile, *configuration);
+            ReadConfiguration(configurationFile, *configuration, reading);
             configurationFile.Close();
         });
     }
@@ -284,6 +284,10 @@ void ConvertDoll(std::unique_ptr<DollFiles> doll, const std::string& outputDirec
     doll->RequireOneConfiguration(); // before anything is written
     // The page's pictures are PNG files whatever was asked: a browser shows colour 0 clear.
     const ImageFormat format = options.page ? ImageFormat::Png : options.format;
-    Convert(*doll, outputDirectory, controls, options, format);
+    // BMP images alone are the designed run; anything more shows the doll as viewers do.
+    const bool designed =
+        format == ImageFormat::Bmp && options.snapshotPath.empty() && !options.startPicture;
+    Convert(*doll, outputDirectory, controls, options, format,
+            designed ? Reading::Designed : Reading::Viewer);
     controls.StartEditor(ReportPathFor(doll->ConfigurationPath(), outputDirectory));
 }

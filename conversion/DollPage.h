@@ -21,14 +21,14 @@ struct DollPage {
     struct Set {
         int number = 0;
         TBmp256Image::Colour background, border;
-        std::array<std::int32_t, 256> x{}, y{}; // each object's position
+        std::vector<std::int32_t> x, y;         // each object's position
         std::vector<Cel> cels;                  // front to back
     };
 
     std::string title;                   // the configuration's base name, UTF-8
     std::int32_t width = 0, height = 0;  // the play area
     int startSet = 0;                    // index into sets
-    std::array<std::int32_t, 256> fix{}; // each object's fix value: tries before it comes loose
+    std::vector<std::int32_t> fix;       // each object's fix value: tries before it comes loose
     std::vector<Picture> pictures;
     std::vector<Set> sets;
 };

@@ -6,6 +6,8 @@
 
 #include "platform/Exception.h"
 
+#include <algorithm>
+
 namespace {
 
 class ETooManyLines : public Exception {
@@ -19,9 +21,11 @@ public:
 
 class EObjectOutOfRange : public Exception {
 public:
-    explicit EObjectOutOfRange(std::int32_t object)
-        : Exception(FormatMessage("ｵﾌﾞｼﾞｪｸﾄ番号 %d は範囲外です (0 から 255)", IntToText(object)),
-                    "object number " + IntToText(object) + " is out of range (0 to 255)")
+    EObjectOutOfRange(std::int32_t object, int last)
+        : Exception(FormatMessage("ｵﾌﾞｼﾞｪｸﾄ番号 %d は範囲外です (0 から " + IntToText(last) + ")",
+                                  IntToText(object)),
+                    "object number " + IntToText(object) + " is out of range (0 to " +
+                        IntToText(last) + ")")
     {
     }
 };
@@ -36,12 +40,20 @@ std::string TakeToken(std::string& line)
 
 std::int32_t ValueOf(const std::string& text) { return TextToInt(text).value; }
 
+// As viewers read a line, its lists end where a comment begins, blanks before it included.
+std::string WithoutComment(const std::string& line, Reading reading)
+{
+    if (reading == Reading::Designed) return line;
+    const std::string kept = line.substr(0, line.find(';'));
+    return kept.substr(0, kept.find_last_not_of(" \t") + 1);
+}
+
 void ReadPositions(std::string line, KissSet& set, int& cursor)
 {
     std::string token;
     // No object number can refer past the table, so the list stops there: a line of any length
     // then costs no more than reading it.
-    while (!line.empty() && cursor < KissConfiguration::kMaxPositions) {
+    while (!line.empty() && cursor < static_cast<int>(set.positions.size())) {
         NextToken(line, token);
         KissPosition position;
         if (token != "*") {
@@ -54,7 +66,20 @@ void ReadPositions(std::string line, KissSet& set, int& cursor)
     }
 }
 
-void ReadCelLine(std::string line, TKissCel& cel)
+// The marks viewers read from a cel line's comment, each a word of its own at its start:
+// "%tN" (how much of the cel lets what is behind show through) and "%u" (hidden at the start).
+void ReadCelMarks(std::string comment, TKissCel& cel)
+{
+    for (std::string word = TakeToken(comment); word.size() >= 2 && word[0] == '%';
+         word = TakeToken(comment)) {
+        if (word[1] == 't' || word[1] == 'T')
+            cel.transparency = std::clamp(ValueOf(word.substr(2)), 0, 255);
+        else if (word == "%u" || word == "%U")
+            cel.unmapped = true;
+    }
+}
+
+void ReadCelLine(std::string line, TKissCel& cel, Reading reading)
 {
     std::string objectToken = TakeToken(line);
     if (objectToken.find('.') == std::string::npos) {
@@ -69,8 +94,11 @@ void ReadCelLine(std::string line, TKissCel& cel)
     }
     cel.fileName = TakeToken(line);
 
-    // The rest of the line is searched whole, comments included.
-    const std::string& rest = line;
+    // As designed, the rest of the line is searched whole, comments included.
+    const std::string rest = WithoutComment(line, reading);
+    if (const auto comment = line.find(';');
+        reading == Reading::Viewer && comment != std::string::npos)
+        ReadCelMarks(line.substr(comment + 1), cel);
     const auto star = rest.find('*');
     cel.paletteIndex = 0;
     if (star != std::string::npos) {
@@ -91,13 +119,16 @@ void ReadCelLine(std::string line, TKissCel& cel)
 
 } // namespace
 
-void ReadConfiguration(BufferedTextFile& file, KissConfiguration& configuration)
+void ReadConfiguration(BufferedTextFile& file, KissConfiguration& configuration, Reading reading)
 {
     KissConfiguration& c = configuration;
+    c.reading = reading;
     int cursor = 0;
-    while (!file.AtEnd()) {
+    for (int number = 1; !file.AtEnd(); ++number) {
         std::string line = file.ReadLine();
         if (line.empty()) continue;
+        if (reading == Reading::Viewer && line.starts_with(";@"))
+            c.fkissLines.emplace_back(number, line);
         const char kind = line[0];
         if (kind == '%') {
             if (c.paletteCount == KissConfiguration::kMaxPalettes)
@@ -105,15 +136,17 @@ void ReadConfiguration(BufferedTextFile& file, KissConfiguration& configuration)
             line.erase(0, 1);
             c.paletteFiles[c.paletteCount++] = TakeToken(line);
         } else if (kind == '#') {
-            if (c.celCount == KissConfiguration::kMaxCels)
-                throw ETooManyLines("ｾﾙ", "cel", KissConfiguration::kMaxCels);
-            ReadCelLine(line.substr(1), c.cels[c.celCount++]);
+            if (c.celCount == c.MaxCels()) throw ETooManyLines("ｾﾙ", "cel", c.MaxCels());
+            ReadCelLine(line.substr(1), c.cels.emplace_back(), reading);
+            ++c.celCount;
         } else if (kind == '$') {
             if (c.setCount == KissConfiguration::kMaxSets)
                 throw ETooManyLines("ｾｯﾄ", "set", KissConfiguration::kMaxSets);
             line.erase(0, 1);
+            line = WithoutComment(line, reading);
             KissSet& set = c.sets[c.setCount++];
             set.paletteGroup = static_cast<std::uint8_t>(ValueOf(TakeToken(line)));
+            set.positions.assign(static_cast<std::size_t>(c.MaxObjects()), {});
             cursor = 0;
             ReadPositions(line, set, cursor);
         } else if (kind == '(') {
@@ -128,14 +161,15 @@ void ReadConfiguration(BufferedTextFile& file, KissConfiguration& configuration)
             c.borderColour = ValueOf(TakeToken(line));
         } else if (kind == ' ') {
             // A continuation before the first set line has no set to add to.
-            if (c.setCount > 0) ReadPositions(line, c.sets[c.setCount - 1], cursor);
+            if (c.setCount > 0)
+                ReadPositions(WithoutComment(line, reading), c.sets[c.setCount - 1], cursor);
         }
     }
 }
 
-std::size_t ObjectOf(const TKissCel& cel)
+std::size_t ObjectOf(const TKissCel& cel, const KissConfiguration& configuration)
 {
-    if (cel.objectNumber < 0 || cel.objectNumber >= KissConfiguration::kMaxPositions)
-        throw EObjectOutOfRange(cel.objectNumber);
+    if (cel.objectNumber < 0 || cel.objectNumber >= configuration.MaxObjects())
+        throw EObjectOutOfRange(cel.objectNumber, configuration.MaxObjects() - 1);
     return static_cast<std::size_t>(cel.objectNumber);
 }

@@ -4,8 +4,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 class BufferedTextFile;
+
+// How a configuration is read: as the designed run reads it, or as KiSS viewers do (comments end
+// a line's lists, transparency and start-hidden marks are read from them, far more cels and
+// objects, FKiSS lines kept).
+enum class Reading { Designed, Viewer };
 
 // One "#" line: an object's cel.
 struct TKissCel {
@@ -14,6 +21,9 @@ struct TKissCel {
     std::string fileName; // as written in the line
     std::uint8_t paletteIndex = 0;
     std::array<std::uint8_t, 10> inSet{}; // 1 where the cel belongs to set k
+    // Read as viewers read them only: ";%tN" (0 opaque to 255 invisible) and ";%u".
+    std::int32_t transparency = 0;
+    bool unmapped = false;
 };
 
 struct KissPosition {
@@ -24,7 +34,13 @@ struct KissPosition {
 // One "$" line with its continuation lines.
 struct KissSet {
     std::uint8_t paletteGroup = 0;
-    std::array<KissPosition, 256> positions{}; // indexed by object number
+    std::vector<KissPosition>
+        positions; // indexed by object number, one for each object there may be
+    // An object's position; absent past the table (a set without a "$" line has none).
+    KissPosition At(std::size_t object) const
+    {
+        return object < positions.size() ? positions[object] : KissPosition{};
+    }
 };
 
 struct KissConfiguration {
@@ -32,10 +48,17 @@ struct KissConfiguration {
     static constexpr int kMaxCels = 256;
     static constexpr int kMaxSets = 16;
     static constexpr int kMaxPositions = 256;
+    // As viewers read a doll: cel lines, and objects 0 to kViewerObjects - 1.
+    static constexpr int kViewerCels = 4096;
+    static constexpr int kViewerObjects = 4096;
+
+    Reading reading = Reading::Designed;
+    int MaxCels() const { return reading == Reading::Designed ? kMaxCels : kViewerCels; }
+    int MaxObjects() const { return reading == Reading::Designed ? kMaxPositions : kViewerObjects; }
 
     std::array<std::string, kMaxPalettes> paletteFiles;
     int paletteCount = 0;
-    std::array<TKissCel, kMaxCels> cels;
+    std::vector<TKissCel> cels; // celCount of them
     int celCount = 0;
     std::array<KissSet, kMaxSets> sets;
     int setCount = 0;
@@ -45,14 +68,19 @@ struct KissConfiguration {
     static constexpr std::int32_t kMaxPlaySide = 4096;
     std::int32_t playWidth = 448, playHeight = 320;
     std::int32_t borderColour = 0;
+
+    // Read as viewers read a doll: every line that begins ";@" (FKiSS), with its line number.
+    std::vector<std::pair<int, std::string>> fkissLines;
 };
 
 // Reads the configuration line by line until the file's end: "%" palette lines, "#" cel lines,
 // "$" set lines and continuation lines (first byte a space); every other line is skipped.
 // Malformed numbers keep what the lenient conversion delivers. More lines of a kind than its
 // table holds end the read with an error naming the limit.
-void ReadConfiguration(BufferedTextFile& file, KissConfiguration& configuration);
+// Read as viewers do, a line's lists end where its ";" comment begins.
+void ReadConfiguration(BufferedTextFile& file, KissConfiguration& configuration,
+                       Reading reading = Reading::Designed);
 
-// The cel's object as an index into a set's positions, which exist for objects 0 to 255 only:
-// any other number fails with a message naming it.
-std::size_t ObjectOf(const TKissCel& cel);
+// The cel's object as an index into a set's positions, which exist for objects 0 to
+// MaxObjects() - 1 only: any other number fails with a message naming it.
+std::size_t ObjectOf(const TKissCel& cel, const KissConfiguration& configuration);

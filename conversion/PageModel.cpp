@@ -8,6 +8,20 @@
 
 #include <algorithm>
 
+namespace {
+
+// Objects 0 to the highest a cel names: the page holds a position and a fix for each.
+std::size_t ObjectsUsed(const KissConfiguration& c)
+{
+    std::int32_t highest = -1;
+    for (int j = 0; j < c.celCount; ++j)
+        if (c.cels[j].objectNumber < c.MaxObjects())
+            highest = std::max(highest, c.cels[j].objectNumber);
+    return static_cast<std::size_t>(highest + 1);
+}
+
+} // namespace
+
 std::string ImageNameOf(const TKissCel& cel)
 {
     return NameLowerCase(StripExtension(cel.fileName));
@@ -47,14 +61,16 @@ void PageModel::AddSet(int number, const KissSet& set, TBmp256Image::Colour back
     shown.number = number;
     shown.background = background;
     shown.border = border;
-    for (std::size_t object = 0; object < set.positions.size(); ++object) {
-        shown.x[object] = set.positions[object].x;
-        shown.y[object] = set.positions[object].y;
+    shown.x.resize(ObjectsUsed(configuration_));
+    shown.y.resize(shown.x.size());
+    for (std::size_t object = 0; object < shown.x.size(); ++object) {
+        shown.x[object] = set.At(object).x;
+        shown.y[object] = set.At(object).y;
     }
     for (int j = 0; j < configuration_.celCount; ++j) {
         const TKissCel& cel = configuration_.cels[j];
         if (!cel.inSet[number]) continue;
-        const KissPosition& at = set.positions[ObjectOf(cel)];
+        const KissPosition at = set.At(ObjectOf(cel, configuration_));
         if (at.x == -1 && at.y == -1) continue;
         shown.cels.push_back({Picture(cel, set.paletteGroup), cel.objectNumber});
     }
@@ -67,9 +83,10 @@ const DollPage& PageModel::Finish(const std::string& title)
     page_.title = title;
     page_.width = configuration_.playWidth;
     page_.height = configuration_.playHeight;
+    page_.fix.assign(ObjectsUsed(configuration_), 0);
     for (int j = 0; j < configuration_.celCount; ++j) {
         const TKissCel& cel = configuration_.cels[j];
-        if (cel.objectNumber >= 0 && cel.objectNumber < KissConfiguration::kMaxPositions)
+        if (cel.objectNumber >= 0 && cel.objectNumber < configuration_.MaxObjects())
             page_.fix[cel.objectNumber] = std::max(page_.fix[cel.objectNumber], cel.fixValue);
     }
     return page_;

@@ -8,14 +8,14 @@
 
 namespace {
 
-std::unique_ptr<KissConfiguration> Read(const std::string& text)
+std::unique_ptr<KissConfiguration> Read(const std::string& text, Reading reading = Reading::Designed)
 {
     TempDir dir;
     BufferedTextFile file;
     WriteFile(dir / "doll.cnf", text);
     file.OpenForReading(dir / "doll.cnf");
     auto c = std::make_unique<KissConfiguration>();
-    ReadConfiguration(file, *c);
+    ReadConfiguration(file, *c, reading);
     return c;
 }
 
@@ -77,6 +77,34 @@ TEST(ReadConfiguration, ADollOfOurOwn)
         const auto a = Read(text);
         EXPECT_EQ(std::tuple(a->playWidth, a->playHeight, a->borderColour), area) << text;
     }
+}
+
+// As viewers read a doll: comments end the lists and hold the marks; far more cels and objects; FKiSS lines kept.
+TEST(ReadConfiguration, AsViewersReadIt)
+{
+    const std::string text =
+        "#1 a.cel *1 :0 2 ;%t90 shoes 2\r\n#2 b.cel ;%u %T300\r\n#3 c.cel ;*2 :5 %u\r\n"
+        "#4.7 d.cel :1 ; %t-4 %u\r\n;@EventHandler\r\n$0 1,2 ;x 3,4\r\n ; 5,6\r\n  ;@ map(\"a.cel\")\r\n;@end\r\n";
+    const auto viewer = Read(text, Reading::Viewer), designed = Read(text);
+    EXPECT_EQ(Cels(*viewer), (std::vector<std::string>{"1.0 a.cel *1 :02", "2.0 b.cel *0 :0123456789",
+                                                       "3.0 c.cel *0 :0123456789", "4.7 d.cel *0 :1"}));
+    EXPECT_EQ(Cels(*designed), (std::vector<std::string>{"1.0 a.cel *1 :029", "2.0 b.cel *0 :0123456789",
+                                                         "3.0 c.cel *2 :5", "4.7 d.cel *0 :14"}));
+    std::string marks;
+    for (const TKissCel& cel : viewer->cels)
+        marks += std::to_string(cel.transparency) + (cel.unmapped ? "u " : " ");
+    EXPECT_EQ(marks, "90 255u 0 0u ");
+    EXPECT_EQ(Sets(*viewer, 1), std::vector<std::string>{"0: 1,2"});
+    EXPECT_EQ(Sets(*designed, 1), std::vector<std::string>{"0: 1,2 0,0 3,4 0,0 5,6 0,0 0,0"});
+    EXPECT_EQ(viewer->fkissLines, (std::vector<std::pair<int, std::string>>{{5, ";@EventHandler"}, {9, ";@end"}}));
+    EXPECT_TRUE(designed->fkissLines.empty());
+    // 4,096 cel lines and objects 0 to 4,095; one more of either is refused, as 257 and 256 are as designed.
+    const auto many = Read(Repeat("#4095 x.cel\r\n", 4096) + "$0" + Repeat(" 1,1", 4095) + " 7,9\r\n", Reading::Viewer);
+    EXPECT_EQ(std::pair(many->sets[0].At(ObjectOf(many->cels[0], *many)).x, many->celCount), std::pair(7, 4096));
+    EXPECT_EQ(MessageOf([] { Read(Repeat("#1 x.cel\r\n", 4097), Reading::Viewer); }), "ｾﾙ行が多すぎます (最大 4096)");
+    TKissCel past;
+    past.objectNumber = 4096;
+    EXPECT_EQ(MessageOf([&] { ObjectOf(past, *many); }), "ｵﾌﾞｼﾞｪｸﾄ番号 4096 は範囲外です (0 から 4095)");
 }
 
 } // namespace
