@@ -127,6 +127,10 @@ public:
         if (kind == Written::Image) ++images;
         if (kind != Written::Image) named[kind] = path;
     }
+    void Notice(const std::string& text) override
+    {
+        printed_.err += "kiss2bmp: " + Printable(text) + "\n";
+    }
 
     std::string paletteCount = "0", celCount = "0";
     int images = 0;

@@ -6,6 +6,7 @@
 #include "KissConfiguration.h"
 #include "PageModel.h"
 #include "RunOutput.h"
+#include "StartState.h"
 #include "TextErrors.h"
 #include "TextNumbers.h"
 #include "TextPaths.h"
@@ -138,10 +139,26 @@ std::vector<int> PageSets(const KissConfiguration& c, int chosen)
     return sets;
 }
 
+// The start state's set as one picture, on colour 0 of the first palette in its group: its cels
+// that are shown and placed, drawn back to front.
+SetPicture StartPicture(const KissConfiguration& c, const DollState& start, CelDecoder& cels,
+                        FirstPalette& firstPalette)
+{
+    const int group = start.paletteGroup[start.set];
+    SetPicture picture(c.playWidth, c.playHeight, firstPalette.Colour(group, 0));
+    for (int j = 0; j < c.celCount; ++j) {
+        const TKissCel& cel = c.cels[j];
+        if (!cel.inSet[start.set] || !start.cels[j].mapped) continue;
+        const KissPosition& at = start.positions[start.set].at(ObjectOf(cel, c));
+        if (at.x != -1 || at.y != -1) picture.DrawBehind(cels.Decode(cel, group), at.x, at.y);
+    }
+    return picture;
+}
+
 // Converts the chosen set's cels, adds every set the page shows and draws the snapshot.
 void ConvertSets(const KissConfiguration& c, RunOutput& output, CelDecoder& cels,
                  FirstPalette& firstPalette, PageModel* page, BufferedTextFile& report,
-                 RunControls& controls, const RunOptions& options)
+                 RunControls& controls, const RunOptions& options, DollState& start)
 {
     controls.ShowPaletteCount(IntToText(c.paletteCount));
     controls.ShowCelCount(IntToText(c.celCount));
@@ -168,10 +185,7 @@ void ConvertSets(const KissConfiguration& c, RunOutput& output, CelDecoder& cels
     int done = 0, all = celsIn(setNumber);
     for (const int number : pageSets)
         all += celsIn(number);
-    std::optional<SetPicture> picture; // on colour 0 of the first palette in the group
-    if (!options.snapshotPath.empty() || options.startPicture)
-        picture.emplace(c.playWidth, c.playHeight, firstPalette.Colour(set.paletteGroup, 0));
-
+    const bool drawn = !options.snapshotPath.empty() || options.startPicture;
     for (int j = 0; j < c.celCount; ++j) {
         const TKissCel& cel = c.cels[j];
         if (!cel.inSet[setNumber]) continue;
@@ -179,25 +193,28 @@ void ConvertSets(const KissConfiguration& c, RunOutput& output, CelDecoder& cels
         const TBmp256Image& image = cels.Decode(cel, set.paletteGroup);
         const std::string fileName = output.WriteImage(image, imageName);
         const KissPosition at = set.At(ObjectOf(cel, c));
-        if (picture && (at.x != -1 || at.y != -1)) picture->DrawBehind(image, at.x, at.y);
         if (page) page->AddPicture(cel, set.paletteGroup, {image, fileName});
         Doing("cannot write the report '" + report.ShownPath() + "'",
               [&] { WriteReportLine(report, j, imageName, cel, at); });
         controls.FileWritten(RunControls::Written::Image, output.PathOf(fileName));
         controls.ShowProgress(++done, all);
     }
-    for (const int number : pageSets) {
-        const KissSet& shown = number < c.setCount ? c.sets[number] : kEmptySet;
-        const TBmp256Image::Colour background = firstPalette.Colour(shown.paletteGroup, 0);
-        const TBmp256Image::Colour border = firstPalette.Colour(shown.paletteGroup, c.borderColour);
-        page->AddSet(number, shown, background, border, number == setNumber);
+    if (!page && !drawn) return;
+    // What the page opens on and the snapshot shows: the doll as a viewer first shows it.
+    start = InitialState(c, setNumber);
+    for (const int number : page ? pageSets : std::vector<int>{}) {
+        const int group = start.paletteGroup[number];
+        page->AddSet(number, start, firstPalette.Colour(group, 0),
+                     firstPalette.Colour(group, c.borderColour));
         controls.ShowProgress(done += celsIn(number), all);
     }
-    if (picture && !options.snapshotPath.empty()) {
-        output.WriteSnapshot(*picture, options.snapshotPath);
+    if (!drawn) return;
+    const SetPicture picture = StartPicture(c, start, cels, firstPalette);
+    if (!options.snapshotPath.empty()) {
+        output.WriteSnapshot(picture, options.snapshotPath);
         controls.FileWritten(RunControls::Written::Snapshot, options.snapshotPath);
     }
-    if (picture && options.startPicture) options.startPicture(*picture);
+    if (options.startPicture) options.startPicture(picture);
 }
 
 void Convert(DollFiles& doll, const std::string& outputDirectory, RunControls& controls,
@@ -229,6 +246,7 @@ void Convert(DollFiles& doll, const std::string& outputDirectory, RunControls& c
     CelDecoder cels(doll, c, output);
     FirstPalette firstPalette(doll, c);
     std::optional<PageModel> page;
+    DollState start; // as the page opens and the snapshot shows the doll
     if (options.page)
         page.emplace(c, output, [&](const TKissCel& cel, int group, const std::string& name) {
             const TBmp256Image& image = cels.Decode(cel, group);
@@ -238,11 +256,12 @@ void Convert(DollFiles& doll, const std::string& outputDirectory, RunControls& c
         });
     if (c.celCount > 0) {
         ConvertSets(c, output, cels, firstPalette, page ? &*page : nullptr, report, controls,
-                    options);
+                    options, start);
     }
     if (page) { // once every picture it shows is written
         Doing("cannot write the page '" + pagePath + "'", [&] {
-            const DollPage& model = page->Finish(BaseName(StripExtension(configurationPath)));
+            const DollPage& model =
+                page->Finish(BaseName(StripExtension(configurationPath)), start);
             output.WriteFile(pageName, options.page(model));
         });
         controls.FileWritten(RunControls::Written::Page, pagePath);

@@ -17,6 +17,7 @@ struct DollPage {
     struct Cel {
         int picture = 0; // index into pictures
         int object = 0;
+        int line = 0; // the cel line it comes from, counted from 0
     };
     struct Set {
         int number = 0;
@@ -29,6 +30,10 @@ struct DollPage {
     std::int32_t width = 0, height = 0;  // the play area
     int startSet = 0;                    // index into sets
     std::vector<std::int32_t> fix;       // each object's fix value: tries before it comes loose
+    // By cel line, as the page starts: shown or hidden, and how much it lets through (0 opaque
+    // to 255 invisible).
+    std::vector<std::uint8_t> mapped;
+    std::vector<std::int32_t> transparency;
     std::vector<Picture> pictures;
     std::vector<Set> sets;
 };

@@ -8,20 +8,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// Objects 0 to the highest a cel names: the page holds a position and a fix for each.
-std::size_t ObjectsUsed(const KissConfiguration& c)
-{
-    std::int32_t highest = -1;
-    for (int j = 0; j < c.celCount; ++j)
-        if (c.cels[j].objectNumber < c.MaxObjects())
-            highest = std::max(highest, c.cels[j].objectNumber);
-    return static_cast<std::size_t>(highest + 1);
-}
-
-} // namespace
-
 std::string ImageNameOf(const TKissCel& cel)
 {
     return NameLowerCase(StripExtension(cel.fileName));
@@ -54,40 +40,37 @@ int PageModel::Picture(const TKissCel& cel, int group)
     return pictureOf_[{imageName, cel.paletteIndex, group}];
 }
 
-void PageModel::AddSet(int number, const KissSet& set, TBmp256Image::Colour background,
-                       TBmp256Image::Colour border, bool start)
+void PageModel::AddSet(int number, const DollState& start, TBmp256Image::Colour background,
+                       TBmp256Image::Colour border)
 {
     DollPage::Set shown;
     shown.number = number;
     shown.background = background;
     shown.border = border;
-    shown.x.resize(ObjectsUsed(configuration_));
-    shown.y.resize(shown.x.size());
-    for (std::size_t object = 0; object < shown.x.size(); ++object) {
-        shown.x[object] = set.At(object).x;
-        shown.y[object] = set.At(object).y;
+    for (const KissPosition& at : start.positions[number]) {
+        shown.x.push_back(at.x);
+        shown.y.push_back(at.y);
     }
     for (int j = 0; j < configuration_.celCount; ++j) {
         const TKissCel& cel = configuration_.cels[j];
         if (!cel.inSet[number]) continue;
-        const KissPosition at = set.At(ObjectOf(cel, configuration_));
+        const KissPosition& at = start.positions[number].at(ObjectOf(cel, configuration_));
         if (at.x == -1 && at.y == -1) continue;
-        shown.cels.push_back({Picture(cel, set.paletteGroup), cel.objectNumber});
+        shown.cels.push_back({Picture(cel, start.paletteGroup[number]), cel.objectNumber, j});
     }
-    if (start) page_.startSet = static_cast<int>(page_.sets.size());
+    if (number == start.set) page_.startSet = static_cast<int>(page_.sets.size());
     page_.sets.push_back(std::move(shown));
 }
 
-const DollPage& PageModel::Finish(const std::string& title)
+const DollPage& PageModel::Finish(const std::string& title, const DollState& start)
 {
     page_.title = title;
     page_.width = configuration_.playWidth;
     page_.height = configuration_.playHeight;
-    page_.fix.assign(ObjectsUsed(configuration_), 0);
-    for (int j = 0; j < configuration_.celCount; ++j) {
-        const TKissCel& cel = configuration_.cels[j];
-        if (cel.objectNumber >= 0 && cel.objectNumber < configuration_.MaxObjects())
-            page_.fix[cel.objectNumber] = std::max(page_.fix[cel.objectNumber], cel.fixValue);
+    page_.fix = start.fix;
+    for (const DollState::Cel& cel : start.cels) {
+        page_.mapped.push_back(cel.mapped ? 1 : 0);
+        page_.transparency.push_back(cel.transparency);
     }
     return page_;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DollPage.h"
+#include "DollState.h"
 #include "KissConfiguration.h"
 
 #include <functional>
@@ -28,11 +29,11 @@ public:
 
     // A picture the run has written for the chosen set, under its report name.
     void AddPicture(const TKissCel& cel, int group, const Written& written);
-    // Adds a set the page shows (start: the one it opens on), with its play area's colours.
-    void AddSet(int number, const KissSet& set, TBmp256Image::Colour background,
-                TBmp256Image::Colour border, bool start);
-    // The page's model, titled; every object's fix is the highest of its cels'.
-    const DollPage& Finish(const std::string& title);
+    // Adds a set the page shows, as the start state places it, with its play area's colours.
+    void AddSet(int number, const DollState& start, TBmp256Image::Colour background,
+                TBmp256Image::Colour border);
+    // The page's model, titled, opening on the start state's set with its cels and fixes.
+    const DollPage& Finish(const std::string& title, const DollState& start);
 
 private:
     using Key = std::tuple<std::string, int, int>; // image name, palette, group

@@ -21,4 +21,7 @@ public:
     // snapshot's as the user gave it).
     enum class Written { Image, Report, Snapshot, Page };
     virtual void FileWritten(Written /*kind*/, const std::string& /*path*/) {}
+    // A word for the user about what the run made of the doll, which does not stop it (the
+    // window shows none).
+    virtual void Notice(const std::string& /*text*/) {}
 };

@@ -54,7 +54,7 @@ std::string DollData(const DollPage& doll)
     for (const DollPage::Set& set : doll.sets) {
         std::string cels = "[";
         for (const DollPage::Cel& cel : set.cels)
-            Add(cels, JsonArray(std::array{cel.picture, cel.object}), ",");
+            Add(cels, JsonArray(std::array{cel.picture, cel.object, cel.line}), ",");
         Add(sets, "{\"number\":" + std::to_string(set.number) + ",\"background\":\"" +
                       CssColour(set.background) + "\",\"border\":\"" + CssColour(set.border) +
                       "\",\"x\":" + JsonArray(set.x) + ",\"y\":" + JsonArray(set.y) +
@@ -63,6 +63,8 @@ std::string DollData(const DollPage& doll)
     return "{\"width\":" + std::to_string(doll.width) +
            ",\"height\":" + std::to_string(doll.height) +
            ",\"start\":" + std::to_string(doll.startSet) + ",\"fix\":" + JsonArray(doll.fix) +
+           ",\n\"mapped\":" + JsonArray(doll.mapped) +
+           ",\n\"transparency\":" + JsonArray(doll.transparency) +
            ",\n\"masks\":" + masks + "],\n\"pictures\":" + pictures + "],\n\"sets\":" + sets + "]}";
 }
 

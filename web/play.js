@@ -1,11 +1,14 @@
 "use strict";
 // Plays the doll described by `doll`: each set shows its cels at its objects' positions, earlier
-// cels in front; an object is dragged as one by any of its cels' opaque pixels, unless it is
-// fixed, when each try loosens it by one; objects stay within the play area.
+// cels in front, hidden ones not at all, see-through ones as much as they let through; an object
+// is dragged as one by any of its shown cels' opaque pixels, unless it is fixed, when each try
+// loosens it by one; objects stay within the play area.
 (() => {
   const stage = document.getElementById("stage");
   const bar = document.getElementById("sets");
   const fix = doll.fix.slice();
+  const mapped = doll.mapped.map(Boolean); // by cel line
+  const transparency = doll.transparency.slice();
 
   // Each picture's opaque runs by row: [first, end, first, end, ...].
   const rows = doll.masks.map((flat) => {
@@ -33,13 +36,13 @@
 
   // Every set's images, made once; moving an object in a set keeps it there on coming back.
   const sets = doll.sets.map((set) => {
-    const cels = set.cels.map(([picture, object]) => {
+    const cels = set.cels.map(([picture, object, line]) => {
       const img = document.createElement("img");
       img.src = doll.pictures[picture][0];
       img.alt = "";
       img.draggable = false;
       img.dataset.object = object;
-      return { img, mask: doll.pictures[picture][1], object };
+      return { img, mask: doll.pictures[picture][1], object, line };
     });
     return { ...set, x: set.x.slice(), y: set.y.slice(), cels };
   });
@@ -50,6 +53,8 @@
       if (cel.object !== object) continue;
       cel.img.style.left = set.x[object] + "px";
       cel.img.style.top = set.y[object] + "px";
+      cel.img.hidden = !mapped[cel.line];
+      cel.img.style.opacity = transparency[cel.line] > 0 ? String((255 - transparency[cel.line]) / 255) : "";
     }
   };
 
@@ -77,7 +82,7 @@
   const moveTo = (set, object, x, y) => {
     const box = { left: Infinity, top: Infinity, right: -Infinity, bottom: -Infinity };
     for (const cel of set.cels) {
-      if (cel.object !== object) continue;
+      if (cel.object !== object || !mapped[cel.line]) continue;
       const b = boxes[cel.mask];
       box.left = Math.min(box.left, b.left); box.right = Math.max(box.right, b.right);
       box.top = Math.min(box.top, b.top); box.bottom = Math.max(box.bottom, b.bottom);
@@ -101,7 +106,7 @@
     if (held || (event.pointerType === "mouse" && event.button !== 0) || sets.length === 0) return;
     const set = sets[current];
     const [px, py] = at(event);
-    const cel = set.cels.find((c) => opaque(c.mask, px - set.x[c.object], py - set.y[c.object]));
+    const cel = set.cels.find((c) => mapped[c.line] && opaque(c.mask, px - set.x[c.object], py - set.y[c.object]));
     if (!cel) return;
     event.preventDefault();
     if (fix[cel.object] > 0) {
