@@ -13,6 +13,7 @@
 #include "conversion/TextTokens.h"
 #include "imaging/DecodeCel.h"
 #include "imaging/KissHeaders.h"
+#include "imaging/TruecolourCel.h"
 
 #include <algorithm>
 #include <cassert>

@@ -43,10 +43,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MemoryStream cel, palette;
     cel.Write(data + 3, celSize);
     palette.Write(data + 3 + celSize, size - 3 - celSize);
-    const std::int64_t bytes = ImageBytes(ReadCelHeader(cel));
+    const CelHeader header = ReadCelHeader(cel);
+    const std::int64_t bytes = ImageBytes(header);
     // Pictures up to the stream's 2 GB limit are valid, but they cost per pixel, not per input byte, and trip
     // libFuzzer's memory limits: those over 256 KiB are skipped. Over the limit they are refused without allocating.
     if (bytes > (256 << 10) && bytes <= MemoryStream::kMaxSize) return 0;
+
+    static RgbaImage rgba; // any cel read as a 32-bit one: refused exactly when too large, else sized
+    const auto rgbaBytes = 4 * std::int64_t{header.xOffset + header.width} * (header.yOffset + header.height);
+    const bool refused = Thrown([&] { DecodeTruecolourCel(rgba, cel); }).has_value();
+    assert(refused == (rgbaBytes > MemoryStream::kMaxSize) && std::ssize(rgba.Rgba()) == (refused ? 0 : rgbaBytes));
 
     static TBmp256Image image; // one for all inputs, as a run reuses one for all its cels
     if (const auto thrown = Thrown([&] { DecodeCel(image, cel, palette, data[0]); })) {

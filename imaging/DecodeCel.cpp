@@ -63,7 +63,8 @@ void DecodePixels(TBmp256Image& image, MemoryStream& cel, const CelHeader& h, st
 // Reads the colours in file order: colour k goes to entry k, so the entry of colour j of
 // group g is g x colours + j. Only the first 256 have a place in the table; the rest are not
 // read. A file cut short repeats its last bytes, as reads into reused variables would.
-void DecodeColours(TBmp256Image& image, MemoryStream& palette, const PaletteHeader& h)
+void DecodeColours(TBmp256Image& image, MemoryStream& palette, const PaletteHeader& h,
+                   ColourScale scale)
 {
     if (h.bitsPerColour != 12 && h.bitsPerColour != 24) return; // entries stay grey
     const std::int64_t count =
@@ -79,14 +80,15 @@ void DecodeColours(TBmp256Image& image, MemoryStream& palette, const PaletteHead
     for (std::size_t i = palette.Read(bytes.data(), wanted); i < wanted; ++i)
         bytes[i] = i >= back ? bytes[i - back] : 0;
 
+    const int factor = scale == ColourScale::Viewer ? 17 : 16;
     std::array<TBmp256Image::Colour, 256> colours{};
     for (std::size_t k = 0; k < static_cast<std::size_t>(count); ++k) {
         const std::uint8_t* b = &bytes[k * step];
         auto& c = colours[k];
         if (h.bitsPerColour == 12) { // b0 = red, blue; b1 = green
-            c.red = static_cast<std::uint8_t>((b[0] >> 4) * 16);
-            c.green = static_cast<std::uint8_t>((b[1] & 0x0F) * 16);
-            c.blue = static_cast<std::uint8_t>((b[0] & 0x0F) * 16);
+            c.red = static_cast<std::uint8_t>((b[0] >> 4) * factor);
+            c.green = static_cast<std::uint8_t>((b[1] & 0x0F) * factor);
+            c.blue = static_cast<std::uint8_t>((b[0] & 0x0F) * factor);
         } else {
             c.red = b[0];
             c.green = b[1];
@@ -99,7 +101,7 @@ void DecodeColours(TBmp256Image& image, MemoryStream& palette, const PaletteHead
 } // namespace
 
 void DecodeCel(TBmp256Image& image, MemoryStream& cel, MemoryStream& palette,
-               std::uint8_t paletteOffset)
+               std::uint8_t paletteOffset, ColourScale scale)
 {
     const CelHeader celHeader = ReadCelHeader(cel);
     image.SetSize(static_cast<std::int32_t>(celHeader.xOffset) + celHeader.width,
@@ -107,5 +109,5 @@ void DecodeCel(TBmp256Image& image, MemoryStream& cel, MemoryStream& palette,
     DecodePixels(image, cel, celHeader, paletteOffset);
 
     const PaletteHeader paletteHeader = ReadPaletteHeader(palette);
-    DecodeColours(image, palette, paletteHeader);
+    DecodeColours(image, palette, paletteHeader, scale);
 }

@@ -25,6 +25,7 @@ CelHeader ReadCelHeader(MemoryStream& cel)
     CelHeader h;
     if (HasMagic(header)) {
         h.headed = true;
+        h.kind = header[4];
         h.bitsPerPixel = header[5];
         h.width = LoadU16(&header[8]);
         h.height = LoadU16(&header[10]);

@@ -8,6 +8,7 @@
 // stream. Fields that a short file does not reach read as 0.
 struct CelHeader {
     bool headed = false; // the file begins with "KiSS"
+    std::uint8_t kind = 0; // a headed file's mark: 0x20 for a cel
     std::uint8_t bitsPerPixel = 4;
     std::uint16_t width = 0;
     std::uint16_t height = 0;

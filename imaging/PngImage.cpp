@@ -2,6 +2,7 @@
 
 #include "Bmp256Image.h"
 #include "MemoryStream.h"
+#include "RgbaImage.h"
 #include "StreamErrors.h"
 
 #include <spng.h>
@@ -63,6 +64,18 @@ void EncodeIndexedPng(const TBmp256Image& image, MemoryStream& png)
     trns.n_type3_entries = 1; // colour 0 transparent, the others opaque
     trns.type3_alpha[0] = 0;
     Encode({width, height, 8, SPNG_COLOR_TYPE_INDEXED, 0, 0, 0}, &plte, &trns, pixels, png);
+}
+
+void EncodeRgbaPng(const RgbaImage& image, MemoryStream& png)
+{
+    if (image.Width() <= 0 || image.Height() <= 0) {
+        Encode({1, 1, 8, SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, 0, 0, 0}, nullptr, nullptr,
+               std::vector<std::uint8_t>(4, 0), png);
+        return;
+    }
+    Encode({static_cast<std::uint32_t>(image.Width()), static_cast<std::uint32_t>(image.Height()),
+            8, SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, 0, 0, 0},
+           nullptr, nullptr, image.Rgba(), png);
 }
 
 void EncodeTruecolourPng(std::uint32_t width, std::uint32_t height,

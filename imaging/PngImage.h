@@ -4,9 +4,10 @@
 #include <vector>
 
 class MemoryStream;
+class RgbaImage;
 class TBmp256Image;
 
-// False in a build without libspng (the Windows one): there both encoders raise the stream's
+// False in a build without libspng (the Windows one): there the encoders raise the stream's
 // write error, and the images are written as BMP files only.
 inline constexpr bool kWritesPng = KISS_PNG;
 
@@ -15,6 +16,11 @@ inline constexpr bool kWritesPng = KISS_PNG;
 // entry). A picture without pixels becomes one transparent pixel: a PNG is never empty. Replaces
 // the stream's content; raises the stream's write error when the encoder fails.
 void EncodeIndexedPng(const TBmp256Image& image, MemoryStream& png);
+
+// A picture with alpha as an 8-bit red, green, blue, alpha PNG file (colour type 6), alpha
+// straight as the image holds it; a picture without pixels becomes one transparent pixel.
+// Replaces the stream's content; raises the stream's write error when the encoder fails.
+void EncodeRgbaPng(const RgbaImage& image, MemoryStream& png);
 
 // Rows of red, green, blue bytes, top-down, as a truecolour PNG file; replaces the stream's
 // content.

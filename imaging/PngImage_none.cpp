@@ -8,6 +8,11 @@ void EncodeIndexedPng(const TBmp256Image&, MemoryStream&)
     throw EStreamWriteError("this build writes no PNG files");
 }
 
+void EncodeRgbaPng(const RgbaImage&, MemoryStream&)
+{
+    throw EStreamWriteError("this build writes no PNG files");
+}
+
 void EncodeTruecolourPng(std::uint32_t, std::uint32_t, const std::vector<std::uint8_t>&,
                          MemoryStream&)
 {

@@ -7,6 +7,57 @@
 
 #include <algorithm>
 
+namespace {
+
+// The columns and rows of a width x height image at (x, y) that fall inside the area.
+struct Inside {
+    std::int64_t left, top, right, bottom;
+};
+
+Inside InsideOf(std::int32_t areaWidth, std::int32_t areaHeight, std::int32_t width,
+                std::int32_t height, std::int32_t x, std::int32_t y)
+{
+    return {std::max<std::int64_t>(0, -std::int64_t{x}),
+            std::max<std::int64_t>(0, -std::int64_t{y}),
+            std::min<std::int64_t>(width, std::int64_t{areaWidth} - x),
+            std::min<std::int64_t>(height, std::int64_t{areaHeight} - y)};
+}
+
+// Each component weighs a of 255, what lies under it the rest; rounded to nearest.
+void BlendInto(std::uint8_t* out, const std::uint8_t* rgb, unsigned a)
+{
+    for (int part = 0; part < 3; ++part)
+        out[part] = static_cast<std::uint8_t>((rgb[part] * a + out[part] * (255 - a) + 127) / 255);
+}
+
+// Where pixel byte `at` of each step bytes is not 0, in the format OpaqueRuns gives.
+template <class Image> std::vector<std::int32_t> Runs(const Image& image, int step, int at)
+{
+    std::vector<std::int32_t> runs;
+    for (std::int32_t row = 0; row < image.Height(); ++row) {
+        const std::uint8_t* pixels = image.Row(row);
+        const auto opaque = [&](std::int32_t column) {
+            return pixels[static_cast<std::size_t>(column) * step + at] != 0;
+        };
+        const std::size_t count = runs.size();
+        runs.push_back(0);
+        for (std::int32_t column = 0; column < image.Width();) {
+            if (!opaque(column)) {
+                ++column;
+                continue;
+            }
+            const std::int32_t first = column;
+            while (column < image.Width() && opaque(column))
+                ++column;
+            runs.insert(runs.end(), {first, column});
+            ++runs[count];
+        }
+    }
+    return runs;
+}
+
+} // namespace
+
 SetPicture::SetPicture(std::int32_t width, std::int32_t height, TBmp256Image::Colour background)
     : width_(std::max(width, 1)), height_(std::max(height, 1)),
       rgb_(std::size_t{3} * width_ * height_), drawn_(std::size_t{1} * width_ * height_, 0)
@@ -18,19 +69,51 @@ SetPicture::SetPicture(std::int32_t width, std::int32_t height, TBmp256Image::Co
 void SetPicture::DrawBehind(const TBmp256Image& image, std::int32_t x, std::int32_t y)
 {
     // Only the part of the image that falls inside the area is visited.
-    const std::int64_t left = std::max<std::int64_t>(0, -std::int64_t{x}),
-                       top = std::max<std::int64_t>(0, -std::int64_t{y}),
-                       right = std::min<std::int64_t>(image.Width(), std::int64_t{width_} - x),
-                       bottom = std::min<std::int64_t>(image.Height(), std::int64_t{height_} - y);
-    for (std::int64_t row = top; row < bottom; ++row) {
+    const Inside in = InsideOf(width_, height_, image.Width(), image.Height(), x, y);
+    for (std::int64_t row = in.top; row < in.bottom; ++row) {
         const std::uint8_t* pixels = image.Row(static_cast<std::int32_t>(row));
-        for (std::int64_t column = left; column < right; ++column) {
+        for (std::int64_t column = in.left; column < in.right; ++column) {
             const std::uint8_t index = pixels[column];
             const std::size_t at = static_cast<std::size_t>((y + row) * width_ + x + column);
             if (index == 0 || drawn_[at]) continue;
             const TBmp256Image::Colour colour = image.ColourAt(index);
             std::uint8_t* out = &rgb_[3 * at];
             out[0] = colour.red, out[1] = colour.green, out[2] = colour.blue;
+            drawn_[at] = 1;
+        }
+    }
+}
+
+void SetPicture::DrawOver(const TBmp256Image& image, std::int32_t x, std::int32_t y,
+                          std::uint8_t opacity)
+{
+    const Inside in = InsideOf(width_, height_, image.Width(), image.Height(), x, y);
+    for (std::int64_t row = in.top; row < in.bottom; ++row) {
+        const std::uint8_t* pixels = image.Row(static_cast<std::int32_t>(row));
+        for (std::int64_t column = in.left; column < in.right; ++column) {
+            const std::uint8_t index = pixels[column];
+            if (index == 0 || opacity == 0) continue;
+            const std::size_t at = static_cast<std::size_t>((y + row) * width_ + x + column);
+            const TBmp256Image::Colour colour = image.ColourAt(index);
+            const std::uint8_t rgb[3] = {colour.red, colour.green, colour.blue};
+            BlendInto(&rgb_[3 * at], rgb, opacity);
+            drawn_[at] = 1;
+        }
+    }
+}
+
+void SetPicture::DrawOver(const RgbaImage& image, std::int32_t x, std::int32_t y,
+                          std::uint8_t opacity)
+{
+    const Inside in = InsideOf(width_, height_, image.Width(), image.Height(), x, y);
+    for (std::int64_t row = in.top; row < in.bottom; ++row) {
+        const std::uint8_t* pixels = image.Row(static_cast<std::int32_t>(row));
+        for (std::int64_t column = in.left; column < in.right; ++column) {
+            const std::uint8_t* pixel = pixels + 4 * column;
+            const unsigned a = (pixel[3] * unsigned{opacity} + 127) / 255;
+            if (a == 0) continue;
+            const std::size_t at = static_cast<std::size_t>((y + row) * width_ + x + column);
+            BlendInto(&rgb_[3 * at], pixel, a);
             drawn_[at] = 1;
         }
     }
@@ -65,27 +148,15 @@ SetPicture SetPicture::FittedInto(std::int32_t width, std::int32_t height) const
 
 std::vector<std::int32_t> OpaqueRuns(const TBmp256Image& image)
 {
-    std::vector<std::int32_t> runs;
-    for (std::int32_t row = 0; row < image.Height(); ++row) {
-        const std::uint8_t* pixels = image.Row(row);
-        const std::size_t count = runs.size();
-        runs.push_back(0);
-        for (std::int32_t column = 0; column < image.Width();) {
-            if (pixels[column] == 0) {
-                ++column;
-                continue;
-            }
-            const std::int32_t first = column;
-            while (column < image.Width() && pixels[column] != 0)
-                ++column;
-            runs.insert(runs.end(), {first, column});
-            ++runs[count];
-        }
-    }
-    return runs;
+    return Runs(image, 1, 0);
 }
 
-TBmp256Image::Colour PaletteColour(MemoryStream& palette, int group, int index)
+std::vector<std::int32_t> OpaqueRuns(const RgbaImage& image)
+{
+    return Runs(image, 4, 3);
+}
+
+TBmp256Image::Colour PaletteColour(MemoryStream& palette, int group, int index, ColourScale scale)
 {
     palette.Seek(0);
     const PaletteHeader header = ReadPaletteHeader(palette);
@@ -93,7 +164,7 @@ TBmp256Image::Colour PaletteColour(MemoryStream& palette, int group, int index)
     MemoryStream noCel; // decoded with an empty cel, the image holds the palette's colour table
     TBmp256Image image;
     palette.Seek(0);
-    DecodeCel(image, noCel, palette, 0);
+    DecodeCel(image, noCel, palette, 0, scale);
     palette.Seek(0);
     if (entry < 0 || entry > 255) return {};
     return image.ColourAt(static_cast<std::int32_t>(entry));

@@ -1,9 +1,13 @@
 #include "imaging/DecodeCel.h"
+#include "imaging/ImageFileKind.h"
+#include "imaging/SetPicture.h"
+#include "imaging/TruecolourCel.h"
 #include "support/Test.h"
 
 #include <KissWriter.h>
 #include <chrono>
 #include <climits>
+#include <functional>
 #include <numeric>
 
 using namespace kisswriter;
@@ -11,6 +15,11 @@ using Rows = std::vector<Bytes>; // picture rows, top first
 const std::string kNoMemory = "ﾒﾓﾘｽﾄﾘｰﾑの拡大中にﾒﾓﾘが足りなくなりました";
 
 const auto BytesOf = [](const MemoryStream& s) { return Bytes(s.Data(), s.Data() + s.Size()); };
+const auto StreamOf = [](const auto& bytes) {
+    MemoryStream s;
+    s.Write(bytes.data(), bytes.size());
+    return s;
+};
 
 // A picture and its colour table (0xRRGGBB: stored blue, green, red, 0), read back from the BMP bytes alone.
 static std::pair<Rows, std::vector<int>> Read(const MemoryStream& s)
@@ -41,9 +50,7 @@ static std::vector<int> Colours(std::vector<int> head, int rest = 0, std::size_t
 // Decodes from streams at their ends: the picture, its colours, where the palette was left.
 static auto Decode(TBmp256Image& image, const Bytes& cel, const Bytes& palette, int offset)
 {
-    MemoryStream c, p;
-    c.Write(cel.data(), cel.size());
-    p.Write(palette.data(), palette.size());
+    MemoryStream c = StreamOf(cel), p = StreamOf(palette);
     DecodeCel(image, c, p, static_cast<std::uint8_t>(offset));
     return std::tuple_cat(Read(image.Stream()), std::tuple(p.Position()));
 }
@@ -166,4 +173,74 @@ TEST(DecodeCel, PicturesAndColourTables)
         EXPECT_EQ((std::tuple{MessageOf([&] { Decode(image, cel, {}, 0); }), image.Stream().Size()}),
                   (std::tuple{kNoMemory, 0}));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)); // not per pixel
+}
+
+TEST(TruecolourCel, PicturesRunsAndSizes)
+{
+    // clang-format off
+    const std::tuple<Bytes, bool, int, int, Bytes, std::vector<std::int32_t>> cels[] = { // a cel; 32-bit; its picture (RGBA); opaque runs
+        {RawHeaded(32, {2, 1, 1, 1}, {1, 2, 3, 4, 5, 6, 7, 0}), true, 3, 2, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 2, 1, 4, 7, 6, 5, 0}, {0, 1, 1, 2}},
+        {RawHeaded(32, {2, 2, 0, 0}, {1, 2, 3, 4, 5, 6}), true, 2, 2, {3, 2, 1, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {1, 0, 1, 0}}, // cut short, in a pixel
+        {RawHeaded(32, {0, 2, 1, 0}, {9}), true, 1, 2, Bytes(8), {0, 0}}, {RawHeaded(8, {1, 1, 0, 0}, {5}), false, 1, 1, Bytes(4), {0}},
+        {RawHeaded(32, {1, 1}, {1, 2, 3, 4}), false, 1, 1, Bytes(4), {0}}}; // a palette's mark
+    const std::pair<int, int> tooLarge[] = {{-1, 1}, {1, -1}, {1, 536870912}, {INT_MAX, INT_MAX}, {0, 0}}; // (0, 0): a cel of 65535 x 65535
+    // clang-format on
+    RgbaImage image;
+    for (const auto& [bytes, truecolour, width, height, rgba, runs] : cels) {
+        MemoryStream cel = StreamOf(bytes);
+        EXPECT_EQ((std::tuple{IsTruecolourCel(cel), cel.Position(), (DecodeTruecolourCel(image, cel), image.Width()),
+                              image.Height(), image.Rgba(), OpaqueRuns(image)}), // in braces: in order
+                  std::tuple(truecolour, 0, width, height, rgba, runs));
+    }
+    MemoryStream huge = StreamOf(RawHeaded(32, {65535, 65535, 0, 0}));
+    for (const auto& [w, h] : tooLarge) { // leaving the image empty
+        image.SetSize(1, 1);
+        const std::string message = MessageOf([&] { w || h ? image.SetSize(w, h) : DecodeTruecolourCel(image, huge); });
+        EXPECT_EQ(std::tuple(message, image.Width() + image.Height(), image.Rgba().size()),
+                  std::tuple(kNoMemory, 0, 0u));
+    }
+}
+
+TEST(DecodeCel, ColourScalesAndImageFileKinds)
+{
+    const auto Rgb = [](TBmp256Image::Colour c) { return std::array{c.red, c.green, c.blue}; };
+    using Rgbs = std::array<std::uint8_t, 3>;
+    MemoryStream palette = StreamOf(RawHeaded(12, {1, 1}, {0xF8, 0x0F})); // red 15, blue 8, green 15
+    EXPECT_EQ(std::pair(Rgb(PaletteColour(palette, 0, 0)), Rgb(PaletteColour(palette, 0, 0, ColourScale::Viewer))),
+              std::pair(Rgbs{240, 240, 128}, Rgbs{255, 255, 136}));
+    // clang-format off
+    const std::pair<std::string, std::string> kinds[] = {{"GIF87a", "GIF"}, {"GIF89a;", "GIF"}, {"GIF88a", ""}, {"GIF8", ""},
+        {"\x89PNG\r\n\x1a\n", "PNG"}, {"\x89PNG\r\n\x1a", ""}, {"\xFF\xD8\xFF\xE0", "JPEG"}, {"\xFF\xD8", ""}, {"KiSS", ""}, {"", ""}};
+    // clang-format on
+    for (const auto& [start, kind] : kinds) {
+        MemoryStream file = StreamOf(start);
+        const char* found = ImageFileKind(file);
+        EXPECT_EQ(std::tuple(std::string(found ? found : ""), file.Position()), std::tuple(kind, 0)) << start;
+    }
+}
+
+TEST(SetPicture, DrawOverBlendsBackToFront)
+{
+    TBmp256Image front, back; // front: colour 1, then 0; back: colours 1, 2, 3 of grey 1, 2, 3
+    Decode(front, RawHeaded(8, {2, 1, 0, 0}, {1, 0}), RawHeaded(24, {2, 1}, {0, 0, 0, 201, 0, 50}), 0);
+    Decode(back, RawHeaded(8, {3, 1, 0, 0}, {1, 2, 3}), RawHeaded(24, {4, 1}, {0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3}), 0);
+    RgbaImage rgba; // green at about half alpha, then opaque
+    MemoryStream rgbaCel = StreamOf(RawHeaded(32, {2, 1, 0, 0}, {0, 255, 0, 129, 30, 20, 10, 255}));
+    DecodeTruecolourCel(rgba, rgbaCel);
+    SetPicture behind(3, 1, {100, 100, 100});
+    behind.DrawBehind(front, 1, 0), behind.DrawBehind(back, 0, 0);
+    // clang-format off
+    const std::pair<std::function<void(SetPicture&)>, Bytes> blends[] = { // the drawing on grey 100; the picture
+        {[&](SetPicture& p) { p.DrawOver(front, 0, 0); }, {201, 0, 50, 100, 100, 100, 100, 100, 100}},
+        {[&](SetPicture& p) { p.DrawOver(front, 1, 0, 128); }, {100, 100, 100, 151, 50, 75, 100, 100, 100}},
+        {[&](SetPicture& p) { p.DrawOver(rgba, 0, 0, 128); p.DrawBehind(back, 0, 0); }, {75, 140, 75, 55, 60, 65, 3, 3, 3}}, // alpha x opacity
+        {[&](SetPicture& p) { for (const auto& [x, y] : {std::pair(2, 0), std::pair(-1, 0), std::pair(0, 1), std::pair(0, -1), std::pair(INT_MAX, 0), std::pair(INT_MIN, INT_MIN)}) p.DrawOver(rgba, x, y); },
+         {10, 20, 30, 100, 100, 100, 49, 178, 49}}, // clipped
+        {[&](SetPicture& p) { p.DrawOver(back, 0, 0); p.DrawOver(front, 1, 0); }, behind.Rgb()}}; // DrawBehind's picture
+    // clang-format on
+    for (const auto& [draw, rgb] : blends) {
+        SetPicture picture(3, 1, {100, 100, 100});
+        draw(picture);
+        EXPECT_EQ(picture.Rgb(), rgb);
+    }
 }

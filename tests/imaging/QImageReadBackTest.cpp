@@ -2,8 +2,10 @@
 #include "imaging/MemoryStream.h"
 #include "imaging/PngImage.h"
 #include "imaging/SetPicture.h"
+#include "imaging/TruecolourCel.h"
 #include "support/Test.h"
 
+#include <KissWriter.h>
 #include <QImage>
 
 TEST(QImageReadBack, AnotherReaderSeesOurPixelsInTheirColoursAndASetPictureInFrontToBackOrder)
@@ -63,4 +65,20 @@ TEST(QImageReadBack, AnotherReaderSeesOurPixelsInTheirColoursAndASetPictureInFro
     ASSERT_EQ(std::pair(p.width(), p.height()), std::pair(4, 3));
     for (int i = 0; i < 12; ++i)
         EXPECT_EQ(p.pixel(i % 4, i / 4), expected[static_cast<std::size_t>(i)]) << i;
+}
+
+TEST(QImageReadBack, A32BitCelAsAnRgbaPngKeepsItsStraightAlpha)
+{
+    const auto bytes = kisswriter::RawHeaded(32, {3, 1, 1, 1}, {1, 2, 3, 0, 40, 50, 60, 128, 7, 8, 9, 255});
+    MemoryStream cel, png;
+    cel.Write(bytes.data(), bytes.size());
+    RgbaImage image;
+    for (const bool empty : {false, true}) { // no pixels: one transparent pixel
+        empty ? image.SetSize(0, 0) : DecodeTruecolourCel(image, cel);
+        EncodeRgbaPng(image, png);
+        const QImage p = QImage::fromData(png.Data(), int(png.Size()), "PNG").convertToFormat(QImage::Format_RGBA8888);
+        EXPECT_EQ(std::tuple(p.width(), p.height(),
+                             std::vector<std::uint8_t>(p.constBits(), p.constBits() + p.sizeInBytes())),
+                  std::tuple(empty ? 1 : 4, empty ? 1 : 2, empty ? std::vector<std::uint8_t>(4) : image.Rgba()));
+    }
 }
