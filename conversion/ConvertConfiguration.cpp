@@ -13,8 +13,11 @@
 
 #include "imaging/Bmp256Image.h"
 #include "imaging/DecodeCel.h"
+#include "imaging/ImageFileKind.h"
 #include "imaging/MemoryStream.h"
+#include "imaging/RgbaImage.h"
 #include "imaging/SetPicture.h"
+#include "imaging/TruecolourCel.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
 #include "platform/Folder.h"
@@ -40,6 +43,15 @@ public:
     explicit ESetOutOfRange(std::int32_t set)
         : Exception(FormatMessage("ｾｯﾄ番号 %d は範囲外です (0 から 9)", IntToText(set)),
                     "set " + IntToText(set) + " is out of range (0 to 9)")
+    {
+    }
+};
+
+class ECelIsAnImageFile : public Exception {
+public:
+    ECelIsAnImageFile(const std::string& name, const std::string& kind)
+        : Exception(FormatMessage("ｾﾙ %s は " + kind + " 画像ﾌｧｲﾙです", name),
+                    "'" + name + "' is a " + kind + " image, not a KiSS cel")
     {
     }
 };
@@ -76,28 +88,49 @@ void WriteReportLine(BufferedTextFile& report, int index, const std::string& ima
 }
 
 // The doll's cels decoded one at a time, each in a palette group, into the one image they share.
+// As viewers read a doll, 12-bit colours are scaled as they show them, and a 32-bit cel is also
+// decoded with its alpha and needs no palette line; as designed it is an image of colour 0.
 class CelDecoder {
 public:
+    struct Decoded {
+        const TBmp256Image& image;
+        const RgbaImage* truecolour; // the 32-bit cel's picture, as viewers read a doll
+    };
+
     CelDecoder(DollFiles& doll, const KissConfiguration& c, const RunOutput& output)
         : doll_(doll), configuration_(c), output_(output)
     {
     }
-    const TBmp256Image& Decode(const TKissCel& cel, int group)
+    Decoded Decode(const TKissCel& cel, int group)
     {
         const std::string& name = cel.fileName;
-        return Doing("cannot convert the cel '" + name + "'", [&]() -> const TBmp256Image& {
+        return Doing("cannot convert the cel '" + name + "'", [&]() -> Decoded {
             output_.RequireInside(name);
             ObjectOf(cel, configuration_);
             Doing("cannot open the cel '" + name + "'", [&] { doll_.Load(name, cel_); });
+            if (const char* kind = ImageFileKind(cel_)) throw ECelIsAnImageFile(name, kind);
+            const bool viewer = configuration_.reading == Reading::Viewer;
+            const bool truecolour = IsTruecolourCel(cel_);
+            if (truecolour && !std::count(truecolourCels_.begin(), truecolourCels_.end(), name))
+                truecolourCels_.push_back(name);
             const std::string palette = PaletteNameOf(configuration_, cel);
-            Doing(palette.empty() ? "cannot open the palette of the cel '" + name +
-                                        "' (no palette line has its number)"
-                                  : "cannot open the palette '" + palette + "'",
-                  [&] { doll_.Load(palette, palette_); });
-            DecodeCel(image_, cel_, palette_, static_cast<std::uint8_t>(16 * group));
-            return image_;
+            if (truecolour && viewer && palette.empty())
+                palette_.SetSize(0);
+            else
+                Doing(palette.empty() ? "cannot open the palette of the cel '" + name +
+                                            "' (no palette line has its number)"
+                                      : "cannot open the palette '" + palette + "'",
+                      [&] { doll_.Load(palette, palette_); });
+            DecodeCel(image_, cel_, palette_, static_cast<std::uint8_t>(16 * group),
+                      viewer ? ColourScale::Viewer : ColourScale::Designed);
+            if (!truecolour || !viewer) return {image_, nullptr};
+            cel_.Seek(0);
+            DecodeTruecolourCel(truecolour_, cel_);
+            return {image_, &truecolour_};
         });
     }
+    // The 32-bit cels decoded so far, each once, in the order met.
+    const std::vector<std::string>& TruecolourCels() const { return truecolourCels_; }
 
 private:
     DollFiles& doll_;
@@ -105,6 +138,8 @@ private:
     const RunOutput& output_;
     MemoryStream cel_, palette_;
     TBmp256Image image_;
+    RgbaImage truecolour_;
+    std::vector<std::string> truecolourCels_;
 };
 
 // The colours of the play area and its border come from the first palette, read once when first
@@ -119,7 +154,9 @@ public:
         if (!read_)
             Doing("cannot open the palette '" + name + "'", [&] { doll_.Load(name, palette_); });
         read_ = true;
-        return PaletteColour(palette_, group, index);
+        return PaletteColour(palette_, group, index,
+                             configuration_.reading == Reading::Viewer ? ColourScale::Viewer
+                                                                       : ColourScale::Designed);
     }
 
 private:
@@ -146,11 +183,17 @@ SetPicture StartPicture(const KissConfiguration& c, const DollState& start, CelD
 {
     const int group = start.paletteGroup[start.set];
     SetPicture picture(c.playWidth, c.playHeight, firstPalette.Colour(group, 0));
-    for (int j = 0; j < c.celCount; ++j) {
+    for (int j = c.celCount - 1; j >= 0; --j) {
         const TKissCel& cel = c.cels[j];
         if (!cel.inSet[start.set] || !start.cels[j].mapped) continue;
         const KissPosition& at = start.positions[start.set].at(ObjectOf(cel, c));
-        if (at.x != -1 || at.y != -1) picture.DrawBehind(cels.Decode(cel, group), at.x, at.y);
+        if (at.x == -1 && at.y == -1) continue;
+        const auto opacity = static_cast<std::uint8_t>(255 - start.cels[j].transparency);
+        const CelDecoder::Decoded decoded = cels.Decode(cel, group);
+        if (decoded.truecolour)
+            picture.DrawOver(*decoded.truecolour, at.x, at.y, opacity);
+        else
+            picture.DrawOver(decoded.image, at.x, at.y, opacity);
     }
     return picture;
 }
@@ -190,14 +233,22 @@ void ConvertSets(const KissConfiguration& c, RunOutput& output, CelDecoder& cels
         const TKissCel& cel = c.cels[j];
         if (!cel.inSet[setNumber]) continue;
         const std::string imageName = ImageNameOf(cel);
-        const TBmp256Image& image = cels.Decode(cel, set.paletteGroup);
-        const std::string fileName = output.WriteImage(image, imageName);
+        const CelDecoder::Decoded decoded = cels.Decode(cel, set.paletteGroup);
+        const std::string fileName =
+            output.WriteImage(decoded.image, imageName, decoded.truecolour);
         const KissPosition at = set.At(ObjectOf(cel, c));
-        if (page) page->AddPicture(cel, set.paletteGroup, {image, fileName});
+        if (page)
+            page->AddPicture(cel, set.paletteGroup, {decoded.image, fileName, decoded.truecolour});
         Doing("cannot write the report '" + report.ShownPath() + "'",
               [&] { WriteReportLine(report, j, imageName, cel, at); });
         controls.FileWritten(RunControls::Written::Image, output.PathOf(fileName));
         controls.ShowProgress(++done, all);
+    }
+    if (!cels.TruecolourCels().empty() && output.Format() == ImageFormat::Bmp) {
+        std::string names;
+        for (const std::string& name : cels.TruecolourCels())
+            names += " " + name;
+        controls.Notice("32-bit cels are blank in BMP files (--format png keeps them):" + names);
     }
     if (!page && !drawn) return;
     // What the page opens on and the snapshot shows: the doll as a viewer first shows it.
@@ -249,8 +300,10 @@ void Convert(DollFiles& doll, const std::string& outputDirectory, RunControls& c
     DollState start; // as the page opens and the snapshot shows the doll
     if (options.page)
         page.emplace(c, output, [&](const TKissCel& cel, int group, const std::string& name) {
-            const TBmp256Image& image = cels.Decode(cel, group);
-            const PageModel::Written written{image, output.WriteImage(image, name)};
+            const CelDecoder::Decoded decoded = cels.Decode(cel, group);
+            const PageModel::Written written{
+                decoded.image, output.WriteImage(decoded.image, name, decoded.truecolour),
+                decoded.truecolour};
             controls.FileWritten(RunControls::Written::Image, output.PathOf(written.fileName));
             return written;
         });

@@ -4,6 +4,7 @@
 #include "TextNumbers.h"
 #include "TextPaths.h"
 
+#include "imaging/RgbaImage.h"
 #include "imaging/SetPicture.h"
 
 #include <algorithm>
@@ -23,7 +24,8 @@ void PageModel::AddPicture(const TKissCel& cel, int group, const Written& writte
 {
     pictureOf_[{ImageNameOf(cel), cel.paletteIndex, group}] =
         static_cast<int>(page_.pictures.size());
-    page_.pictures.push_back({written.fileName, OpaqueRuns(written.image)});
+    page_.pictures.push_back({written.fileName, written.truecolour ? OpaqueRuns(*written.truecolour)
+                                                                   : OpaqueRuns(written.image)});
 }
 
 int PageModel::Picture(const TKissCel& cel, int group)

@@ -9,6 +9,7 @@
 #include <string>
 #include <tuple>
 
+class RgbaImage;
 class RunOutput;
 
 // The doll as its page shows it, gathered while the run writes the pictures: each set the page
@@ -22,6 +23,7 @@ public:
     struct Written {
         const TBmp256Image& image;
         std::string fileName;
+        const RgbaImage* truecolour = nullptr; // a 32-bit cel's picture, shown for it
     };
     using WritePicture = std::function<Written(const TKissCel&, int group, const std::string&)>;
 

@@ -120,22 +120,28 @@ const platform::Folder& RunOutput::ImageFolder(const std::vector<std::string>& p
     return imageFolder_;
 }
 
-std::string RunOutput::WriteImage(const TBmp256Image& image, const std::string& imageName)
+std::string RunOutput::WriteImage(const TBmp256Image& image, const std::string& imageName,
+                                  const RgbaImage* truecolour)
 {
     const std::string fileName = ImageFileName(imageName);
     const std::string imagePath = PathOf(fileName);
-    Doing("cannot write the image '" + imagePath + "'", [&] { WriteImageFile(image, fileName); });
+    Doing("cannot write the image '" + imagePath + "'",
+          [&] { WriteImageFile(image, truecolour, fileName); });
     return fileName;
 }
 
-void RunOutput::WriteImageFile(const TBmp256Image& image, const std::string& fileName)
+void RunOutput::WriteImageFile(const TBmp256Image& image, const RgbaImage* truecolour,
+                               const std::string& fileName)
 {
     const std::string imagePath = PathOf(fileName);
     const std::vector<std::string> parts = PathComponents(fileName);
     const platform::Folder& folder = ImageFolder(parts, imagePath);
     RefuseInput(imagePath);
     if (format_ == ImageFormat::Png) {
-        EncodeIndexedPng(image, encoded_);
+        if (truecolour)
+            EncodeRgbaPng(*truecolour, encoded_);
+        else
+            EncodeIndexedPng(image, encoded_);
         RefuseToFillTheDisk(encoded_.Size());
         encoded_.SaveToFile(folder, parts.back(), imagePath);
     } else {

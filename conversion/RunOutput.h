@@ -14,6 +14,7 @@
 #include <vector>
 
 class BufferedTextFile;
+class RgbaImage;
 class SetPicture;
 class TBmp256Image;
 
@@ -40,8 +41,11 @@ public:
     // The file name an image name (lowered, no extension) is written under.
     std::string ImageFileName(const std::string& imageName) const;
     bool HasWritten(const std::string& fileName) const { return imageNames_.contains(fileName); }
-    // Writes an image under its name in the run's format; returns its file name.
-    std::string WriteImage(const TBmp256Image& image, const std::string& imageName);
+    // Writes an image under its name in the run's format; returns its file name. A 32-bit cel's
+    // picture (truecolour) is what a PNG file holds; a BMP file holds the 8-bit image.
+    std::string WriteImage(const TBmp256Image& image, const std::string& imageName,
+                           const RgbaImage* truecolour = nullptr);
+    ImageFormat Format() const { return format_; }
     // A file beside the report (the page), written whole.
     void WriteFile(const std::string& name, const std::string& text);
     // The set's picture, where the user asked for it (a path of its own, links allowed).
@@ -52,7 +56,8 @@ private:
     const platform::Folder& ImageFolder(const std::vector<std::string>& parts,
                                         const std::string& imagePath);
     void RefuseToFillTheDisk(std::int64_t bytes) const;
-    void WriteImageFile(const TBmp256Image& image, const std::string& fileName);
+    void WriteImageFile(const TBmp256Image& image, const RgbaImage* truecolour,
+                        const std::string& fileName);
 
     DollFiles& doll_;
     std::string directory_;

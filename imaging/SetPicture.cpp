@@ -23,11 +23,23 @@ Inside InsideOf(std::int32_t areaWidth, std::int32_t areaHeight, std::int32_t wi
             std::min<std::int64_t>(height, std::int64_t{areaHeight} - y)};
 }
 
-// Each component weighs a of 255, what lies under it the rest; rounded to nearest.
-void BlendInto(std::uint8_t* out, const std::uint8_t* rgb, unsigned a)
+// The picture is what a browser shows of the doll's page, to the pixel, so both blends are done
+// in its arithmetic. An opaque pixel of a see-through image moves what lies under it towards its
+// own colour by opacity + 1 of 256, rounded down.
+void FadeInto(std::uint8_t* out, const std::uint8_t* rgb, unsigned opacity)
+{
+    const int weight = static_cast<int>(opacity) + 1;
+    for (int part = 0; part < 3; ++part)
+        out[part] = static_cast<std::uint8_t>(out[part] + ((rgb[part] - out[part]) * weight >> 8));
+}
+
+// A pixel with alpha a adds its colour weighed a of 255, rounded, to what lies under it weighed
+// 256 - a of 256, rounded down.
+void CoverInto(std::uint8_t* out, const std::uint8_t* rgb, unsigned a)
 {
     for (int part = 0; part < 3; ++part)
-        out[part] = static_cast<std::uint8_t>((rgb[part] * a + out[part] * (255 - a) + 127) / 255);
+        out[part] =
+            static_cast<std::uint8_t>((rgb[part] * a + 127) / 255 + (out[part] * (256 - a) >> 8));
 }
 
 // Where pixel byte `at` of each step bytes is not 0, in the format OpaqueRuns gives.
@@ -96,7 +108,7 @@ void SetPicture::DrawOver(const TBmp256Image& image, std::int32_t x, std::int32_
             const std::size_t at = static_cast<std::size_t>((y + row) * width_ + x + column);
             const TBmp256Image::Colour colour = image.ColourAt(index);
             const std::uint8_t rgb[3] = {colour.red, colour.green, colour.blue};
-            BlendInto(&rgb_[3 * at], rgb, opacity);
+            FadeInto(&rgb_[3 * at], rgb, opacity);
             drawn_[at] = 1;
         }
     }
@@ -113,7 +125,7 @@ void SetPicture::DrawOver(const RgbaImage& image, std::int32_t x, std::int32_t y
             const unsigned a = (pixel[3] * unsigned{opacity} + 127) / 255;
             if (a == 0) continue;
             const std::size_t at = static_cast<std::size_t>((y + row) * width_ + x + column);
-            BlendInto(&rgb_[3 * at], pixel, a);
+            CoverInto(&rgb_[3 * at], pixel, a);
             drawn_[at] = 1;
         }
     }

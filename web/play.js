@@ -53,7 +53,7 @@
       if (cel.object !== object) continue;
       cel.img.style.left = set.x[object] + "px";
       cel.img.style.top = set.y[object] + "px";
-      cel.img.hidden = !mapped[cel.line];
+      cel.img.hidden = !mapped[cel.line] || transparency[cel.line] >= 255;
       cel.img.style.opacity = transparency[cel.line] > 0 ? String((255 - transparency[cel.line]) / 255) : "";
     }
   };

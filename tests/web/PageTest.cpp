@@ -68,9 +68,10 @@ TEST(Page, EachSetShowsAsItsSnapshotOnItsBorder)
             for (int x = 0; x < w; ++x)
                 differ += screen.pixel(16 + x, 16 + y) != snapshot.pixel(x, y);
         EXPECT_EQ(differ, 0) << "of " << w * h << " pixels";
-        if (cnf == pip) { // colour 3 of the group, as a cel in palette 0 holds it
+        if (cnf == pip) { // colour 3 of the group, as a cel in palette 0 holds it, its 4-bit parts scaled by 17
             const QImage body(QString::fromStdString((kSource / "tests/cli/golden/set0/body.bmp").string()));
-            EXPECT_EQ(screen.pixel(4, 4), body.color(16 * std::stoi(shown) + 3) | 0xFF000000);
+            const QRgb c = body.color(16 * std::stoi(shown) + 3);
+            EXPECT_EQ(screen.pixel(4, 4), qRgb(qRed(c) / 16 * 17, qGreen(c) / 16 * 17, qBlue(c) / 16 * 17));
             EXPECT_EQ(screen.pixel(w + 24, h + 24), screen.pixel(4, 4));
         }
     }
