@@ -276,6 +276,7 @@ std::vector<Row> Rows()
         {"EmptyPalette", Put("pip.kcf", ""), "", kImages, kAll, ColoursBlackThenGrey},
         {"PaletteCutInsideAColour", Put("clothes.kcf", Sample("clothes.kcf").substr(0, 33)), "", kImages, kAll},
         {"CelOf65535By65535Pixels", Put("body.cel", "\xFF\xFF\xFF\xFF"), kMemory, "pip.txt", ""},
+        {"CelThatIsAGifFile", Put("body.cel", "GIF89a\x0F\x49"), "ｾﾙ BODY.CEL は GIF 画像ﾌｧｲﾙです", "pip.txt", ""},
         {"HeadedCelWithHugeSizeAndOffsets", Patch("hair.cel", 8, allOnes), kMemory, "body.bmp pip.txt", kBody},
         {"PaletteOf65535Groups", Patch("clothes.kcf", 10, "\xFF\xFF"), "", kImages, kAll},
         {"PaletteOf65535ColoursIn65535Groups", Patch("clothes.kcf", 8, "\xFF\xFF\xFF\xFF"), "", kImages, kAll},
@@ -398,6 +399,7 @@ const std::map<std::string, std::string> kThroughKiss2bmp = {
     {"ImageWriteFailsPartWay", "cannot write the image '{out}/back.bmp': the file would be too large"},
     {"ObjectNumberPastTheTable", "cannot convert the cel 'BODY.CEL': object number 256 is out of range (0 to 255)"},
     {"CelOf65535By65535Pixels", "cannot convert the cel 'BODY.CEL': out of memory: the picture is too large"},
+    {"CelThatIsAGifFile", "cannot convert the cel 'BODY.CEL': 'BODY.CEL' is a GIF image, not a KiSS cel"},
 };
 
 #ifdef _WIN32 // scenes a Windows folder cannot hold (the rows needing POSIX calls are left out of Rows())
