@@ -1,0 +1,406 @@
+#include "FkissStart.h"
+
+#include "FkissNotes.h"
+#include "FkissWords.h"
+
+#include <algorithm>
+#include <array>
+#include <set>
+
+namespace {
+
+using Kind = FkissValue::Kind;
+constexpr int kMaxSteps = 100000;
+constexpr std::size_t kMaxDepth = 64;
+
+constexpr std::array<std::string_view, 35> kApplied = {"add",
+                                                       "altmap",
+                                                       "changecol",
+                                                       "changeset",
+                                                       "div",
+                                                       "else",
+                                                       "endif",
+                                                       "exitevent",
+                                                       "gosub",
+                                                       "goto",
+                                                       "ifequal",
+                                                       "ifgreaterthan",
+                                                       "iflessthan",
+                                                       "ifnotequal",
+                                                       "let",
+                                                       "letcatch",
+                                                       "letfix",
+                                                       "letmapped",
+                                                       "letobjectx",
+                                                       "letobjecty",
+                                                       "letpal",
+                                                       "letset",
+                                                       "lettransparent",
+                                                       "map",
+                                                       "mod",
+                                                       "move",
+                                                       "movebyx",
+                                                       "movebyy",
+                                                       "moveto",
+                                                       "mul",
+                                                       "nop",
+                                                       "setfix",
+                                                       "sub",
+                                                       "transparent",
+                                                       "unmap"};
+constexpr std::array<std::string_view, 6> kPlayedEvents = {"begin", "initialize", "label",
+                                                           "never", "nothing",    "version"};
+static_assert(std::ranges::is_sorted(kApplied) && std::ranges::is_sorted(kPlayedEvents));
+
+bool IsIf(const std::string& name)
+{
+    return name == "ifequal" || name == "ifnotequal" || name == "ifgreaterthan" ||
+           name == "iflessthan";
+}
+
+// Arithmetic on FKiSS variables is 32-bit and wraps, as the players' integers do.
+std::int32_t Wrap(std::int64_t value)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
+// The actions of every event of one kind, in file order, with where each if and else goes on.
+struct Handler {
+    std::vector<const FkissAction*> actions;
+    std::vector<std::size_t> next; // an if: where to go on when false; an else: past its endif
+
+    void Add(const FkissEvent& event)
+    {
+        for (const FkissAction& action : event.actions)
+            actions.push_back(&action);
+    }
+    void Link()
+    {
+        next.assign(actions.size(), actions.size()); // an if or else left open ends the handler
+        std::vector<std::size_t> open;
+        for (std::size_t i = 0; i < actions.size(); ++i) {
+            const std::string& name = actions[i]->name;
+            if (IsIf(name)) {
+                open.push_back(i);
+            } else if (name == "else" && !open.empty() && IsIf(actions[open.back()]->name)) {
+                next[open.back()] = i + 1;
+                open.back() = i;
+            } else if (name == "endif" && !open.empty()) {
+                next[open.back()] = i + 1;
+                open.pop_back();
+            } else if (name == "else") {
+                next[i] = i + 1; // an else without its if does nothing
+            }
+        }
+    }
+};
+
+class Runner {
+public:
+    Runner(FkissProgram& program, DollState& state, std::vector<std::string>& notes);
+    void Run();
+
+private:
+    struct Frame {
+        const Handler* handler;
+        std::size_t next;
+    };
+    void Run(const Handler& handler);
+    void Apply(const FkissAction& a, std::size_t at);
+    bool ApplyToCels(const FkissAction& a);
+    bool ApplyMove(const FkissAction& a);
+    bool ApplyVariable(const FkissAction& a);
+    bool ApplyFlow(const FkissAction& a, std::size_t at);
+
+    std::int32_t Value(const FkissValue& v) const;
+    std::vector<DollState::Cel*> CelsOf(const FkissAction& a, const FkissValue& v);
+    KissPosition* PositionOf(const FkissAction& a, const FkissValue& v);
+    const Handler* LabelOf(const FkissAction& a);
+    void Skip(const FkissAction& a, const std::string& why)
+    {
+        notes_.Add(a.line, a.name + " is skipped: " + why);
+    }
+
+    DollState& s_;
+    FkissNotes notes_;
+    Handler initialize_, begin_, version_;
+    std::map<std::int32_t, Handler> numbered_;
+    std::map<std::string, Handler> named_;
+    std::vector<Frame> stack_;
+    std::set<std::string> leftNoted_;
+    int steps_ = 0;
+};
+
+Runner::Runner(FkissProgram& program, DollState& state, std::vector<std::string>& notes)
+    : s_(state), notes_(notes, FkissProgram::kMaxNotes)
+{
+    for (FkissEvent& event : program.events) {
+        event.played = std::ranges::binary_search(kPlayedEvents, event.name);
+        for (FkissAction& action : event.actions)
+            action.played = std::ranges::binary_search(kApplied, action.name);
+        const bool one = event.arguments.size() == 1;
+        const FkissValue& argument = one ? event.arguments[0] : FkissValue{};
+        if (event.name == "initialize") initialize_.Add(event);
+        if (event.name == "begin") begin_.Add(event);
+        // The version codes of FKiSS 1 to 3: 0 "1", 1 "1b", 2 "2", 3 "2.1", 4 "3".
+        if (event.name == "version" && one && argument.kind == Kind::Number &&
+            argument.number >= 0 && argument.number <= 4)
+            version_.Add(event);
+        if (event.name == "label" && one && argument.kind == Kind::Label)
+            (argument.text.empty() ? numbered_[argument.number] : named_[argument.text]).Add(event);
+    }
+    for (Handler* handler : {&initialize_, &begin_, &version_})
+        handler->Link();
+    for (auto& [number, handler] : numbered_)
+        handler.Link();
+    for (auto& [name, handler] : named_)
+        handler.Link();
+}
+
+void Runner::Run()
+{
+    if (s_.set < 0 || s_.set > 9) {
+        notes_.Add(0, "the doll's set " + std::to_string(s_.set) + " is no set 0 to 9");
+        return;
+    }
+    for (const Handler* handler : {&initialize_, &begin_, &version_})
+        Run(*handler);
+}
+
+void Runner::Run(const Handler& handler)
+{
+    stack_.assign(1, {&handler, 0});
+    while (!stack_.empty()) {
+        Frame& frame = stack_.back();
+        if (frame.next >= frame.handler->actions.size()) {
+            stack_.pop_back();
+            continue;
+        }
+        const std::size_t at = frame.next++;
+        const FkissAction& a = *frame.handler->actions[at];
+        if (steps_ == kMaxSteps) {
+            notes_.Add(a.line, "the start program is stopped after " + std::to_string(kMaxSteps) +
+                                   " steps");
+            stack_.clear();
+            ++steps_; // nothing runs after
+            return;
+        }
+        if (steps_ > kMaxSteps) return;
+        ++steps_;
+        Apply(a, at);
+    }
+}
+
+void Runner::Apply(const FkissAction& a, std::size_t at)
+{
+    if (!a.played) {
+        if (leftNoted_.insert(a.name).second)
+            notes_.Add(a.line, a.name + " is not played for the start picture");
+        return;
+    }
+    const std::string_view parameters = FindFkissWord(a.name)->parameters;
+    if (a.arguments.size() != parameters.size() ||
+        !std::ranges::equal(a.arguments, parameters, FkissFits)) {
+        Skip(a, "its arguments do not fit");
+        return;
+    }
+    if (ApplyToCels(a) || ApplyMove(a) || ApplyVariable(a) || ApplyFlow(a, at)) return;
+    const std::int32_t n = a.arguments.empty() ? 0 : Value(a.arguments.back());
+    if (a.name == "changeset") {
+        // A set is in the doll when some object has a place in it.
+        const bool defined =
+            n >= 0 && n <= 9 &&
+            (n == s_.set || std::ranges::any_of(s_.positions[n], [](const KissPosition& p) {
+                 return p.x != -1 || p.y != -1;
+             }));
+        if (!defined) return Skip(a, "set " + std::to_string(n) + " is not in the doll");
+        s_.set = n;
+    } else if (a.name == "changecol") {
+        if (n < 0 || n > 9) return Skip(a, "palette group " + std::to_string(n) + " is no 0 to 9");
+        s_.paletteGroup[s_.set] = n;
+    } else if (a.name == "setfix") {
+        const std::int32_t o = a.arguments[0].number;
+        if (o < 0 || static_cast<std::size_t>(o) >= s_.fix.size())
+            return Skip(a, "there is no object #" + std::to_string(o));
+        s_.fix[o] = n;
+    }
+}
+
+bool Runner::ApplyToCels(const FkissAction& a)
+{
+    const bool map = a.name == "map", unmap = a.name == "unmap", alt = a.name == "altmap";
+    const bool transparent = a.name == "transparent";
+    const bool read = a.name == "letmapped" || a.name == "lettransparent";
+    if (!map && !unmap && !alt && !transparent && !read) return false;
+    const std::vector<DollState::Cel*> cels = CelsOf(a, a.arguments[read ? 1 : 0]);
+    if (cels.empty()) return true;
+    if (read) { // of several cels of that name, the first answers
+        s_.variables[a.arguments[0].text] =
+            a.name == "letmapped" ? cels[0]->mapped : cels[0]->transparency;
+        return true;
+    }
+    const std::int64_t delta = transparent ? Value(a.arguments[1]) : 0;
+    for (DollState::Cel* cel : cels) {
+        if (map || unmap || alt) cel->mapped = map || (alt && !cel->mapped);
+        if (transparent)
+            cel->transparency = static_cast<std::int32_t>(
+                std::clamp<std::int64_t>(cel->transparency + delta, 0, 255));
+    }
+    return true;
+}
+
+bool Runner::ApplyMove(const FkissAction& a)
+{
+    const bool move = a.name == "move", to = a.name == "moveto";
+    const bool byX = a.name == "movebyx", byY = a.name == "movebyy";
+    if (!move && !to && !byX && !byY) return false;
+    KissPosition* position = PositionOf(a, a.arguments[0]);
+    if (!position) return true;
+    KissPosition moved = *position;
+    const std::int32_t d1 = Value(a.arguments[1]), d2 = Value(a.arguments[2]);
+    if (move) moved = {Wrap(std::int64_t{moved.x} + d1), Wrap(std::int64_t{moved.y} + d2)};
+    if (to) moved = {d1, d2};
+    if (byX || byY) { // to the other object's place along one axis, plus d2
+        const KissPosition* other = PositionOf(a, a.arguments[1]);
+        if (!other) return true;
+        (byX ? moved.x : moved.y) = Wrap(std::int64_t{byX ? other->x : other->y} + d2);
+    }
+    // The place -1,-1 stands for "not in this set": an object moved there would vanish.
+    if (moved.x == -1 && moved.y == -1) {
+        Skip(a, "-1,-1 would take the object out of the set");
+        return true;
+    }
+    *position = moved;
+    return true;
+}
+
+bool Runner::ApplyVariable(const FkissAction& a)
+{
+    const std::string& n = a.name;
+    if (!n.starts_with("let") && n != "add" && n != "sub" && n != "mul" && n != "div" && n != "mod")
+        return false;
+    const auto& v = a.arguments;
+    std::int64_t value = 0;
+    if (n == "let") {
+        value = Value(v[1]);
+    } else if (n == "letset") {
+        value = s_.set;
+    } else if (n == "letpal") {
+        value = s_.paletteGroup[s_.set];
+    } else if (n == "letcatch") {
+        value = -1; // nothing is being dragged before the first picture
+    } else if (n == "letfix") {
+        const std::int32_t o = v[1].number;
+        if (o < 0 || static_cast<std::size_t>(o) >= s_.fix.size()) {
+            Skip(a, "there is no object #" + std::to_string(o));
+            return true;
+        }
+        value = s_.fix[o];
+    } else if (n == "letobjectx" || n == "letobjecty") {
+        const std::int32_t o = v[1].number;
+        const auto& places = s_.positions[s_.set];
+        if (o < 0 || static_cast<std::size_t>(o) >= places.size()) {
+            Skip(a, "there is no object #" + std::to_string(o));
+            return true;
+        }
+        value = n == "letobjectx" ? places[o].x : places[o].y;
+    } else {
+        const std::int64_t x = Value(v[1]), y = Value(v[2]);
+        if ((n == "div" || n == "mod") && y == 0) {
+            Skip(a, "division by zero");
+            return true;
+        }
+        value = n == "add"   ? x + y
+                : n == "sub" ? x - y
+                : n == "mul" ? x * y
+                : n == "div" ? x / y
+                             : x % y;
+    }
+    s_.variables[v[0].text] = Wrap(value);
+    return true;
+}
+
+bool Runner::ApplyFlow(const FkissAction& a, std::size_t at)
+{
+    const std::string& n = a.name;
+    Frame& frame = stack_.back();
+    if (IsIf(n)) {
+        const std::int32_t x = Value(a.arguments[0]), y = Value(a.arguments[1]);
+        const bool holds = n == "ifequal"         ? x == y
+                           : n == "ifnotequal"    ? x != y
+                           : n == "ifgreaterthan" ? x > y
+                                                  : x < y;
+        if (!holds) frame.next = frame.handler->next[at];
+    } else if (n == "else") {
+        frame.next = frame.handler->next[at]; // come to from the if's true part
+    } else if (n == "exitevent") { // ends the handler it is in: a label's returns to its gosub
+        stack_.pop_back();
+    } else if (n == "goto" || n == "gosub") {
+        const Handler* label = LabelOf(a);
+        if (!label) return true;
+        if (n == "goto") {
+            frame = {label, 0}; // the handler that jumps ends with the label's
+        } else if (stack_.size() > kMaxDepth) {
+            Skip(a, "gosub is nested deeper than " + std::to_string(kMaxDepth));
+        } else {
+            stack_.push_back({label, 0});
+        }
+    } else {
+        return n == "nop" || n == "endif";
+    }
+    return true;
+}
+
+std::int32_t Runner::Value(const FkissValue& v) const
+{
+    if (v.kind != Kind::Variable) return v.number;
+    const auto found = s_.variables.find(v.text);
+    return found == s_.variables.end() ? 0 : found->second;
+}
+
+std::vector<DollState::Cel*> Runner::CelsOf(const FkissAction& a, const FkissValue& v)
+{
+    std::vector<DollState::Cel*> cels;
+    for (DollState::Cel& cel : s_.cels)
+        if (v.kind == Kind::Cel ? cel.name == v.text : cel.object == v.number) cels.push_back(&cel);
+    if (cels.empty())
+        Skip(a, v.kind == Kind::Cel ? "there is no cel \"" + v.text + "\""
+                                    : "no cel is in object #" + std::to_string(v.number));
+    return cels;
+}
+
+KissPosition* Runner::PositionOf(const FkissAction& a, const FkissValue& v)
+{
+    auto& places = s_.positions[s_.set];
+    if (v.number < 0 || static_cast<std::size_t>(v.number) >= places.size()) {
+        Skip(a, "there is no object #" + std::to_string(v.number));
+        return nullptr;
+    }
+    KissPosition& place = places[v.number];
+    if (place.x == -1 && place.y == -1) {
+        Skip(a, "#" + std::to_string(v.number) + " is not in set " + std::to_string(s_.set));
+        return nullptr;
+    }
+    return &place;
+}
+
+const Handler* Runner::LabelOf(const FkissAction& a)
+{
+    const FkissValue& v = a.arguments[0];
+    // A label's name wins over a variable's value, as FKiSS 4 has it.
+    if (const auto named = named_.find(v.text); v.kind == Kind::Variable && named != named_.end())
+        return &named->second;
+    const std::int32_t number = Value(v);
+    if (const auto found = numbered_.find(number); found != numbered_.end()) return &found->second;
+    Skip(a, "there is no label(" + (v.kind == Kind::Variable ? v.text + " = " : "") +
+                std::to_string(number) + ")");
+    return nullptr;
+}
+
+} // namespace
+
+void RunStart(FkissProgram& program, DollState& state, std::vector<std::string>& notes)
+{
+    Runner runner(program, state, notes);
+    runner.Run();
+}

@@ -1,0 +1,225 @@
+#include "conversion/FkissStart.h"
+#include "conversion/TextPaths.h"
+
+#include "support/Test.h"
+
+#include <algorithm>
+#include <fstream>
+#include <numeric>
+
+namespace {
+
+using Kind = FkissValue::Kind;
+
+struct Case {
+    std::string name;
+    DollState state;
+    std::vector<FkissLine> lines;
+    std::string expected;
+};
+
+// The cases of fkiss-start-cases.txt, in the format its header gives.
+std::vector<Case> ReadCases()
+{
+    std::ifstream in(KISS_SOURCE_DIR "/tests/conversion/fkiss-start-cases.txt");
+    std::vector<Case> cases;
+    for (std::string text; std::getline(in, text);) {
+        std::istringstream words(text);
+        std::string word;
+        words >> word;
+        if (word == "case") words >> cases.emplace_back().name;
+        if (text.empty() || text[0] == '#' || word == "case") continue;
+        DollState& s = cases.back().state;
+        if (word == "cel") {
+            DollState::Cel& cel = s.cels.emplace_back();
+            words >> cel.name >> cel.object;
+            for (std::string flag; words >> flag;)
+                flag == "u" ? void(cel.mapped = false) : void(cel.transparency = std::stoi(flag.substr(1)));
+        } else if (word == "set") {
+            int set = 0;
+            words >> set >> word;
+            for (std::string p; words >> p;)
+                s.positions[set].push_back(p == "*" ? KissPosition{}
+                                                    : KissPosition{std::stoi(p), std::stoi(p.substr(p.find(',') + 1))});
+        } else if (text.starts_with(";@")) {
+            cases.back().lines.push_back({static_cast<int>(cases.back().lines.size()) + 1, text});
+        } else if (word == "=") {
+            cases.back().expected += text.substr(2) + "\n";
+        }
+    }
+    for (Case& c : cases) {
+        std::size_t objects = 0;
+        for (const auto& cel : c.state.cels)
+            objects = std::max<std::size_t>(objects, cel.object + 1);
+        for (const auto& places : c.state.positions)
+            objects = std::max(objects, places.size());
+        for (auto& places : c.state.positions)
+            places.resize(objects);
+        c.state.fix.resize(objects);
+    }
+    return cases;
+}
+
+// What changed from one state to the other, in the cases' form.
+std::string Changes(const DollState& from, const DollState& to, const std::vector<std::string>& notes)
+{
+    std::string mapped, hidden, lines;
+    for (std::size_t i = 0; i < to.cels.size(); ++i) {
+        const auto &was = from.cels[i], &is = to.cels[i];
+        (is.mapped ? mapped : hidden) += was.mapped != is.mapped ? " " + is.name : "";
+        if (was.transparency != is.transparency)
+            lines += "transparency: " + is.name + " " + std::to_string(is.transparency) + "\n";
+    }
+    std::string text =
+        (mapped.empty() ? "" : "mapped:" + mapped + "\n") + (hidden.empty() ? "" : "hidden:" + hidden + "\n") + lines;
+    if (from.set != to.set) text += "set: " + std::to_string(to.set) + "\n";
+    for (int s = 0; s < 10; ++s)
+        if (from.paletteGroup[s] != to.paletteGroup[s])
+            text += "group " + std::to_string(s) + ": " + std::to_string(to.paletteGroup[s]) + "\n";
+    for (int s = 0; s < 10; ++s)
+        for (std::size_t o = 0; o < to.positions[s].size(); ++o)
+            if (const KissPosition a = from.positions[s][o], b = to.positions[s][o]; a.x != b.x || a.y != b.y)
+                text += "at " + std::to_string(s) + ": #" + std::to_string(o) + " " +
+                        (b.x == -1 && b.y == -1 ? "*" : std::to_string(b.x) + "," + std::to_string(b.y)) + "\n";
+    for (std::size_t o = 0; o < to.fix.size(); ++o)
+        if (from.fix[o] != to.fix[o]) text += "fix: #" + std::to_string(o) + " " + std::to_string(to.fix[o]) + "\n";
+    for (const auto& [name, value] : to.variables)
+        if (value != 0) text += "var " + name + ": " + std::to_string(value) + "\n";
+    for (const std::string& note : notes)
+        text += "note: " + note + "\n";
+    return text;
+}
+
+TEST(FkissStart, TheSharedCases)
+{
+    const std::vector<Case> cases = ReadCases();
+    ASSERT_GE(cases.size(), 20u);
+    for (const Case& c : cases) {
+        FkissProgram program = ReadFkiss(c.lines);
+        DollState state = c.state;
+        std::vector<std::string> notes = program.notes;
+        RunStart(program, state, notes);
+        EXPECT_EQ(Changes(c.state, state, notes), c.expected) << c.name;
+    }
+}
+
+// A program as text: each event with its actions, each with its typed arguments; "-": not played.
+std::string Described(const FkissProgram& p)
+{
+    const auto values = [](const std::vector<FkissValue>& values) {
+        std::string text;
+        for (const FkissValue& v : values) {
+            const std::string n = std::to_string(v.number);
+            const std::string shown[] = {
+                n, "\"" + v.text + "\"", "#" + n, v.text, "L" + (v.text.empty() ? n : v.text), "'" + v.text + "'"};
+            text += (text.empty() ? "" : ",") + shown[static_cast<int>(v.kind)];
+        }
+        return "(" + text + ")";
+    };
+    std::string text;
+    for (const FkissEvent& e : p.events) {
+        text += (text.empty() ? "" : " | ") + e.name + values(e.arguments) + (e.played ? "" : "-");
+        for (const FkissAction& a : e.actions)
+            text += " " + a.name + values(a.arguments) + (a.played ? "" : "-");
+    }
+    return text;
+}
+
+TEST(FkissStart, ReadFkiss)
+{
+    struct Row {
+        std::vector<std::string> lines;
+        std::string program, level, notes;
+    };
+    const Row rows[] = {
+        {{";@EventHandler", ";@Initialize() MAP(#1) unmap( \"Hat.CEL\" ) ; unmap(#2)",
+          ";@\tsound(\"Bang.WAV\")  FOO(1,a,\"s\")"},
+         "initialize() map(#1) unmap(\"hat.cel\") sound('Bang.WAV')- foo(1,a,'s')-",
+         "1",
+         "line 3: unknown action 'foo'"},
+        {{";@EventHandler()",
+          ";@press(\"a.cel\") transparent(#2,-5) alarm(7) timer(7,X1) label(3) goto(k) label(Loop)"},
+         "press(\"a.cel\")- transparent(#2,-5) | alarm(7)- timer(7,x1)- | label(L3) goto(k) | label(Lloop)",
+         "3",
+         ""},
+        {{";@EventHandler", ";@begin() setfix(#1,0) changeset(1) ifmoved(#1,2,3)", ";@keypress(\"up\")"},
+         "begin() setfix(#1,0) changeset(1) ifmoved(#1,2,3)- | keypress('up')-",
+         "2.1",
+         "line 3: the event 'keypress' is past FKiSS 3"},
+        {{";@EventHandler", ";@set(2) map(#99999999999) sound(\"a.wav)", ";@ \x01 version(x y)"},
+         "set(2)- map('#99999999999') sound('a.wav)')- | version('x y')",
+         "2",
+         "line 2: argument 1 of map should be a cel or an object, not '#99999999999'\nline 2: a closing '\"' is "
+         "missing\n"
+         "line 2: ')' is missing after sound\nline 3: '\\x01' is not part of a statement\nline 3: argument 1 of "
+         "version should be a number or a variable, not 'x y'"},
+    };
+    for (const Row& row : rows) {
+        std::vector<FkissLine> lines;
+        for (const std::string& text : row.lines)
+            lines.push_back({static_cast<int>(lines.size()) + 1, text});
+        FkissProgram program = ReadFkiss(lines);
+        const std::string notes =
+            std::accumulate(program.notes.begin(), program.notes.end(), std::string(),
+                            [](std::string all, const std::string& n) { return all.empty() ? n : all + "\n" + n; });
+        DollState state;
+        std::vector<std::string> ignored;
+        RunStart(program, state, ignored); // marks what it plays
+        EXPECT_EQ(std::tuple(Described(program), program.level, notes), std::tuple(row.program, row.level, row.notes));
+    }
+    // The limits: actions and events in all, arguments, names and texts, notes.
+    const std::string big = ";@nop()" + Repeat(" foo(\"" + std::string(300, 'x') + "\"" + Repeat(",1", 70) + ")", 2) +
+                            " " + std::string(40, 'n') + "()";
+    const auto cut = ReadFkiss({{1, ";@EventHandler"}, {2, ";@begin()" + Repeat(" nop()", 70000)}, {3, ";@never()"}});
+    const auto wide = ReadFkiss({{1, ";@EventHandler"}, {2, ";@begin()"}, {3, big}});
+    const auto many = ReadFkiss({{1, ";@EventHandler"}, {2, ";@" + Repeat("never() ", 70000)}, {3, ";@never()"}});
+    std::vector<FkissLine> noisy(200, {2, ";@ bad()"});
+    noisy[0] = {1, ";@EventHandler begin()"};
+    EXPECT_EQ(std::tuple(cut.events.size(), cut.events[0].actions.size(), cut.notes),
+              std::tuple(1u, 65536u, std::vector<std::string>{"line 2: the program is cut at 65536 actions"}));
+    ASSERT_EQ(wide.events.at(0).actions.size(), 4u);
+    const FkissAction& foo = wide.events[0].actions[1];
+    EXPECT_EQ(std::tuple(foo.arguments.size(), foo.arguments[0].text.size(), wide.events[0].actions[3].name.size()),
+              std::tuple(64u, 256u, 32u));
+    EXPECT_EQ(std::vector(wide.notes.begin(), wide.notes.begin() + 2),
+              (std::vector<std::string>{"line 3: the text \"" + std::string(32, 'x') + "...\" is cut",
+                                        "line 3: only the first 64 arguments are kept"}));
+    EXPECT_EQ(std::tuple(many.events.size(), many.notes),
+              std::tuple(65536u, std::vector<std::string>{"line 2: the program is cut at 65536 events"}));
+    const auto loud = ReadFkiss(noisy);
+    EXPECT_EQ(std::tuple(loud.notes.size(), loud.notes.back()), std::tuple(101u, "further notes are left out"s));
+}
+
+// The shared doll's initialize() unmaps 164 names, 5 of them of no cel it has: 159 cels start hidden, and the page
+// is left its timers.
+TEST(FkissStart, TheSharedDollHidesItsCels)
+{
+    const fs::path path = KISS_SOURCE_DIR "/../shared/dolls/2ranmas/fkisswav.cnf";
+    if (!fs::exists(path)) GTEST_SKIP() << "the shared doll is not at " << path;
+    // Its cels are more than the configuration reader takes: the "#" lines' object and name are enough here.
+    std::ifstream in(path);
+    std::vector<FkissLine> lines;
+    DollState state;
+    for (auto [text, number] = std::pair(std::string(), 1); std::getline(in, text); ++number) {
+        text = text.substr(0, text.find_last_not_of('\r') + 1);
+        if (text.starts_with(";@")) lines.push_back({number, text});
+        std::istringstream words(text.starts_with('#') ? text.substr(1) : "");
+        if (std::string mark, name; words >> mark >> name)
+            state.cels.push_back({AsciiLowerCase(name), std::stoi(mark)});
+    }
+    for (auto& places : state.positions)
+        places.resize(256);
+    state.fix.resize(256);
+    FkissProgram program = ReadFkiss(lines);
+    std::vector<std::string> notes;
+    RunStart(program, state, notes);
+    const auto hidden = std::ranges::count(state.cels, false, &DollState::Cel::mapped);
+    std::printf("2ranmas: %zu FKiSS lines, %zu cels, %td hidden at the start; run notes:\n", lines.size(),
+                state.cels.size(), hidden);
+    for (const std::string& note : notes)
+        std::printf("  %s\n", note.c_str());
+    EXPECT_EQ(std::tuple(program.notes, program.level, hidden, notes.size()),
+              std::tuple(std::vector<std::string>{}, "1"s, 159, 6u));
+}
+
+} // namespace
