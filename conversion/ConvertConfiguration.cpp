@@ -166,13 +166,13 @@ private:
     bool read_ = false;
 };
 
-// The sets the page shows: each the configuration defines, and the chosen one. A cel line names
-// sets 0 to 9 only; "$" lines past the tenth are never shown.
-std::vector<int> PageSets(const KissConfiguration& c, int chosen)
+// The sets the page shows: each the configuration defines, the chosen one and the one it opens
+// on. A cel line names sets 0 to 9 only; "$" lines past the tenth are never shown.
+std::vector<int> PageSets(const KissConfiguration& c, int chosen, int opening)
 {
     std::vector<int> sets;
     for (int number = 0; number < static_cast<int>(TKissCel{}.inSet.size()); ++number)
-        if (number < c.setCount || number == chosen) sets.push_back(number);
+        if (number < c.setCount || number == chosen || number == opening) sets.push_back(number);
     return sets;
 }
 
@@ -210,7 +210,10 @@ void ConvertSets(const KissConfiguration& c, RunOutput& output, CelDecoder& cels
     if (setNumber < 0 || setNumber > 9) throw ESetOutOfRange(setNumber);
     const KissSet& set = setNumber < c.setCount ? c.sets[setNumber] : kEmptySet;
 
-    const std::vector<int> pageSets = page ? PageSets(c, setNumber) : std::vector<int>{};
+    // What the page opens on and the snapshot shows: the doll as a viewer first shows it.
+    const bool drawn = !options.snapshotPath.empty() || options.startPicture;
+    if (page || drawn) start = StartOf(c, setNumber).state;
+    const std::vector<int> pageSets = page ? PageSets(c, setNumber, start.set) : std::vector<int>{};
     for (int j = 0; j < c.celCount; ++j) { // every file the run reads, before any is written
         const TKissCel& cel = c.cels[j];
         const bool read = cel.inSet[setNumber] || std::any_of(pageSets.begin(), pageSets.end(),
@@ -228,7 +231,6 @@ void ConvertSets(const KissConfiguration& c, RunOutput& output, CelDecoder& cels
     int done = 0, all = celsIn(setNumber);
     for (const int number : pageSets)
         all += celsIn(number);
-    const bool drawn = !options.snapshotPath.empty() || options.startPicture;
     for (int j = 0; j < c.celCount; ++j) {
         const TKissCel& cel = c.cels[j];
         if (!cel.inSet[setNumber]) continue;
@@ -251,8 +253,6 @@ void ConvertSets(const KissConfiguration& c, RunOutput& output, CelDecoder& cels
         controls.Notice("32-bit cels are blank in BMP files (--format png keeps them):" + names);
     }
     if (!page && !drawn) return;
-    // What the page opens on and the snapshot shows: the doll as a viewer first shows it.
-    start = InitialState(c, setNumber);
     for (const int number : page ? pageSets : std::vector<int>{}) {
         const int group = start.paletteGroup[number];
         page->AddSet(number, start, firstPalette.Colour(group, 0),

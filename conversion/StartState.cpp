@@ -1,5 +1,6 @@
 #include "StartState.h"
 
+#include "FkissStart.h"
 #include "TextPaths.h"
 
 #include <algorithm>
@@ -28,4 +29,17 @@ DollState InitialState(const KissConfiguration& c, int set)
             object >= 0 && static_cast<std::size_t>(object) < objects)
             state.fix[object] = std::max(state.fix[object], c.cels[j].fixValue);
     return state;
+}
+
+DollStart StartOf(const KissConfiguration& c, int set)
+{
+    DollStart start;
+    std::vector<FkissLine> lines;
+    for (const auto& [number, text] : c.fkissLines)
+        lines.push_back({number, text});
+    start.program = ReadFkiss(lines);
+    start.state = InitialState(c, set);
+    start.notes = start.program.notes;
+    RunStart(start.program, start.state, start.notes);
+    return start;
 }

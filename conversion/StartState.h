@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DollState.h"
+#include "FkissProgram.h"
 
 #include <string>
 #include <vector>
@@ -9,3 +10,12 @@
 // ";%u", see-through by ";%tN", each object where each set puts it (objects 0 to the highest a
 // cel names) and as fixed as its most fixed cel.
 DollState InitialState(const KissConfiguration& configuration, int set);
+
+// The doll as a viewer first shows it: as its configuration places it in the set, then as its
+// FKiSS initialize() and begin() leave it, with what the program could not do.
+struct DollStart {
+    FkissProgram program;
+    DollState state;
+    std::vector<std::string> notes;
+};
+DollStart StartOf(const KissConfiguration& configuration, int set);
