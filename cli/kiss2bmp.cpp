@@ -5,6 +5,7 @@
 #include "conversion/ConvertConfiguration.h"
 #include "conversion/DollFiles.h"
 #include "conversion/TextErrors.h"
+#include "conversion/TextNumbers.h"
 #include "conversion/TextPaths.h"
 
 #include "imaging/MemoryStream.h"
@@ -142,13 +143,16 @@ private:
     Progress* progress_;
 };
 
-// Checks the doll the command names (its only configuration, or the one --cnf chooses).
-int Check(DollFiles& doll, Printed& printed)
+// Checks the doll the command names (its only configuration, or the one --cnf chooses), at the
+// start of the set --set names (0 when that is no set).
+int Check(DollFiles& doll, const Command& command, Printed& printed)
 {
-    const DollCheck check = CheckDoll(doll);
+    const IntConversion set = TextToInt(command.setText);
+    const DollCheck check =
+        CheckDoll(doll, set.ok && set.value >= 0 && set.value <= 9 ? set.value : 0);
     for (const std::string& finding : check.findings)
         printed.out += Printable(finding) + "\n";
-    return check.allFound ? 0 : 1;
+    return check.allFound && !check.bmpRunRefuses ? 0 : 1;
 }
 
 // The summary of a run: one line a kind of file, or all in one line when several dolls run.
@@ -200,7 +204,7 @@ void RunDoll(const Command& command, const std::string& path, const std::string&
     if (!cnfName && inside.size() > 1)
         return usage(path + " holds several configurations; choose one with --cnf:" + list);
     if (command.kind == Command::Check) {
-        printed.status = Check(*doll, printed);
+        printed.status = Check(*doll, command, printed);
         return;
     }
     RunOptions options;

@@ -3,21 +3,90 @@
 #include "BufferedTextFile.h"
 #include "DollFiles.h"
 #include "KissConfiguration.h"
+#include "StartState.h"
 #include "TextNumbers.h"
 #include "TextPaths.h"
 
+#include "imaging/ImageFileKind.h"
+#include "imaging/MemoryStream.h"
+#include "imaging/TruecolourCel.h"
+#include "platform/Exception.h"
+
+#include <map>
 #include <memory>
 #include <set>
 
-DollCheck CheckDoll(DollFiles& doll)
+namespace {
+
+std::unique_ptr<KissConfiguration> Read(DollFiles& doll, Reading reading)
 {
     auto c = std::make_unique<KissConfiguration>();
-    {
-        BufferedTextFile file;
-        doll.OpenConfiguration(file);
-        ReadConfiguration(file, *c);
-        file.Close();
+    BufferedTextFile file;
+    doll.OpenConfiguration(file);
+    ReadConfiguration(file, *c, reading);
+    file.Close();
+    return c;
+}
+
+// What viewers show of the doll beyond the designed run: its FKiSS, its cels' forms, the cels
+// its start hides.
+void CheckAsViewersShowIt(DollFiles& doll, const KissConfiguration& c, int set, DollCheck& check)
+{
+    const DollStart start = StartOf(c, set);
+    std::vector<std::string>& findings = check.findings;
+    if (!start.program.level.empty()) findings.push_back("fkiss level " + start.program.level);
+    std::map<std::string, std::pair<int, int>> notPlayed; // name: times, first line
+    std::set<std::string> celNames;
+    for (const DollState::Cel& cel : start.state.cels)
+        celNames.insert(cel.name);
+    std::map<std::string, int> unknownCels; // name: first line
+    const auto look = [&](const std::string& name, bool played, int line,
+                          const std::vector<FkissValue>& arguments) {
+        if (!played && notPlayed[name].first++ == 0) notPlayed[name].second = line;
+        for (const FkissValue& value : arguments)
+            if (value.kind == FkissValue::Kind::Cel && !celNames.contains(value.text))
+                unknownCels.try_emplace(value.text, line);
+    };
+    for (const FkissEvent& event : start.program.events) {
+        look(event.name, event.played, event.line, event.arguments);
+        for (const FkissAction& action : event.actions)
+            look(action.name, action.played, action.line, action.arguments);
     }
+    for (const auto& [name, seen] : notPlayed)
+        findings.push_back("not played " + name + ": " + IntToText(seen.first) +
+                           (seen.first == 1 ? " time" : " times") + ", first on line " +
+                           IntToText(seen.second));
+    for (const std::string& note : start.notes)
+        findings.push_back("fkiss " + note);
+    for (const auto& [name, line] : unknownCels)
+        findings.push_back("no cel line " + name + " (fkiss line " + IntToText(line) + ")");
+    std::set<std::string> looked;
+    MemoryStream file;
+    for (int i = 0; i < c.celCount; ++i) {
+        const std::string& name = c.cels[i].fileName;
+        if (!looked.insert(name).second) continue;
+        try {
+            doll.Load(name, file);
+        } catch (const Exception&) {
+            continue; // told above
+        }
+        if (const char* kind = ImageFileKind(file)) {
+            findings.push_back("image file " + name + ": " + kind);
+            check.bmpRunRefuses = true;
+        } else if (IsTruecolourCel(file)) {
+            findings.push_back("32-bit cel " + name + ": blank in BMP files, kept by --format png");
+        }
+    }
+    for (int i = 0; i < c.celCount; ++i)
+        if (c.cels[i].inSet[start.state.set] && !start.state.cels[i].mapped)
+            findings.push_back("hidden at the start " + c.cels[i].fileName);
+}
+
+} // namespace
+
+DollCheck CheckDoll(DollFiles& doll, int set)
+{
+    const auto c = Read(doll, Reading::Viewer);
     const std::string folder = DirectoryOf(doll.ConfigurationPath());
     const auto shown = [&](const std::string& path) {
         return path.starts_with(folder) ? path.substr(folder.size()) : path;
@@ -66,7 +135,8 @@ DollCheck CheckDoll(DollFiles& doll)
 
     for (int i = 0; i < c->celCount; ++i) {
         const TKissCel& cel = c->cels[i];
-        if (cel.objectNumber < 0 || cel.objectNumber >= c->MaxObjects())
+        // As designed, objects 0 to 255 have a place in a set.
+        if (cel.objectNumber < 0 || cel.objectNumber >= KissConfiguration::kMaxPositions)
             check.findings.push_back("object out of range #" + IntToText(cel.objectNumber) + " " +
                                      cel.fileName);
         if (cel.paletteIndex >= c->paletteCount)
@@ -81,5 +151,25 @@ DollCheck CheckDoll(DollFiles& doll)
             }
         }
     }
+    CheckAsViewersShowIt(doll, *c, set, check);
+    std::vector<std::string> refusals;
+    try {
+        const auto designed = Read(doll, Reading::Designed);
+        for (int i = 0; i < designed->celCount; ++i) {
+            const TKissCel& cel = designed->cels[i];
+            if (cel.objectNumber < 0 || cel.objectNumber >= KissConfiguration::kMaxPositions)
+                refusals.push_back("object number " + IntToText(cel.objectNumber) +
+                                   " is out of range (0 to 255)");
+            else if (cel.paletteIndex >= designed->paletteCount)
+                refusals.push_back("the cel " + cel.fileName + " has no palette line");
+        }
+    } catch (const Exception& e) {
+        refusals.push_back(e.English());
+    }
+    if (check.bmpRunRefuses) refusals.push_back("a cel is an image file");
+    if (refusals.size() > 1) refusals.resize(1); // the run stops at the first
+    for (const std::string& reason : refusals)
+        check.findings.push_back("refused by the BMP run: " + reason);
+    check.bmpRunRefuses = !refusals.empty();
     return check;
 }

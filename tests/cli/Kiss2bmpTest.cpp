@@ -207,7 +207,8 @@ TEST(Kiss2bmp, ChecksADollAndChoosesItsConfiguration)
     const std::string pip = "case PIP.KCF -> pip.kcf\ncase CLOTHES.KCF -> clothes.kcf\ncase BODY.CEL -> body.cel\ncase HAIR.CEL -> Hair.Cel\nmissing SHIRT.CEL\n"
                             "ambiguous HAT.CEL -> Hat.Cel hat.cel\ncase BACK.CEL -> back.cel\nunnamed Hat.Cel\nunnamed hat.cel\nunnamed readme.txt\nunnamed two.cnf\n",
                       two = "missing NONE.KCF\ncase BODY.CEL -> body.cel\nunnamed Hair.Cel\nunnamed Hat.Cel\nunnamed back.cel\nunnamed clothes.kcf\nunnamed hat.cel\nunnamed pip.cnf\n"
-                            "unnamed pip.kcf\nunnamed readme.txt\nobject out of range #300 BODY.CEL\nno palette line BODY.CEL *3\nno set line $4\n";
+                            "unnamed pip.kcf\nunnamed readme.txt\nobject out of range #300 BODY.CEL\nno palette line BODY.CEL *3\nno set line $4\n"
+                            "refused by the BMP run: object number 300 is out of range (0 to 255)\n";
     const std::tuple<std::vector<std::string>, int, std::string> rows[] = { // arguments, exit status, what it prints
         {{"--check", doll + "pip.cnf"}, 1, pip}, {{"--check", "--cnf", "PIP.CNF", zip}, 1, pip}, {{"--check", "--cnf=two.cnf", zip}, 1, two}, {{"--check", doll + "two.cnf"}, 1, two},
         {{"--check", kSample}, 0, "case PIP.KCF -> pip.kcf\ncase CLOTHES.KCF -> clothes.kcf\ncase BODY.CEL -> body.cel\ncase HAIR.CEL -> hair.cel\n"
@@ -227,4 +228,34 @@ TEST(Kiss2bmp, ChecksADollAndChoosesItsConfiguration)
         const std::string lines = status == 2 ? (r.out + r.err).substr(0, printed.size()) : r.out + r.err;
         EXPECT_EQ(std::pair(r.status, lines), std::pair(status, printed)) << arguments.back();
     }
+}
+
+// A doll of our own read as viewers read it: a 32-bit cel beside the sample's body, hidden by ";%u" and shown again by
+// initialize() (so not "hidden at the start"); what FKiSS the start leaves out.
+TEST(Kiss2bmp, ShowsADollAsViewersDoAndSaysWhatTheBmpRunLeavesOut)
+{
+    TempDir dir;
+    const std::string doll = dir / "doll/";
+    fs::create_directories(doll);
+    fs::copy_file(kSource / "samples/pip/pip.kcf", doll + "pip.kcf");
+    fs::copy_file(kSource / "samples/pip/body.cel", doll + "b.cel");
+    WriteFile(doll + "c.cel", "KiSS\x20\x20\0\0\x01\0\x01\0\0\0\0\0"s + std::string(16, '\0') + "\x10\x20\x30\x80");
+    WriteFile(doll + "own.cnf", "%pip.kcf\r\n#1 c.cel :0\r\n#2 b.cel *0 :0 ;%u %t64\r\n$0 5,5 0,0\r\n;@EventHandler\r\n"
+                                ";@initialize() map(\"b.cel\")\r\n;@begin() timer(1,10) unmap(\"x.cel\")\r\n");
+    const std::string cnf = doll + "own.cnf", out = dir / "out";
+    const auto check = RunProcess(KISS2BMP_PATH, {"--check", cnf}, dir.Path().string());
+    EXPECT_EQ(std::pair(check.status, check.out.substr(check.out.find("fkiss level"))),
+              std::pair(0,
+                        "fkiss level 1\nnot played timer: 1 time, first on line 7\n"
+                        "fkiss line 7: timer is not played for the start picture\n"
+                        "fkiss line 7: unmap is skipped: there is no cel \"x.cel\"\nno cel line x.cel (fkiss line 7)\n"
+                        "32-bit cel c.cel: blank in BMP files, kept by --format png\n"s));
+    const auto bmp = RunProcess(KISS2BMP_PATH, {"-q", cnf, out}, dir.Path().string());
+    EXPECT_EQ(std::pair(bmp.status, bmp.err),
+              std::pair(0, "kiss2bmp: 32-bit cels are blank in BMP files (--format png keeps them): c.cel\n"s));
+    if (!kWritesPng) return;
+    const auto png =
+        RunProcess(KISS2BMP_PATH, {"-q", "--format=png", "--snapshot", dir / "s.png", cnf, out}, dir.Path().string());
+    EXPECT_EQ(std::pair(png.status, ReadText(out + "/c.png").substr(16, 10)),
+              std::pair(0, "\0\0\0\1\0\0\0\1\x08\x06"s)); // RGBA
 }

@@ -45,7 +45,10 @@ TEST(Page, EachSetShowsAsItsSnapshotOnItsBorder)
     std::vector<std::tuple<std::string, std::string, int>> rows = {
         {pip, "0", -1}, {pip, "0", 1}, {pip, "0", 2}, {pip, "1", -1}, {dir / "sjis/pip.cnf", "0", -1}};
     if (fs::is_directory(kDolls))
-        rows.insert(rows.end(), {{kDolls / "washua/washu.cnf", "0", -1}, {kDolls / "boredom/boredom.cnf", "0", 1}});
+        rows.insert(rows.end(), {{kDolls / "washua/washu.cnf", "0", -1},
+                                 {kDolls / "boredom/boredom.cnf", "0", 1},
+                                 {kDolls / "2ranmas/fkisswav.cnf", "0", -1}, // what initialize() hides left out
+                                 {kDolls / "../kiss-tests/uk_transparent/FKiSS1.cnf", "0", -1}}); // 32-bit cels
     else
         std::printf("the real dolls are not at %s: only the sample is shown\n", kDolls.c_str());
     for (const auto& [cnf, set, button] : rows) {
