@@ -18,6 +18,11 @@ public:
             notes_.push_back("further notes are left out");
         if (added_ <= limit_) ++added_;
     }
+    // Past the limit too: for what happens once, such as where the program was cut.
+    void AddAlways(int line, const std::string& text)
+    {
+        notes_.push_back("line " + std::to_string(line) + ": " + text);
+    }
 
 private:
     std::vector<std::string>& notes_;

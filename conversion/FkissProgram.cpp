@@ -110,7 +110,7 @@ private:
     FkissNotes notes_;
     int line_ = 0;
     int level_ = 0;
-    std::size_t actions_ = 0;
+    std::size_t actions_ = 0, arguments_ = 0;
     bool handler_ = false, beforeNoted_ = false;
 };
 
@@ -211,11 +211,17 @@ bool Reader::Take(const std::string& name, bool parenthesised, const std::vector
         Note("'" + name + "' without '(' is ignored");
         return true;
     }
+    if ((arguments_ += raw.size()) > P::kMaxArgumentsInAll) {
+        notes_.AddAlways(line_, "the program is cut at " + std::to_string(P::kMaxArgumentsInAll) +
+                                    " arguments");
+        return false;
+    }
     const FkissWord* word = FindFkissWord(name);
     std::vector<FkissValue> arguments = Typed(name, word, raw);
     if (word && word->event) {
         if (p_.events.size() == P::kMaxEvents) {
-            Note("the program is cut at " + std::to_string(P::kMaxEvents) + " events");
+            notes_.AddAlways(line_,
+                             "the program is cut at " + std::to_string(P::kMaxEvents) + " events");
             return false;
         }
         if (word->level == 0) Note("the event '" + name + "' is past FKiSS 3");
@@ -227,7 +233,8 @@ bool Reader::Take(const std::string& name, bool parenthesised, const std::vector
             return true;
         }
         if (actions_ == P::kMaxActions) {
-            Note("the program is cut at " + std::to_string(P::kMaxActions) + " actions");
+            notes_.AddAlways(line_, "the program is cut at " + std::to_string(P::kMaxActions) +
+                                        " actions");
             return false;
         }
         ++actions_;

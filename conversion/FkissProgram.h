@@ -39,14 +39,17 @@ struct FkissEvent {
 struct FkissProgram {
     static constexpr std::size_t kMaxEvents = 65536, kMaxActions = 65536; // in all
     static constexpr std::size_t kMaxArguments = 64;                      // of one event or action
-    static constexpr std::size_t kMaxName = 32, kMaxText = 256;           // characters kept
+    static constexpr std::size_t kMaxArgumentsInAll = 1 << 20;  // 64 to every action: some 170 MB
+    static constexpr std::size_t kMaxName = 32, kMaxText = 256; // characters kept
     static constexpr std::size_t kMaxNotes = 100;
 
     std::vector<FkissEvent> events; // in file order
     // The highest level the known events and actions need: "" (none), "1", "1b", "2", "2.1"
     // or "3". A variable where a number goes needs "3" too.
     std::string level;
-    std::vector<std::string> notes; // "line 12: unknown action 'foo'", at most kMaxNotes + 1
+    // "line 12: unknown action 'foo'", up to kMaxNotes and one saying more were left out; where
+    // the program was cut is noted past them.
+    std::vector<std::string> notes;
 };
 
 // Reads the lines in order. Lines before ";@EventHandler" are no FKiSS; text after a ';' outside

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <set>
+#include <span>
 
 namespace {
 
@@ -13,44 +14,26 @@ using Kind = FkissValue::Kind;
 constexpr int kMaxSteps = 100000;
 constexpr std::size_t kMaxDepth = 64;
 
-constexpr std::array<std::string_view, 35> kApplied = {"add",
-                                                       "altmap",
-                                                       "changecol",
-                                                       "changeset",
-                                                       "div",
-                                                       "else",
-                                                       "endif",
-                                                       "exitevent",
-                                                       "gosub",
-                                                       "goto",
-                                                       "ifequal",
-                                                       "ifgreaterthan",
-                                                       "iflessthan",
-                                                       "ifnotequal",
-                                                       "let",
-                                                       "letcatch",
-                                                       "letfix",
-                                                       "letmapped",
-                                                       "letobjectx",
-                                                       "letobjecty",
-                                                       "letpal",
-                                                       "letset",
-                                                       "lettransparent",
-                                                       "map",
-                                                       "mod",
-                                                       "move",
-                                                       "movebyx",
-                                                       "movebyy",
-                                                       "moveto",
-                                                       "mul",
-                                                       "nop",
-                                                       "setfix",
-                                                       "sub",
-                                                       "transparent",
-                                                       "unmap"};
-constexpr std::array<std::string_view, 6> kPlayedEvents = {"begin", "initialize", "label",
-                                                           "never", "nothing",    "version"};
+// clang-format off
+constexpr std::array<std::string_view, 35> kApplied = {
+    "add", "altmap", "changecol", "changeset", "div", "else", "endif", "exitevent", "gosub", "goto",
+    "ifequal", "ifgreaterthan", "iflessthan", "ifnotequal", "let", "letcatch", "letfix",
+    "letmapped", "letobjectx", "letobjecty", "letpal", "letset", "lettransparent", "map", "mod",
+    "move", "movebyx", "movebyy", "moveto", "mul", "nop", "setfix", "sub", "transparent", "unmap"};
+constexpr std::array<std::string_view, 6> kPlayedEvents = {
+    "begin", "initialize", "label", "never", "nothing", "version"};
+// clang-format on
 static_assert(std::ranges::is_sorted(kApplied) && std::ranges::is_sorted(kPlayedEvents));
+
+// Known to the runner, with arguments of the kinds it takes.
+template <class Statement>
+bool Playable(const Statement& statement, std::span<const std::string_view> names)
+{
+    if (!std::ranges::binary_search(names, statement.name)) return false;
+    const std::string_view parameters = FindFkissWord(statement.name)->parameters;
+    return statement.arguments.size() == parameters.size() &&
+           std::ranges::equal(statement.arguments, parameters, FkissFits);
+}
 
 bool IsIf(const std::string& name)
 {
@@ -123,6 +106,7 @@ private:
 
     DollState& s_;
     FkissNotes notes_;
+    const FkissProgram& program_;
     Handler initialize_, begin_, version_;
     std::map<std::int32_t, Handler> numbered_;
     std::map<std::string, Handler> named_;
@@ -132,24 +116,18 @@ private:
 };
 
 Runner::Runner(FkissProgram& program, DollState& state, std::vector<std::string>& notes)
-    : s_(state), notes_(notes, FkissProgram::kMaxNotes)
+    : s_(state), notes_(notes, FkissProgram::kMaxNotes), program_(program)
 {
     for (FkissEvent& event : program.events) {
-        event.played = std::ranges::binary_search(kPlayedEvents, event.name);
+        event.played = Playable(event, kPlayedEvents);
         for (FkissAction& action : event.actions)
-            action.played = std::ranges::binary_search(kApplied, action.name);
-        const bool one = event.arguments.size() == 1;
-        const FkissValue& argument = one ? event.arguments[0] : FkissValue{};
-        if (event.name == "initialize") initialize_.Add(event);
-        if (event.name == "begin") begin_.Add(event);
-        // The version codes of FKiSS 1 to 3: 0 "1", 1 "1b", 2 "2", 3 "2.1", 4 "3".
-        if (event.name == "version" && one && argument.kind == Kind::Number &&
-            argument.number >= 0 && argument.number <= 4)
-            version_.Add(event);
-        if (event.name == "label" && one && argument.kind == Kind::Label)
-            (argument.text.empty() ? numbered_[argument.number] : named_[argument.text]).Add(event);
+            action.played = Playable(action, kApplied);
+        if (event.played && event.name == "initialize") initialize_.Add(event);
+        if (event.played && event.name == "begin") begin_.Add(event);
+        if (const FkissValue* label = event.arguments.data(); event.played && event.name == "label")
+            (label->text.empty() ? numbered_[label->number] : named_[label->text]).Add(event);
     }
-    for (Handler* handler : {&initialize_, &begin_, &version_})
+    for (Handler* handler : {&initialize_, &begin_})
         handler->Link();
     for (auto& [number, handler] : numbered_)
         handler.Link();
@@ -163,8 +141,15 @@ void Runner::Run()
         notes_.Add(0, "the doll's set " + std::to_string(s_.set) + " is no set 0 to 9");
         return;
     }
-    for (const Handler* handler : {&initialize_, &begin_, &version_})
-        Run(*handler);
+    Run(initialize_);
+    Run(begin_);
+    // After begin, the version codes of FKiSS 1 to 3: 0 "1", 1 "1b", 2 "2", 3 "2.1", 4 "3".
+    for (const FkissEvent& event : program_.events)
+        if (event.played && event.name == "version" && Value(event.arguments[0]) >= 0 &&
+            Value(event.arguments[0]) <= 4)
+            version_.Add(event);
+    version_.Link();
+    Run(version_);
 }
 
 void Runner::Run(const Handler& handler)
@@ -179,8 +164,8 @@ void Runner::Run(const Handler& handler)
         const std::size_t at = frame.next++;
         const FkissAction& a = *frame.handler->actions[at];
         if (steps_ == kMaxSteps) {
-            notes_.Add(a.line, "the start program is stopped after " + std::to_string(kMaxSteps) +
-                                   " steps");
+            notes_.AddAlways(a.line, "the start program is stopped after " +
+                                         std::to_string(kMaxSteps) + " steps");
             stack_.clear();
             ++steps_; // nothing runs after
             return;
@@ -194,14 +179,10 @@ void Runner::Run(const Handler& handler)
 void Runner::Apply(const FkissAction& a, std::size_t at)
 {
     if (!a.played) {
-        if (leftNoted_.insert(a.name).second)
+        if (std::ranges::binary_search(kApplied, a.name))
+            Skip(a, "its arguments do not fit");
+        else if (leftNoted_.insert(a.name).second)
             notes_.Add(a.line, a.name + " is not played for the start picture");
-        return;
-    }
-    const std::string_view parameters = FindFkissWord(a.name)->parameters;
-    if (a.arguments.size() != parameters.size() ||
-        !std::ranges::equal(a.arguments, parameters, FkissFits)) {
-        Skip(a, "its arguments do not fit");
         return;
     }
     if (ApplyToCels(a) || ApplyMove(a) || ApplyVariable(a) || ApplyFlow(a, at)) return;

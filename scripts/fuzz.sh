@@ -13,7 +13,7 @@ case "${1:-}" in --build | --run) mode=$1 && shift ;; esac
 seconds="${1:-20}"
 shift || true
 names=("$@")
-[ ${#names[@]} -gt 0 ] || names=(decode_cel text conversion archives page)
+[ ${#names[@]} -gt 0 ] || names=(decode_cel text conversion archives page fkiss)
 
 if [ "$mode" != --run ]; then
   targets=()

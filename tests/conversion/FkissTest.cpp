@@ -147,7 +147,7 @@ TEST(FkissStart, ReadFkiss)
          "2.1",
          "line 3: the event 'keypress' is past FKiSS 3"},
         {{";@EventHandler", ";@set(2) map(#99999999999) sound(\"a.wav)", ";@ \x01 version(x y)"},
-         "set(2)- map('#99999999999') sound('a.wav)')- | version('x y')",
+         "set(2)- map('#99999999999')- sound('a.wav)')- | version('x y')-",
          "2",
          "line 2: argument 1 of map should be a cel or an object, not '#99999999999'\nline 2: a closing '\"' is "
          "missing\n"
@@ -188,6 +188,10 @@ TEST(FkissStart, ReadFkiss)
               std::tuple(65536u, std::vector<std::string>{"line 2: the program is cut at 65536 events"}));
     const auto loud = ReadFkiss(noisy);
     EXPECT_EQ(std::tuple(loud.notes.size(), loud.notes.back()), std::tuple(101u, "further notes are left out"s));
+    const auto heavy =
+        ReadFkiss({{1, ";@EventHandler begin()"}, {2, ";@" + Repeat(" f(" + Repeat("1,", 63) + "1)", 16400)}});
+    EXPECT_EQ(std::tuple(heavy.events[0].actions.size(), heavy.notes.back()),
+              std::tuple(16384u, "line 2: the program is cut at 1048576 arguments"s));
 }
 
 // The shared doll's initialize() unmaps 164 names, 5 of them of no cel it has: 159 cels start hidden, and the page
