@@ -1,4 +1,6 @@
+#include "conversion/BufferedTextFile.h"
 #include "conversion/FkissStart.h"
+#include "conversion/StartState.h"
 #include "conversion/TextPaths.h"
 
 #include "support/Test.h"
@@ -194,36 +196,20 @@ TEST(FkissStart, ReadFkiss)
               std::tuple(16384u, "line 2: the program is cut at 1048576 arguments"s));
 }
 
-// The shared doll's initialize() unmaps 164 names, 5 of them of no cel it has: 159 cels start hidden, and the page
-// is left its timers.
+// The shared doll, read as viewers read it (266 cel lines): its initialize() unmaps 164 names, 5 of them of no cel it
+// has, so 159 cels start hidden; the page is left its timers.
 TEST(FkissStart, TheSharedDollHidesItsCels)
 {
     const fs::path path = KISS_SOURCE_DIR "/../shared/dolls/2ranmas/fkisswav.cnf";
     if (!fs::exists(path)) GTEST_SKIP() << "the shared doll is not at " << path;
-    // Its cels are more than the configuration reader takes: the "#" lines' object and name are enough here.
-    std::ifstream in(path);
-    std::vector<FkissLine> lines;
-    DollState state;
-    for (auto [text, number] = std::pair(std::string(), 1); std::getline(in, text); ++number) {
-        text = text.substr(0, text.find_last_not_of('\r') + 1);
-        if (text.starts_with(";@")) lines.push_back({number, text});
-        std::istringstream words(text.starts_with('#') ? text.substr(1) : "");
-        if (std::string mark, name; words >> mark >> name)
-            state.cels.push_back({AsciiLowerCase(name), std::stoi(mark)});
-    }
-    for (auto& places : state.positions)
-        places.resize(256);
-    state.fix.resize(256);
-    FkissProgram program = ReadFkiss(lines);
-    std::vector<std::string> notes;
-    RunStart(program, state, notes);
-    const auto hidden = std::ranges::count(state.cels, false, &DollState::Cel::mapped);
-    std::printf("2ranmas: %zu FKiSS lines, %zu cels, %td hidden at the start; run notes:\n", lines.size(),
-                state.cels.size(), hidden);
-    for (const std::string& note : notes)
-        std::printf("  %s\n", note.c_str());
-    EXPECT_EQ(std::tuple(program.notes, program.level, hidden, notes.size()),
-              std::tuple(std::vector<std::string>{}, "1"s, 159, 6u));
+    BufferedTextFile file;
+    file.OpenForReading(path.string());
+    const auto c = std::make_unique<KissConfiguration>();
+    ReadConfiguration(file, *c, Reading::Viewer);
+    const DollStart start = StartOf(*c, 0);
+    const auto hidden = std::ranges::count(start.state.cels, false, &DollState::Cel::mapped);
+    EXPECT_EQ(std::tuple(c->celCount, start.program.notes, start.program.level, hidden, start.notes.size()),
+              std::tuple(266, std::vector<std::string>{}, "1"s, 159, 6u));
 }
 
 } // namespace
