@@ -24,6 +24,8 @@ const char* SpecificText(int error)
         return "the name is too long";
     case ERROR_SHARING_VIOLATION:
         return "another program has the file open";
+    case ERROR_INVALID_NAME: // a name with bytes Windows refuses: no file there has it
+        return "no such file";
 #else
     case EISDIR:
         return "it is a folder";
