@@ -27,10 +27,6 @@ public:
     using Exception::Exception;
 };
 
-// False in a build without the archive libraries (the Windows one): there every archive is
-// refused as unreadable, and a doll is read from its .cnf file only.
-inline constexpr bool kReadsArchives = KISS_ARCHIVES;
-
 // The files of an LHA archive (.lzh) or a ZIP archive (.zip) held in bytes; archiveName names it
 // in messages. Folders are left out. Raises EArchiveError when the archive or any member is
 // damaged (a CRC that does not match, data cut short), breaks a limit above, or holds a name that

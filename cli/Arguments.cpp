@@ -4,8 +4,6 @@
 #include "conversion/TextNumbers.h"
 #include "conversion/TextPaths.h"
 
-#include "archives/Archive.h"
-#include "imaging/PngImage.h"
 #include "platform/File.h"
 
 #include <algorithm>
@@ -44,13 +42,6 @@ constexpr const char* kUsage =
     "  -v          also name each file written\n"
     "  --help     show this help and exit\n"
     "  --version  show the version and exit\n";
-// Where the archive and PNG libraries are not built (Windows), the options and dolls needing them
-// are usage errors.
-constexpr const char* kLimits = kReadsArchives && kWritesPng
-                                    ? ""
-                                    : "\nThis build reads a doll's .cnf file only, not its "
-                                      "archive, and writes BMP files only:\n"
-                                      "its system has no build of the archive and PNG libraries.\n";
 
 Command Of(Command::Kind kind)
 {
@@ -94,7 +85,7 @@ Command Usage(std::string problem)
 
 std::string UsageText()
 {
-    return std::string(kUsage) + kLimits;
+    return kUsage;
 }
 
 Command ParseArguments(const std::vector<std::string>& arguments, int defaultJobs)
@@ -164,8 +155,6 @@ Command ParseArguments(const std::vector<std::string>& arguments, int defaultJob
     if (page && format == "bmp") return Usage("--page shows PNG images: not --format bmp");
     if (page && checkOnly) return Usage("--check writes nothing: no page");
     if (quiet && verbose) return Usage("-q and -v: choose one");
-    if (!kWritesPng && (format == "png" || snapshot || page))
-        return Usage("this build writes no PNG files: no --format png, --snapshot or --page");
     if (operands.empty()) return Usage("no configuration file given");
     // Without -o, the last of several operands is the output folder when it is a folder, or when
     // it is named like no doll.
@@ -192,8 +181,6 @@ Command ParseArguments(const std::vector<std::string>& arguments, int defaultJob
     const IntConversion set = TextToInt(command.setText);
     if (set.ok && (set.value < 0 || set.value > 9))
         return Usage("the set number must be 0 to 9, not '" + command.setText + "'");
-    if (!kReadsArchives && std::ranges::any_of(operands, IsArchiveName))
-        return Usage("this build reads no archives: give the doll's .cnf file");
     command.cnfName = cnfName;
     command.dolls = operands;
     command.output = output.value_or(".");

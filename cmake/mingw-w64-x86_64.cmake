@@ -14,3 +14,9 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 # Tests and test discovery run the .exe files under Wine, which sees the host's / as drive Z:.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
 set(KISS_HOST_ROOT "Z:" CACHE STRING "How the programs under test name the host's root folder")
+# liblhasa, libarchive and libspng as scripts/windows-deps.sh builds them from Debian's sources,
+# found through pkg-config as on Linux: its files for this system, never the build machine's.
+get_filename_component(KISS_WINDOWS_LIBRARIES "${CMAKE_CURRENT_LIST_DIR}/../build/windows-deps/prefix"
+                       ABSOLUTE)
+list(APPEND CMAKE_FIND_ROOT_PATH "${KISS_WINDOWS_LIBRARIES}")
+set(ENV{PKG_CONFIG_LIBDIR} "${KISS_WINDOWS_LIBRARIES}/lib/pkgconfig:/usr/x86_64-w64-mingw32/lib/pkgconfig")

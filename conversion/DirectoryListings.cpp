@@ -82,7 +82,7 @@ void DirectoryListings::Written(const std::string& relativeName,
         return;
     }
 
-    const std::string name = PathComponents(relativeName).back();
+    const std::string name = FileNameComponents(relativeName).back();
     const std::string lowered = NameLowerCase(name);
     for (auto at = listings_.begin(); at != listings_.end();) {
         std::vector<std::string>& names = at->second.names;

@@ -134,7 +134,7 @@ void RunOutput::WriteImageFile(const TBmp256Image& image, const RgbaImage* truec
                                const std::string& fileName)
 {
     const std::string imagePath = PathOf(fileName);
-    const std::vector<std::string> parts = PathComponents(fileName);
+    const std::vector<std::string> parts = FileNameComponents(fileName);
     const platform::Folder& folder = ImageFolder(parts, imagePath);
     RefuseInput(imagePath);
     if (format_ == ImageFormat::Png) {

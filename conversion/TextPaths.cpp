@@ -1,5 +1,7 @@
 #include "TextPaths.h"
 
+#include "platform/ShiftJis.h"
+
 bool IsDirectorySeparator(char c)
 {
     return c == '\\' || c == '/';
@@ -46,18 +48,35 @@ bool IsShiftJisLead(char c)
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-std::vector<std::string> NameComponents(const std::string& name)
+namespace {
+
+// The components between separators, a byte after one that isLead takes for the first of a
+// double-byte character kept with it.
+template <class IsLead>
+std::vector<std::string> Components(const std::string& text, IsLead&& isLead)
 {
     std::vector<std::string> parts(1);
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        if (IsDirectorySeparator(name[i])) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (IsDirectorySeparator(text[i])) {
             parts.emplace_back();
         } else {
-            parts.back().push_back(name[i]);
-            if (IsShiftJisLead(name[i]) && i + 1 < name.size()) parts.back().push_back(name[++i]);
+            parts.back().push_back(text[i]);
+            if (isLead(text[i]) && i + 1 < text.size()) parts.back().push_back(text[++i]);
         }
     }
     return parts;
+}
+
+} // namespace
+
+std::vector<std::string> NameComponents(const std::string& name)
+{
+    return Components(name, IsShiftJisLead);
+}
+
+std::vector<std::string> FileNameComponents(const std::string& fileName)
+{
+    return Components(fileName, platform::IsFileNameLeadByte);
 }
 
 std::string NameLowerCase(const std::string& name)
@@ -70,16 +89,4 @@ std::string NameLowerCase(const std::string& name)
             lowered[i] = static_cast<char>(lowered[i] + 32);
     }
     return lowered;
-}
-
-std::vector<std::string> PathComponents(const std::string& path)
-{
-    std::vector<std::string> parts(1);
-    for (const char c : path) {
-        if (IsDirectorySeparator(c))
-            parts.emplace_back();
-        else
-            parts.back().push_back(c);
-    }
-    return parts;
 }

@@ -9,9 +9,6 @@
 
 bool IsDirectorySeparator(char c);
 
-// The components between separators, empty ones included ('a\\\\b' gives 'a', '', 'b').
-std::vector<std::string> PathComponents(const std::string& path);
-
 // The text up to its last "." (the whole text searched, directory part included).
 std::string StripExtension(const std::string& text);
 // The last path component up to its first "."; a path without separator is one component.
@@ -32,3 +29,8 @@ bool IsShiftJisLead(char c);
 std::vector<std::string> NameComponents(const std::string& name);
 // The name with its ASCII letters lowered, double-byte characters unchanged.
 std::string NameLowerCase(const std::string& name);
+
+// The components of a name made for this system's files (platform::FileNameFromShiftJis), empty
+// ones kept, split as the system reads it: a double-byte character of its file names' code page
+// (the ANSI one on Windows) counts as a whole.
+std::vector<std::string> FileNameComponents(const std::string& fileName);

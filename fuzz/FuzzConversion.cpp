@@ -5,7 +5,6 @@
 #include "Fuzz.h"
 
 #include "conversion/DollFiles.h"
-#include "imaging/PngImage.h"
 #include "web/PlayPage.h"
 
 namespace fs = std::filesystem;
@@ -64,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string first = input.substr(0, firstLine);
     const std::size_t tab = std::min(first.find('\t'), first.size());
-    const std::string flags = kWritesPng ? first.substr(std::min(tab + 1, first.size())) : ""; // none without PNG
+    const std::string flags = first.substr(std::min(tab + 1, first.size()));
     const auto flag = [&](char f) { return flags.find(f) != std::string::npos; };
     const RunOptions options{.format = flag('p') ? ImageFormat::Png : ImageFormat::Bmp,
                              .snapshotPath = flag('s') ? root / "work/snapshot.png" : "",

@@ -7,10 +7,6 @@ class MemoryStream;
 class RgbaImage;
 class TBmp256Image;
 
-// False in a build without libspng (the Windows one): there the encoders raise the stream's
-// write error, and the images are written as BMP files only.
-inline constexpr bool kWritesPng = KISS_PNG;
-
 // The picture of an 8-bit BMP image as an indexed PNG file (libspng, default compression): the
 // same pixels and the same 256-entry colour table (PLTE), with colour 0 transparent (a tRNS of one
 // entry). A picture without pixels becomes one transparent pixel: a PNG is never empty. Replaces

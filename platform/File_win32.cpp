@@ -7,12 +7,18 @@
 
 namespace platform {
 
-std::wstring SystemPath(const std::string& path)
+std::wstring AnsiToWide(const std::string& text)
 {
-    const int size = static_cast<int>(path.size());
+    const int size = static_cast<int>(text.size());
     std::wstring wide(static_cast<std::size_t>(size), L'\0');
     wide.resize(static_cast<std::size_t>(
-        ::MultiByteToWideChar(CP_ACP, 0, path.data(), size, wide.data(), size)));
+        ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), size)));
+    return wide;
+}
+
+std::wstring SystemPath(const std::string& path)
+{
+    const std::wstring wide = AnsiToWide(path);
     if (wide.size() < MAX_PATH - 12 || wide.starts_with(L"\\\\?\\")) return wide;
     const DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     std::wstring full(needed, L'\0');

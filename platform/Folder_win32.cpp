@@ -51,10 +51,11 @@ unsigned ProcessId()
     return ::GetCurrentProcessId();
 }
 
+// As the system reads the bytes: in code page 932 the 0x5C that ends "表" separates nothing.
 bool IsOneName(const std::string& name)
 {
-    return !name.empty() && name.find_first_of("/\\:") == std::string::npos &&
-           name.find('\0') == std::string::npos;
+    return !name.empty() && name.find('\0') == std::string::npos &&
+           AnsiToWide(name).find_first_of(L"/\\:") == std::wstring::npos;
 }
 
 bool Replaceable(const Folder& folder, const std::string& name)

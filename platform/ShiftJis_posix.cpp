@@ -27,6 +27,11 @@ std::string FileNameFromShiftJis(const std::string& name)
     return ShiftJisToUtf8(name).value_or(name);
 }
 
+bool IsFileNameLeadByte(char)
+{
+    return false;
+}
+
 std::string FileNameAsUtf8(const std::string& fileName)
 {
     return fileName;

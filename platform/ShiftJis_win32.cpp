@@ -27,6 +27,11 @@ std::string FileNameFromShiftJis(const std::string& name)
     return name;
 }
 
+bool IsFileNameLeadByte(char byte)
+{
+    return ::IsDBCSLeadByte(static_cast<BYTE>(byte));
+}
+
 std::string FileNameAsUtf8(const std::string& fileName)
 {
     std::string name = ShiftJisToUtf8(fileName).value_or(fileName);

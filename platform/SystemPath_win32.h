@@ -7,7 +7,9 @@
 // Windows side of platform/.
 namespace platform {
 
-// The path's bytes read in the ANSI code page, as the ...A functions read them. A path of
+// The bytes read in the ANSI code page, as the ...A functions read them.
+std::wstring AnsiToWide(const std::string& text);
+// The path's bytes read in the ANSI code page (AnsiToWide). A path of
 // MAX_PATH - 12 characters or more (the limit of a new folder's path) is made absolute and given
 // the \\?\ prefix, which lifts the limit but makes the system take the path as written: "/"
 // becomes "\" and "." and ".." parts are resolved before, as they would have been without it.

@@ -3,20 +3,21 @@
 # needs (compiler, CMake, Qt, the archive libraries, fonts for the Japanese messages, xdg-open for
 # the report); with --tests also the test tools (GoogleTest, Google Benchmark, the sanitizer
 # runtime, clang and libFuzzer, valgrind, zip, the desktop-entry checker, lintian, Chromium for the
-# web page, and the Windows cross compiler and Wine for the Windows tests); with --windows only
-# what cross-building kiss2bmp.exe needs.
+# web page, and the Windows cross compiler, Wine and the Japanese locale's sources for the Windows
+# tests); with --windows only what cross-building kiss2bmp.exe and its libraries needs (MinGW-w64,
+# its zlib, dpkg-dev to unpack Debian's sources).
 #
 # Usage: bash scripts/setup.sh [--tests | --windows]
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev
           fonts-noto-cjk fonts-ipafont-gothic liblhasa-dev libarchive-dev libspng-dev xdg-utils)
-windows=(cmake ninja-build g++-mingw-w64-x86-64)
+windows=(cmake ninja-build pkg-config g++-mingw-w64-x86-64 libz-mingw-w64-dev dpkg-dev)
 case "${1:-}" in
   --tests)
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev xvfb xauth time
-               valgrind zip desktop-file-utils lintian dpkg-dev man-db chromium googletest
-               "${windows[@]}" wine wine64) ;;
+               valgrind zip desktop-file-utils lintian man-db chromium googletest
+               "${windows[@]}" wine wine64 locales) ;;
   --windows) packages=("${windows[@]}") ;;
   '') ;;
   *) echo "setup: unknown argument '$1'" >&2; exit 2 ;;

@@ -42,7 +42,12 @@ TEST(Archives, HoldTheSampleDollAsStoredAndKeepShiftJisAndUtf8NamesInAnyLocale)
         EXPECT_EQ(Read(read, Sample(archive)), Folder(kDoll, folder, to, leftOut)) << archive;
     const std::string hat = ReadText(kDoll + "hat.cel"), hair = ReadText(kDoll + "hair.cel"),
                       kcf = ReadText(kDoll + "pip.kcf");
-    for (const char* locale : {"C.UTF-8", "C"}) { // "表" is 0x95 0x5C in Shift-JIS; the 0x5C of one name is a separator
+#ifdef _WIN32
+    const char* const locales[] = {"Japanese_Japan.932", "C"};
+#else
+    const char* const locales[] = {"C.UTF-8", "C"};
+#endif
+    for (const char* locale : locales) { // "表" is 0x95 0x5C in Shift-JIS; the 0x5C of one name is a separator
         ASSERT_TRUE(std::setlocale(LC_ALL, locale)) << locale;
         EXPECT_EQ(
             Read(Lzh, Sample("sjis-5c.lzh")),

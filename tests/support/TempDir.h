@@ -58,3 +58,27 @@ inline std::map<std::string, std::string> FilesUnder(const std::filesystem::path
     }
     return files;
 }
+// The files under folder as a ZIP archive, each stored under its relative name in sorted order: what "zip -X"
+// makes of them, without running a program (under Wine a Linux program cannot be waited for).
+inline std::string ZipOf(const std::filesystem::path& folder)
+{
+    const auto u16 = [](std::size_t v) { return std::string{char(v), char(v >> 8)}; };
+    const auto u32 = [&](std::size_t v) { return u16(v) + u16(v >> 16); };
+    std::string zip, directory;
+    const auto files = FilesUnder(folder);
+    for (const auto& [name, data] : files) {
+        std::uint32_t crc = ~0u;
+        for (const unsigned char c : data) {
+            crc ^= c;
+            for (int bit = 0; bit < 8; ++bit)
+                crc = crc >> 1 ^ (0xEDB88320u & (0u - (crc & 1)));
+        }
+        // version 2.0, no flags, stored, 1980-01-01, CRC, both sizes, the name's size, no extra field
+        const std::string fields = u16(20) + u16(0) + u16(0) + u32(0x210000) + u32(~crc) + u32(data.size()) +
+                                   u32(data.size()) + u16(name.size()) + u16(0);
+        directory += u32(0x02014B50) + u16(20) + fields + u16(0) + u32(0) + u32(0) + u32(zip.size()) + name;
+        zip += u32(0x04034B50) + fields + name + data;
+    }
+    return zip + directory + u32(0x06054B50) + u32(0) + u16(files.size()) + u16(files.size()) + u32(directory.size()) +
+           u32(zip.size()) + u16(0);
+}

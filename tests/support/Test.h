@@ -4,10 +4,18 @@
 #include "support/TempDir.h"
 
 #include <chrono>
+#include <clocale>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+
+#ifdef _WIN32
+// MinGW's std::filesystem reads a name given in bytes in the C runtime's code page (and gives names in UTF-8): made
+// the ANSI one, it reads a name as the system's own calls do (on a Japanese Windows "\x95\x5C" is "表", not "\x95"
+// and a separator).
+inline const bool kFileNamesInTheAnsiCodePage = std::setlocale(LC_CTYPE, "") != nullptr;
+#endif
 
 // The message of the error of type E that action raises, or "(no error)": tests compare the whole text the user
 // would read, not only that something was thrown.

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Builds liblhasa, libarchive and libspng for 64-bit Windows from Debian's own source packages,
+# statically with MinGW-w64 (zlib from libz-mingw-w64-dev), into build/windows-deps/prefix, where
+# the windows presets find them. The sources come through apt-get source with a private list of
+# deb-src entries for the archives and suites of this machine's own sources; apt checks them
+# against the archive's signed index as for any package. What is compiled is in
+# cmake/windows-deps/. With the result in place, built by these same files, it returns at once.
+#
+# Usage: bash scripts/windows-deps.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+deps=$PWD/build/windows-deps
+key=$(cat scripts/windows-deps.sh cmake/windows-deps/* cmake/mingw-w64-x86_64.cmake | sha256sum)
+if [ "$(cat "$deps/prefix/built-by" 2>/dev/null)" = "$key" ]; then
+  echo "windows-deps: the libraries are in place ($deps/prefix)"
+  exit 0
+fi
+start=$SECONDS
+rm -rf "$deps"
+mkdir -p "$deps/apt/sources.list.d" "$deps/apt/lists/partial" "$deps/src"
+
+# deb-src entries for what this machine's own list names (deb822 or one-line form).
+if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+  sed 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
+    >"$deps/apt/sources.list.d/debian-src.sources"
+elif [ -f /etc/apt/sources.list ]; then
+  sed -n 's/^deb /deb-src /p' /etc/apt/sources.list >"$deps/apt/sources.list.d/debian-src.list"
+else
+  echo "windows-deps: this machine has no Debian sources list (/etc/apt/sources.list.d/debian.sources)" >&2
+  exit 1
+fi
+apt=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$deps/apt/sources.list.d"
+     -o "Dir::State::Lists=$deps/apt/lists" -o "Dir::Cache=$deps/apt/cache"
+     -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache= -o "APT::Sandbox::User=$(id -un)")
+echo "windows-deps: fetching the source packages lhasa, libarchive and libspng"
+apt-get "${apt[@]}" -qq update
+(cd "$deps/src" && apt-get "${apt[@]}" -qq source --download-only lhasa libarchive libspng >/dev/null)
+for dsc in "$deps"/src/*.dsc; do
+  # apt has checked every file against the signed index: no keyring is needed here.
+  (cd "$deps/src" && dpkg-source --no-check -x "$dsc" >/dev/null)
+done
+
+echo "windows-deps: building $(cd "$deps/src" && echo */ | tr -d /)"
+source_of() { find "$deps/src" -maxdepth 1 -type d -name "$1-*"; }
+cmake -S cmake/windows-deps -B "$deps/build" -G Ninja \
+  --toolchain "$PWD/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" \
+  -DCMAKE_INSTALL_PREFIX="$deps/prefix" -DLHASA_SOURCE="$(source_of lhasa)" \
+  -DLIBARCHIVE_SOURCE="$(source_of libarchive)" -DSPNG_SOURCE="$(source_of libspng)" >/dev/null
+cmake --build "$deps/build" >"$deps/build.log" 2>&1 || { cat "$deps/build.log" >&2 && exit 1; }
+cmake --install "$deps/build" >/dev/null
+echo "$key" >"$deps/prefix/built-by"
+echo "windows-deps: built in $((SECONDS - start)) s into $deps/prefix"
