@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
-# Cross-builds kiss2bmp.exe for 64-bit Windows (the app's optimised build, no tests) and leaves it
-# in dist/ with README-windows.txt: one file that runs without any DLL beside it.
+# Cross-builds kiss2bmp.exe for 64-bit Windows (the app's optimised build, no tests) with the
+# libraries built from Debian's sources (scripts/windows-deps.sh), and leaves
+# dist/kiss2bmp-windows.zip: the .exe, which runs without any DLL beside it, and README.txt (CRLF
+# line ends, for Notepad).
 #
 # Usage: bash scripts/build-windows.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh --windows
+bash scripts/windows-deps.sh
 cmake --preset windows-app >/dev/null
 cmake --build --preset windows-app
-mkdir -p dist
-cp build/windows-app/cli/kiss2bmp.exe dist/kiss2bmp.exe
-cp packaging/README-windows.txt dist/README-windows.txt
-echo "dist/kiss2bmp.exe and dist/README-windows.txt are ready"
+package=build/windows-app/package
+rm -rf "$package" && mkdir -p "$package" dist
+cp build/windows-app/cli/kiss2bmp.exe "$package/"
+sed 's/$/\r/' packaging/README-windows.txt >"$package/README.txt"
+(cd "$package" && cmake -E tar cf kiss2bmp-windows.zip --format=zip kiss2bmp.exe README.txt)
+mv "$package/kiss2bmp-windows.zip" dist/
+echo "dist/kiss2bmp-windows.zip is ready: kiss2bmp.exe and README.txt"

@@ -61,4 +61,42 @@ for set in 0 1 2; do
 done
 echo "$result" | tee "$build/sample.result"
 [[ $result == *byte-identical* ]] || status=1
+
+echo "== windows: the shared real dolls from their archives, as the Linux build converts them"
+# Every configuration and set as PNG files with the snapshot and the page, and --check: the same
+# exit status and the same files and findings, byte for byte, as build/default's kiss2bmp.
+shared=../shared native=build/default/cli/kiss2bmp out=$build/real-dolls
+# One run: SIDE ROOT (how the program names the host's /) PROGRAM...; its status and what it wrote
+# (or, for --check, printed) in $out/SIDE.
+run() {
+  local dir=$PWD/$out/$1 root=$2 status=0 && shift 2 && mkdir -p "$dir"
+  if [ "$set" = check ]; then
+    "$@" --check --cnf "$cnf" "$root$archive" >"$dir/printed" 2>/dev/null || status=$?
+  else
+    "$@" -q --cnf "$cnf" --set "$set" --format png --page --snapshot "$root$dir/set.png" \
+      "$root$archive" "$root$dir" >/dev/null 2>&1 || status=$?
+  fi
+  echo "$status" >"$dir/status"
+}
+dolls=("$shared"/dolls/*.lzh "$shared"/kiss-tests/*.lzh)
+if [ ! -f "${dolls[0]}" ]; then
+  result="kiss2bmp.exe and the real dolls: skipped, no doll archives in $shared/dolls"
+elif [ ! -x "$native" ]; then
+  result="kiss2bmp.exe and the real dolls: skipped, no Linux build at $native"
+else
+  result="kiss2bmp.exe: ${#dolls[*]} real dolls, every configuration and set, as the Linux build"
+  for archive in "${dolls[@]}"; do
+    archive=$(realpath "$archive")
+    for cnf in $(cd "${archive%.lzh}" && find . -iname '*.cnf' -printf '%P\n'); do
+      for set in check 0 1 2 3 4 5 6 7 8 9; do
+        rm -rf "$out"
+        run linux "" "$native" && run windows Z: win "$build/cli/kiss2bmp.exe"
+        diff -r "$out/linux" "$out/windows" >&2 ||
+          { result="kiss2bmp.exe: $(basename "$archive") $cnf ($set) differs from the Linux build" && break 3; }
+      done
+    done
+  done
+fi
+echo "$result" | tee "$build/real-dolls.result"
+[[ $result == *"as the Linux build" || $result == *skipped* ]] || status=1
 exit "$status"
