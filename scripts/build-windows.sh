@@ -15,7 +15,8 @@ cmake --build --preset windows-app
 package=build/windows-app/package
 rm -rf "$package" && mkdir -p "$package" dist
 cp build/windows-app/cli/kiss2bmp.exe "$package/"
-sed 's/$/\r/' packaging/README-windows.txt >"$package/README.txt"
+# A UTF-8 mark first: Notepad then reads the Japanese messages right whatever the code page.
+{ printf '\xEF\xBB\xBF' && sed 's/$/\r/' packaging/README-windows.txt; } >"$package/README.txt"
 (cd "$package" && cmake -E tar cf kiss2bmp-windows.zip --format=zip kiss2bmp.exe README.txt)
 mv "$package/kiss2bmp-windows.zip" dist/
 echo "dist/kiss2bmp-windows.zip is ready: kiss2bmp.exe and README.txt"
