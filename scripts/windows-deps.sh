@@ -27,15 +27,20 @@ if [ -f /etc/apt/sources.list.d/debian.sources ]; then
 elif [ -f /etc/apt/sources.list ]; then
   sed -n 's/^deb /deb-src /p' /etc/apt/sources.list >"$deps/apt/sources.list.d/debian-src.list"
 else
-  echo "windows-deps: this machine has no Debian sources list (/etc/apt/sources.list.d/debian.sources)" >&2
+  echo "windows-deps: no Debian sources list here (/etc/apt/sources.list.d/debian.sources)" >&2
   exit 1
 fi
 apt=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$deps/apt/sources.list.d"
      -o "Dir::State::Lists=$deps/apt/lists" -o "Dir::Cache=$deps/apt/cache"
      -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache= -o "APT::Sandbox::User=$(id -un)")
 echo "windows-deps: fetching the source packages lhasa, libarchive and libspng"
-apt-get "${apt[@]}" -qq update
-(cd "$deps/src" && apt-get "${apt[@]}" -qq source --download-only lhasa libarchive libspng >/dev/null)
+fetch_failed() {
+  echo "windows-deps: cannot fetch Debian's source packages (apt-get said why above)" >&2
+  exit 1
+}
+apt-get "${apt[@]}" -qq update || fetch_failed
+(cd "$deps/src" && apt-get "${apt[@]}" -qq source --download-only lhasa libarchive libspng >/dev/null) ||
+  fetch_failed
 for dsc in "$deps"/src/*.dsc; do
   # apt has checked every file against the signed index: no keyring is needed here.
   (cd "$deps/src" && dpkg-source --no-check -x "$dsc" >/dev/null)
@@ -43,10 +48,10 @@ done
 
 echo "windows-deps: building $(cd "$deps/src" && echo */ | tr -d /)"
 source_of() { find "$deps/src" -maxdepth 1 -type d -name "$1-*"; }
-cmake -S cmake/windows-deps -B "$deps/build" -G Ninja \
-  --toolchain "$PWD/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" \
-  -DCMAKE_INSTALL_PREFIX="$deps/prefix" -DLHASA_SOURCE="$(source_of lhasa)" \
-  -DLIBARCHIVE_SOURCE="$(source_of libarchive)" -DSPNG_SOURCE="$(source_of libspng)" >/dev/null
+cmake -S cmake/windows-deps -B "$deps/build" -G Ninja --toolchain "$PWD/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_INSTALL_PREFIX="$deps/prefix" \
+  -DLHASA_SOURCE="$(source_of lhasa)" -DLIBARCHIVE_SOURCE="$(source_of libarchive)" \
+  -DSPNG_SOURCE="$(source_of libspng)" >/dev/null
 cmake --build "$deps/build" >"$deps/build.log" 2>&1 || { cat "$deps/build.log" >&2 && exit 1; }
 cmake --install "$deps/build" >/dev/null
 echo "$key" >"$deps/prefix/built-by"
