@@ -57,7 +57,7 @@ const Fkiss = (() => {
     return s;
   };
 
-  const isIf = (name) => name === "ifequal" || name === "ifnotequal" || name === "ifgreaterthan" || name === "iflessthan";
+  const isIf = (name) => ["ifequal", "ifnotequal", "ifgreaterthan", "iflessthan"].includes(name);
   // The actions of events as one handler, with where each if and else goes on: an if, when
   // false; an else, past its endif. An if or else left open ends the handler.
   const handler = (events) => {
@@ -203,7 +203,8 @@ const Fkiss = (() => {
       for (const e of this.events) {
         const k = keyOf(e);
         if (k === null) continue;
-        this.index.set(k, [...(this.index.get(k) || []), e]);
+        if (!this.index.has(k)) this.index.set(k, []);
+        this.index.get(k).push(e);
         if (kCollisions.includes(e.name)) this.collisions.set(k, { kind: e.name, key: k, a: e.args[0], b: e.args[1] });
       }
       this.handlers = new Map();
@@ -257,14 +258,15 @@ const Fkiss = (() => {
     // A visitor's move of an object in the set shown, and what it now touches or no longer does.
     drag(object, x, y) {
       const places = this.state.positions[this.state.set];
-      if (!places?.[object]) return;
+      if (!places?.[object] || (places[object][0] === (x | 0) && places[object][1] === (y | 0))) return;
       this.cause(() => {
         const watched = [...this.collisions.values()].filter((c) => this.involves(c, object));
         const before = watched.map((c) => this.touch(c));
         places[object] = [x | 0, y | 0];
         watched.forEach((c, i) => {
           const now = this.touch(c), was = before[i];
-          const fires = { in: !was && now, collide: !was && now, out: was && !now, apart: was && !now, stillin: now, stillout: !now };
+          const fires = { in: !was && now, collide: !was && now, out: was && !now, apart: was && !now,
+            stillin: now, stillout: !now };
           if (fires[c.kind]) this.raise([c.key]);
         });
       });
@@ -343,7 +345,8 @@ const Fkiss = (() => {
 
     note(line, text) {
       if (this.notes.length > kMaxNotes) return;
-      const note = this.notes.length === kMaxNotes ? "further notes are left out" : line > 0 ? `line ${line}: ${text}` : text;
+      const note = this.notes.length === kMaxNotes ? "further notes are left out"
+        : line > 0 ? `line ${line}: ${text}` : text;
       this.notes.push(note);
       this.hooks.note(note);
     }
@@ -458,7 +461,8 @@ const Fkiss = (() => {
     // A cel's opaque box where its object stands, or null.
     boxOf(c) {
       const box = this.masks[c.mask]?.box, [x, y] = this.state.positions[this.state.set][c.object] || [-1, -1];
-      return box && (x !== -1 || y !== -1) ? { left: x + box.left, top: y + box.top, right: x + box.right, bottom: y + box.bottom } : null;
+      if (!box || (x === -1 && y === -1)) return null;
+      return { left: x + box.left, top: y + box.top, right: x + box.right, bottom: y + box.bottom };
     }
     objectBox(o) {
       const boxes = this.shown((c) => c.object === o).map((c) => this.masks[c.mask]?.box).filter(Boolean);
@@ -483,7 +487,7 @@ const Fkiss = (() => {
     pixelsMeet(c, d) {
       const p = this.boxOf(c), q = this.boxOf(d);
       if (!Player.meet(p, q)) return false;
-      const [cx, cy] = this.state.positions[this.state.set][c.object], [dx, dy] = this.state.positions[this.state.set][d.object];
+      const places = this.state.positions[this.state.set], [cx, cy] = places[c.object], [dx, dy] = places[d.object];
       const first = this.masks[c.mask].rows, second = this.masks[d.mask].rows;
       for (let y = Math.max(p.top, q.top); y < Math.min(p.bottom, q.bottom); ++y) {
         const a = first[y - cy] || [], b = second[y - dy] || [];

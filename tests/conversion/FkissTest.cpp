@@ -88,6 +88,9 @@ std::string Changes(const DollState& from, const DollState& to, const std::vecto
         if (from.fix[o] != to.fix[o]) text += "fix: #" + std::to_string(o) + " " + std::to_string(to.fix[o]) + "\n";
     for (const auto& [name, value] : to.variables)
         if (value != 0) text += "var " + name + ": " + std::to_string(value) + "\n";
+    for (const auto& [alarm, timer] : to.timers)
+        text += "timer " + std::to_string(alarm) + ": " + std::to_string(timer.first) +
+                (timer.second > 0 ? "+" + std::to_string(timer.second) : "") + "\n";
     for (const std::string& note : notes)
         text += "note: " + note + "\n";
     return text;
