@@ -208,6 +208,15 @@ const Fkiss = (() => {
         if (kCollisions.includes(e.name)) this.collisions.set(k, { kind: e.name, key: k, a: e.args[0], b: e.args[1] });
       }
       this.handlers = new Map();
+      // The cels of each name and of each object: an action finds them without looking at all.
+      this.named = new Map();
+      this.ofObject = new Map();
+      for (const c of state.cels) {
+        for (const [by, k] of [[this.named, c.name], [this.ofObject, c.object]]) {
+          if (!by.has(k)) by.set(k, []);
+          by.get(k).push(c);
+        }
+      }
     }
 
     // initialize(), begin(), then version(n) of the levels known (0 to 4, n's value then), as one
@@ -332,7 +341,7 @@ const Fkiss = (() => {
       else this.note(0, `an event is left out: more than ${kMaxQueued} at once`);
     }
     unfixKeys(o) {
-      const names = new Set(this.state.cels.filter((c) => c.object === o).map((c) => c.name));
+      const names = new Set((this.ofObject.get(o) || []).map((c) => c.name));
       return [`unfix o:${o}`, ...[...names].map((n) => `unfix c:${n}`)];
     }
     toSet(n) {
@@ -373,7 +382,7 @@ const Fkiss = (() => {
       return this.randomIn(0, 99) < this.value(a.args[0]); // the first's chance in percent
     }
     celsOf(a, v) {
-      const cels = this.state.cels.filter((c) => (v.kind === "c" ? c.name === v.text : c.object === v.number));
+      const cels = (v.kind === "c" ? this.named.get(v.text) : this.ofObject.get(v.number)) || [];
       if (cels.length === 0)
         this.skip(a, v.kind === "c" ? `there is no cel "${v.text}"` : `no cel is in object #${v.number}`);
       return cels;
@@ -453,10 +462,10 @@ const Fkiss = (() => {
       this.timers.set(alarm, timer);
     }
 
-    // The cels placed in the set shown and mapped, that pass a test.
-    shown(test) {
-      const s = this.state;
-      return s.cels.filter((c) => c.mapped && ((c.sets ?? 1023) >> s.set) & 1 && test(c));
+    // The cels of a name or an object placed in the set shown and mapped.
+    shown(by, k) {
+      const set = this.state.set;
+      return (by.get(k) || []).filter((c) => c.mapped && ((c.sets ?? 1023) >> set) & 1);
     }
     // A cel's opaque box where its object stands, or null.
     boxOf(c) {
@@ -465,7 +474,7 @@ const Fkiss = (() => {
       return { left: x + box.left, top: y + box.top, right: x + box.right, bottom: y + box.bottom };
     }
     objectBox(o) {
-      const boxes = this.shown((c) => c.object === o).map((c) => this.masks[c.mask]?.box).filter(Boolean);
+      const boxes = this.shown(this.ofObject, o).map((c) => this.masks[c.mask]?.box).filter(Boolean);
       if (boxes.length === 0) return null;
       return boxes.reduce((u, b) => ({ left: Math.min(u.left, b.left), top: Math.min(u.top, b.top),
         right: Math.max(u.right, b.right), bottom: Math.max(u.bottom, b.bottom) }));
@@ -473,16 +482,20 @@ const Fkiss = (() => {
     static meet(p, q) {
       return p && q && p.left < q.right && q.left < p.right && p.top < q.bottom && q.top < p.bottom;
     }
+    // Whether a cel of one list touches one of the other; each pair looked at is a step, so that
+    // many cels of one name cannot make a cause endless.
+    touching(first, second, touch) {
+      return first.some((c) => second.some((d) => this.steps < kMaxSteps && c !== d && (++this.steps, touch(c, d))));
+    }
     // Objects touch when a rectangle of one meets a rectangle of the other (a cel's rectangle:
     // the box of its opaque pixels, as the page knows its pictures).
     objectsTouch(o1, o2) {
-      const second = this.shown((c) => c.object === o2).map((c) => this.boxOf(c));
-      return this.shown((c) => c.object === o1).some((c) => second.some((b) => Player.meet(this.boxOf(c), b)));
+      return this.touching(this.shown(this.ofObject, o1), this.shown(this.ofObject, o2),
+        (c, d) => Player.meet(this.boxOf(c), this.boxOf(d)));
     }
     // Cels of two names touch when an opaque pixel of one is on an opaque pixel of the other.
     celsTouch(n1, n2) {
-      const second = this.shown((c) => c.name === n2);
-      return this.shown((c) => c.name === n1).some((c) => second.some((d) => c !== d && this.pixelsMeet(c, d)));
+      return this.touching(this.shown(this.named, n1), this.shown(this.named, n2), (c, d) => this.pixelsMeet(c, d));
     }
     pixelsMeet(c, d) {
       const p = this.boxOf(c), q = this.boxOf(d);
@@ -502,7 +515,7 @@ const Fkiss = (() => {
     }
     involves(c, object) {
       if (c.a.kind === "o") return c.a.number === object || c.b.number === object;
-      return this.state.cels.some((cel) => cel.object === object && (cel.name === c.a.text || cel.name === c.b.text));
+      return (this.ofObject.get(object) || []).some((cel) => cel.name === c.a.text || cel.name === c.b.text);
     }
     touch(c) {
       return c.a.kind === "o" ? this.objectsTouch(c.a.number, c.b.number) : this.celsTouch(c.a.text, c.b.text);

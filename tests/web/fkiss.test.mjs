@@ -116,3 +116,14 @@ test("data of no program's shape plays nothing and stops nothing", () => {
   assert.deepEqual(player.notes, ["undefined is not played", "line 2: map is skipped: its arguments do not fit",
     "line 3: toString is not played"]);
 });
+
+test("cels of a name looked at for touching count as steps: a loop over many ends in its bound", () => {
+  const cels = Array.from({ length: 800 }, (_, i) => ({ name: i < 400 ? "a" : "b", object: i < 400 ? 0 : 1,
+    mapped: true, transparency: 0, mask: 0 }));
+  const state = { cels, set: 0, paletteGroup: [0], positions: [[[0, 0], [50, 50]]], fix: [0, 0], variables: new Map() };
+  const collide = (line) => ["letcollide", [["v", "k"], ["c", "a"], ["c", "b"]], line];
+  const player = new Player([["press", [["c", "a"]], 1, [collide(1), ["goto", [["n", 1]], 1]]],
+    ["label", [["l", 1]], 2, [collide(2), ["goto", [["n", 1]], 2]]]], state, {}, [block(1, 1)]);
+  player.press(0);
+  assert.deepEqual(player.notes, ["line 1: the event is stopped after 100000 steps"]);
+});
