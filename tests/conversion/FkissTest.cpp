@@ -169,9 +169,9 @@ TEST(FkissStart, ReadFkiss)
          "press(\"a.cel\")- transparent(#2,-5) | alarm(7)- timer(7,x1)- | label(L3) goto(k) | label(Lloop)",
          "3",
          ""},
-        {{";@EventHandler", ";@begin() setfix(#1,0) changeset(1) ifmoved(#1,2,3)", ";@keypress(\"up\")"},
-         "begin() setfix(#1,0) changeset(1) ifmoved(#1,2,3)- | keypress('up')-",
-         "2.1",
+        {{";@EventHandler", ";@begin() setfix(#1,0) changeset(1) ifmoved(#1,2,3) div(x,4,2)", ";@keypress(\"up\")"},
+         "begin() setfix(#1,0) changeset(1) ifmoved(#1,2,3)- div(x,4,2) | keypress('up')-",
+         "3", // div is FKiSS 3's
          "line 3: the event 'keypress' is past FKiSS 3"},
         {{";@EventHandler", ";@set(2) map(#99999999999) sound(\"a.wav)", ";@ \x01 version(x y)"},
          "set(2)- map('#99999999999')- sound('a.wav)')- | version('x y')-",
