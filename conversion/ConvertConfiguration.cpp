@@ -201,7 +201,7 @@ SetPicture StartPicture(const KissConfiguration& c, const DollState& start, CelD
 // Converts the chosen set's cels, adds every set the page shows and draws the snapshot.
 void ConvertSets(const KissConfiguration& c, RunOutput& output, CelDecoder& cels,
                  FirstPalette& firstPalette, PageModel* page, BufferedTextFile& report,
-                 RunControls& controls, const RunOptions& options, DollState& start)
+                 RunControls& controls, const RunOptions& options, DollStart& started)
 {
     controls.ShowPaletteCount(IntToText(c.paletteCount));
     controls.ShowCelCount(IntToText(c.celCount));
@@ -212,7 +212,8 @@ void ConvertSets(const KissConfiguration& c, RunOutput& output, CelDecoder& cels
 
     // What the page opens on and the snapshot shows: the doll as a viewer first shows it.
     const bool drawn = !options.snapshotPath.empty() || options.startPicture;
-    if (page || drawn) start = StartOf(c, setNumber).state;
+    if (page || drawn) started = StartOf(c, setNumber);
+    const DollState& start = started.state;
     const std::vector<int> pageSets = page ? PageSets(c, setNumber, start.set) : std::vector<int>{};
     for (int j = 0; j < c.celCount; ++j) { // every file the run reads, before any is written
         const TKissCel& cel = c.cels[j];
@@ -297,7 +298,7 @@ void Convert(DollFiles& doll, const std::string& outputDirectory, RunControls& c
     CelDecoder cels(doll, c, output);
     FirstPalette firstPalette(doll, c);
     std::optional<PageModel> page;
-    DollState start; // as the page opens and the snapshot shows the doll
+    DollStart start; // as the page opens and the snapshot shows the doll
     if (options.page)
         page.emplace(c, output, [&](const TKissCel& cel, int group, const std::string& name) {
             const CelDecoder::Decoded decoded = cels.Decode(cel, group);

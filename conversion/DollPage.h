@@ -1,5 +1,8 @@
 #pragma once
 
+#include "DollState.h"
+#include "FkissProgram.h"
+
 #include "imaging/Bmp256Image.h"
 
 #include <array>
@@ -23,17 +26,18 @@ struct DollPage {
         int number = 0;
         TBmp256Image::Colour background, border;
         std::vector<std::int32_t> x, y;         // each object's position
+        std::vector<std::int32_t> homeX, homeY; // as the configuration places it (-1 for none)
         std::vector<Cel> cels;                  // front to back
     };
 
     std::string title;                   // the configuration's base name, UTF-8
     std::int32_t width = 0, height = 0;  // the play area
     int startSet = 0;                    // index into sets
-    std::vector<std::int32_t> fix;       // each object's fix value: tries before it comes loose
-    // By cel line, as the page starts: shown or hidden, and how much it lets through (0 opaque
-    // to 255 invisible).
-    std::vector<std::uint8_t> mapped;
-    std::vector<std::int32_t> transparency;
+    // The doll as the page starts it: each cel line's name, object, whether it is shown and how
+    // much it lets through (0 opaque to 255 invisible); each set's palette group; each object's
+    // fix value (tries before it comes loose); the variables and the timers running.
+    DollState start;
+    FkissProgram program; // what the page plays from there
     std::vector<Picture> pictures;
     std::vector<Set> sets;
 };

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 // A doll as a viewer holds it while it plays: what FKiSS actions change.
 struct DollState {
@@ -19,4 +20,6 @@ struct DollState {
     std::array<std::vector<KissPosition>, 10> positions; // [set][object], every vector sized to the object count
     std::vector<std::int32_t> fix;                    // [object]
     std::map<std::string, std::int32_t> variables;    // FKiSS 3 variables by lowered name, 0 until set
+    // The timers running, for alarms with an alarm() event: delay in ms and up to how much more.
+    std::map<std::int32_t, std::pair<std::int32_t, std::int32_t>> timers;
 };

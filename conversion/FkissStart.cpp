@@ -23,7 +23,11 @@ constexpr std::array<std::string_view, 35> kApplied = {
 constexpr std::array<std::string_view, 6> kPlayedEvents = {
     "begin", "initialize", "label", "never", "nothing", "version"};
 // clang-format on
-static_assert(std::ranges::is_sorted(kApplied) && std::ranges::is_sorted(kPlayedEvents));
+constexpr std::array<std::string_view, 8> kTimers = {"iffixed",     "ifmapped",    "ifmoved",
+                                                     "ifnotfixed",  "ifnotmapped", "ifnotmoved",
+                                                     "randomtimer", "timer"};
+static_assert(std::ranges::is_sorted(kApplied) && std::ranges::is_sorted(kPlayedEvents) &&
+              std::ranges::is_sorted(kTimers));
 
 // Known to the runner, with arguments of the kinds it takes.
 template <class Statement>
@@ -94,6 +98,7 @@ private:
     bool ApplyMove(const FkissAction& a);
     bool ApplyVariable(const FkissAction& a);
     bool ApplyFlow(const FkissAction& a, std::size_t at);
+    void StartTimer(const FkissAction& a);
 
     std::int32_t Value(const FkissValue& v) const;
     std::vector<DollState::Cel*> CelsOf(const FkissAction& a, const FkissValue& v);
@@ -110,15 +115,20 @@ private:
     Handler initialize_, begin_, version_;
     std::map<std::int32_t, Handler> numbered_;
     std::map<std::string, Handler> named_;
+    std::set<std::int32_t> alarms_;                    // the numbers of the alarm() events
+    std::array<std::vector<KissPosition>, 10> placed_; // where the run found the objects
     std::vector<Frame> stack_;
     std::set<std::string> leftNoted_;
     int steps_ = 0;
 };
 
 Runner::Runner(FkissProgram& program, DollState& state, std::vector<std::string>& notes)
-    : s_(state), notes_(notes, FkissProgram::kMaxNotes), program_(program)
+    : s_(state), notes_(notes, FkissProgram::kMaxNotes), program_(program), placed_(state.positions)
 {
     for (FkissEvent& event : program.events) {
+        if (event.name == "alarm" && event.arguments.size() == 1 &&
+            event.arguments[0].kind == Kind::Number)
+            alarms_.insert(event.arguments[0].number);
         event.played = Playable(event, kPlayedEvents);
         for (FkissAction& action : event.actions)
             action.played = Playable(action, kApplied);
@@ -183,6 +193,7 @@ void Runner::Apply(const FkissAction& a, std::size_t at)
             Skip(a, "its arguments do not fit");
         else if (leftNoted_.insert(a.name).second)
             notes_.Add(a.line, a.name + " is not played for the start picture");
+        if (Playable(a, kTimers)) StartTimer(a);
         return;
     }
     if (ApplyToCels(a) || ApplyMove(a) || ApplyVariable(a) || ApplyFlow(a, at)) return;
@@ -330,6 +341,34 @@ bool Runner::ApplyFlow(const FkissAction& a, std::size_t at)
         return n == "nop" || n == "endif";
     }
     return true;
+}
+
+void Runner::StartTimer(const FkissAction& a)
+{
+    const std::string& n = a.name;
+    const std::int32_t o = a.arguments[0].number;
+    bool holds = true;
+    if (n == "ifmapped" || n == "ifnotmapped") {
+        const std::vector<DollState::Cel*> cels = CelsOf(a, a.arguments[0]);
+        if (cels.empty()) return;
+        holds = cels[0]->mapped == (n == "ifmapped");
+    } else if (n == "iffixed" || n == "ifnotfixed") {
+        if (o < 0 || static_cast<std::size_t>(o) >= s_.fix.size())
+            return Skip(a, "there is no object #" + std::to_string(o));
+        holds = (s_.fix[o] > 0) == (n == "iffixed");
+    } else if (n == "ifmoved" || n == "ifnotmoved") {
+        const KissPosition* at = PositionOf(a, a.arguments[0]);
+        if (!at) return;
+        const KissPosition was = placed_[s_.set][o];
+        holds = (at->x != was.x || at->y != was.y) == (n == "ifmoved");
+    }
+    if (!holds) return;
+    const bool timer = n == "timer" || n == "randomtimer";
+    const std::int32_t alarm = Value(a.arguments[timer ? 0 : 1]);
+    const std::int32_t delay = Value(a.arguments[timer ? 1 : 2]);
+    s_.timers.erase(alarm);
+    if (delay > 0 && alarms_.contains(alarm))
+        s_.timers[alarm] = {delay, n == "randomtimer" ? Value(a.arguments[2]) : 0};
 }
 
 std::int32_t Runner::Value(const FkissValue& v) const

@@ -18,7 +18,11 @@
 // structured ifs (ifequal, ifnotequal, ifgreaterthan, iflessthan, nested, with else and endif),
 // goto, gosub, exitevent and nop. Everything else is the page's: sound, music, timers (with the
 // ifmapped family, which only start timers), anything random, the mouse, collisions, the viewer's
-// window, and the set(), col() and unfix() events an action would set off.
+// window, and the set(), col() and unfix() events an action would set off. The timers are kept
+// in the state for the page to start: timer, randomtimer and, when their test holds, iffixed,
+// ifnotfixed, ifmapped, ifnotmapped (the first cel of that name), ifmoved and ifnotmoved (from
+// the place the state had before the run); an alarm's last one set, 0 or less stopping it, and
+// only for an alarm that has an alarm(n) event.
 //
 // Marks played on every event and action of the program it knows how to apply. Adds notes for
 // what it could not apply (a missing cel or object, division by zero...) and for each kind of

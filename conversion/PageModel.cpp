@@ -49,9 +49,13 @@ void PageModel::AddSet(int number, const DollState& start, TBmp256Image::Colour 
     shown.number = number;
     shown.background = background;
     shown.border = border;
-    for (const KissPosition& at : start.positions[number]) {
-        shown.x.push_back(at.x);
-        shown.y.push_back(at.y);
+    const KissSet none,
+        &placed = number < configuration_.setCount ? configuration_.sets[number] : none;
+    for (std::size_t object = 0; object < start.positions[number].size(); ++object) {
+        shown.x.push_back(start.positions[number][object].x);
+        shown.y.push_back(start.positions[number][object].y);
+        shown.homeX.push_back(placed.At(object).x);
+        shown.homeY.push_back(placed.At(object).y);
     }
     for (int j = 0; j < configuration_.celCount; ++j) {
         const TKissCel& cel = configuration_.cels[j];
@@ -64,15 +68,12 @@ void PageModel::AddSet(int number, const DollState& start, TBmp256Image::Colour 
     page_.sets.push_back(std::move(shown));
 }
 
-const DollPage& PageModel::Finish(const std::string& title, const DollState& start)
+const DollPage& PageModel::Finish(const std::string& title, const DollStart& start)
 {
     page_.title = title;
     page_.width = configuration_.playWidth;
     page_.height = configuration_.playHeight;
-    page_.fix = start.fix;
-    for (const DollState::Cel& cel : start.cels) {
-        page_.mapped.push_back(cel.mapped ? 1 : 0);
-        page_.transparency.push_back(cel.transparency);
-    }
+    page_.start = start.state;
+    page_.program = start.program;
     return page_;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "DollPage.h"
-#include "DollState.h"
 #include "KissConfiguration.h"
+#include "StartState.h"
 
 #include <functional>
 #include <map>
@@ -34,8 +34,8 @@ public:
     // Adds a set the page shows, as the start state places it, with its play area's colours.
     void AddSet(int number, const DollState& start, TBmp256Image::Colour background,
                 TBmp256Image::Colour border);
-    // The page's model, titled, opening on the start state's set with its cels and fixes.
-    const DollPage& Finish(const std::string& title, const DollState& start);
+    // The page's model, titled, opening on the start's set with its state and its program.
+    const DollPage& Finish(const std::string& title, const DollStart& start);
 
 private:
     using Key = std::tuple<std::string, int, int>; // image name, palette, group

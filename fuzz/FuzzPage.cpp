@@ -1,5 +1,5 @@
-// The page of a doll with any title and any picture names: valid UTF-8, and one end of its script, so nothing in a name
-// can end the script early. Input: separator, then title and picture names between separators.
+// The page of a doll with any title, picture and cel names and FKiSS texts: valid UTF-8, and one end of its script, so
+// nothing a doll names can end the script early. Input: separator, then title and names between separators.
 #include "Fuzz.h"
 
 #include "conversion/DollPage.h"
@@ -28,6 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         SplitAt(rest, static_cast<char>(data[0]), name);
         doll.sets[0].cels.push_back({static_cast<int>(doll.pictures.size()), static_cast<int>(name.size() % 256)});
         doll.pictures.push_back({name, {0, static_cast<std::int32_t>(name.size())}});
+        doll.start.cels.push_back({name, 0});
+        doll.start.variables[name] = 1;
+        doll.program.events.push_back(
+            {name, {{FkissValue::Kind::Cel, 0, name}}, {{name, {{FkissValue::Kind::Text, 0, name}}}}});
     }
     const std::string page = PlayPage(doll), lower = AsciiLowerCase(page);
     const std::size_t end = lower.find("</script"); // the only one when the last is the first

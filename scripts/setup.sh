@@ -2,10 +2,10 @@
 # Installs the Debian packages that are missing: by default what building and running the tool
 # needs (compiler, CMake, Qt, the archive libraries, fonts for the Japanese messages, xdg-open for
 # the report); with --tests also the test tools (GoogleTest, Google Benchmark, the sanitizer
-# runtime, clang and libFuzzer, valgrind, zip, the desktop-entry checker, lintian, Chromium for the
-# web page, and the Windows cross compiler, Wine and the Japanese locale's sources for the Windows
-# tests); with --windows only what cross-building kiss2bmp.exe and its libraries needs (MinGW-w64,
-# its zlib, dpkg-dev to unpack Debian's sources).
+# runtime, clang and libFuzzer, valgrind, zip, the desktop-entry checker, lintian, Chromium and
+# Node.js for the web page, and the Windows cross compiler, Wine and the Japanese locale's sources
+# for the Windows tests); with --windows only what cross-building kiss2bmp.exe and its libraries
+# needs (MinGW-w64, its zlib, dpkg-dev to unpack Debian's sources).
 #
 # Usage: bash scripts/setup.sh [--tests | --windows]
 set -euo pipefail
@@ -16,7 +16,7 @@ windows=(cmake ninja-build pkg-config g++-mingw-w64-x86-64 libz-mingw-w64-dev dp
 case "${1:-}" in
   --tests)
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev xvfb xauth time
-               valgrind zip desktop-file-utils lintian man-db chromium googletest
+               valgrind zip desktop-file-utils lintian man-db chromium nodejs googletest
                "${windows[@]}" wine wine64 locales) ;;
   --windows) packages=("${windows[@]}") ;;
   '') ;;

@@ -4,6 +4,7 @@
 #include "PlayPageAssets.h"
 
 #include "conversion/DollPage.h"
+#include "conversion/FkissJson.h"
 #include "platform/Hex.h"
 
 #include <array>
@@ -38,8 +39,30 @@ std::string TitleText(const std::string& title)
     return text.empty() ? "KiSS" : text;
 }
 
-// The doll's data for the script. Names are escaped down to "-._~/%", letters and digits; the
-// rest is numbers, so nothing in it can end the script element.
+// What the page starts from, as its player reads it: the cel lines, the program, the variables
+// (name, value) and the timers running (alarm, delay, variance).
+std::string StartData(const DollPage& doll)
+{
+    const DollState& start = doll.start;
+    std::string mapped = "[", transparency = "[", cels = "[", variables = "[", timers = "[";
+    for (const DollState::Cel& cel : start.cels) {
+        Add(mapped, cel.mapped ? "1" : "0", ",");
+        Add(transparency, std::to_string(cel.transparency), ",");
+        Add(cels, "[" + JsonString(cel.name) + "," + std::to_string(cel.object) + "]", ",");
+    }
+    for (const auto& [name, value] : start.variables)
+        Add(variables, "[" + JsonString(name) + "," + std::to_string(value) + "]", ",");
+    for (const auto& [alarm, timer] : start.timers)
+        Add(timers, JsonArray(std::array{alarm, timer.first, timer.second}), ",");
+    return "\"fix\":" + JsonArray(start.fix) + ",\"groups\":" + JsonArray(start.paletteGroup) +
+           ",\n\"mapped\":" + mapped + "],\n\"transparency\":" + transparency +
+           "],\n\"cels\":" + cels + "],\n\"variables\":" + variables + "],\"timers\":" + timers +
+           "],\n\"program\":" + ProgramJson(doll.program);
+}
+
+// The doll's data for the script. Picture names are escaped down to "-._~/%", letters and digits;
+// other texts as JsonString writes them; the rest is numbers, so nothing in it can end the script
+// element.
 std::string DollData(const DollPage& doll)
 {
     std::map<std::vector<std::int32_t>, int> maskOf; // a cel in several groups shares its mask
@@ -58,13 +81,12 @@ std::string DollData(const DollPage& doll)
         Add(sets, "{\"number\":" + std::to_string(set.number) + ",\"background\":\"" +
                       CssColour(set.background) + "\",\"border\":\"" + CssColour(set.border) +
                       "\",\"x\":" + JsonArray(set.x) + ",\"y\":" + JsonArray(set.y) +
+                      ",\"homeX\":" + JsonArray(set.homeX) + ",\"homeY\":" + JsonArray(set.homeY) +
                       ",\"cels\":" + cels + "]}");
     }
     return "{\"width\":" + std::to_string(doll.width) +
            ",\"height\":" + std::to_string(doll.height) +
-           ",\"start\":" + std::to_string(doll.startSet) + ",\"fix\":" + JsonArray(doll.fix) +
-           ",\n\"mapped\":" + JsonArray(doll.mapped) +
-           ",\n\"transparency\":" + JsonArray(doll.transparency) +
+           ",\"start\":" + std::to_string(doll.startSet) + "," + StartData(doll) +
            ",\n\"masks\":" + masks + "],\n\"pictures\":" + pictures + "],\n\"sets\":" + sets + "]}";
 }
 
@@ -81,5 +103,6 @@ std::string PlayPage(const DollPage& doll)
            "<div id=\"frame\">\n<div id=\"stage\" style=\"width:" + side +
            "px\"></div>\n"
            "<nav id=\"sets\"></nav>\n</div>\n<script>\nconst doll = " +
-           DollData(doll) + ";\n" + kPlayPageScript + "</script>\n</body>\n</html>\n";
+           DollData(doll) + ";\n" + kFkissScript + kPlayPageScript +
+           "</script>\n</body>\n</html>\n";
 }

@@ -80,6 +80,7 @@ TEST(Archives, RefuseDamageLimitsAndNamesOutside)
         {Lzh, lh5.substr(0, lh5.size() - 10), "書庫 a のﾌｧｲﾙ pip/pip.kcf は途中で切れています"}, {Lzh, Header("x\0y"s, 0), unreadable},
         {Lzh, Header("..\\x", 0) + "\0"s, "書庫 a のﾌｧｲﾙ名 ../x" + outside}, {Lzh, Header("\\x", 0), "書庫 a のﾌｧｲﾙ名 /x" + outside},
         {Lzh, Header("d:x", 0), "書庫 a のﾌｧｲﾙ名 d:x" + outside}, {Lzh, Header("x\xff..", 0), "書庫 a のﾌｧｲﾙ名 x/.." + outside},
+        {Lzh, Header("\x81\\..", 0) + "\0"s, "(no error)"}, // 0x81 leads a Shift-JIS character: its 0x5C is no separator
         {Lzh, Header("x", 0, "", "-lh9-"), xIs + "の圧縮方式 -lh9- には対応していません"},
         {Lzh, Header("x", (64 << 20) + 1), xIs + "は大きすぎます (最大 64 MiB)"}, {Lzh, big, xIs + "は途中で切れています"},
         {Lzh, Repeat(big, 17), "書庫 a は展開すると大きすぎます (最大 1 GiB)"}, {Lzh, Repeat(big, 16), xIs + "は途中で切れています"},

@@ -219,7 +219,8 @@ TEST(Kiss2bmp, ChecksADollAndChoosesItsConfiguration)
         {{kSample, "none.cnf", kSample, "-o", "two", "-j1"}, 1, "made the output folder two\n" + kSample + ": palettes 2, cels 5, images 4 BMP files, report two/pip/pip.txt\n"
                                                               + kSample + ": palettes 2, cels 5, images 4 BMP files, report two/pip-2/pip.txt\ndolls: 2 converted, 1 failed\n"
                                                                 "kiss2bmp: none.cnf: ﾌｧｲﾙが見つかりません.\nkiss2bmp: none.cnf: cannot open 'none.cnf': no such file\n"},
-        {{"-q", kSample, kSample, "two", "-j", "2"}, 0, ""}};
+        {{"-q", kSample, kSample, "two", "-j", "2"}, 0, ""}, // a page's pictures are PNG files, its sets' included
+        {{"--page", kSample, "pg"}, 0, "made the output folder pg\npalettes: 2\ncels: 5\nimages: 13 PNG files\nreport: pg/pip.txt\npage: pg/pip.html\n"}};
     // clang-format on
     for (const auto& [arguments, status, printed] : rows) {
         const auto r = RunProcess(KISS2BMP_PATH, arguments, dir.Path().string(), dir.Path().string());

@@ -52,4 +52,9 @@ TEST(DirectoryListings, KeptListingsAnswerAsAFreshReading)
     WriteFile(dir / "B.CEL", "");
     kept.Written("B.CEL");
     EXPECT_TRUE(kept.Matching(dir.Prefix(), "b.cel").empty());
+#ifndef _WIN32 // names as bytes: a Shift-JIS character's trail byte 'A' (0x83 0x41) is no letter to lower
+    for (const char* name : {"\x83\x41.CEL", "\x83\x61.CEL"})
+        WriteFile(dir / name, "");
+    EXPECT_EQ(DirectoryListings().Matching(dir.Prefix(), "\x83\x41.cel"), std::vector<std::string>{"\x83\x41.CEL"});
+#endif
 }

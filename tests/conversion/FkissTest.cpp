@@ -1,4 +1,5 @@
 #include "conversion/BufferedTextFile.h"
+#include "conversion/FkissJson.h"
 #include "conversion/FkissStart.h"
 #include "conversion/StartState.h"
 #include "conversion/TextPaths.h"
@@ -20,10 +21,10 @@ struct Case {
     std::string expected;
 };
 
-// The cases of fkiss-start-cases.txt, in the format its header gives.
-std::vector<Case> ReadCases()
+// The cases of fkiss-start-cases.txt (or of another file in its format), as its header gives them.
+std::vector<Case> ReadCases(const std::string& file = "tests/conversion/fkiss-start-cases.txt")
 {
-    std::ifstream in(KISS_SOURCE_DIR "/tests/conversion/fkiss-start-cases.txt");
+    std::ifstream in(KISS_SOURCE_DIR "/" + file);
     std::vector<Case> cases;
     for (std::string text; std::getline(in, text);) {
         std::istringstream words(text);
@@ -87,6 +88,9 @@ std::string Changes(const DollState& from, const DollState& to, const std::vecto
         if (from.fix[o] != to.fix[o]) text += "fix: #" + std::to_string(o) + " " + std::to_string(to.fix[o]) + "\n";
     for (const auto& [name, value] : to.variables)
         if (value != 0) text += "var " + name + ": " + std::to_string(value) + "\n";
+    for (const auto& [alarm, timer] : to.timers)
+        text += "timer " + std::to_string(alarm) + ": " + std::to_string(timer.first) +
+                (timer.second > 0 ? "+" + std::to_string(timer.second) : "") + "\n";
     for (const std::string& note : notes)
         text += "note: " + note + "\n";
     return text;
@@ -103,6 +107,27 @@ TEST(FkissStart, TheSharedCases)
         RunStart(program, state, notes);
         EXPECT_EQ(Changes(c.state, state, notes), c.expected) << c.name;
     }
+}
+
+// The programs of the start's and the page's cases as the page's player reads them, with the reader's notes: the page
+// logic's tests run them from tests/web/fkiss-programs.json, which KISS_WRITE_FIXTURE=1 writes anew.
+TEST(FkissStart, TheCasesProgramsAsThePageReadsThem)
+{
+    std::vector<Case> cases = ReadCases(), page = ReadCases("tests/web/fkiss-page-cases.txt");
+    cases.insert(cases.end(), page.begin(), page.end());
+    std::string json = "{";
+    for (const Case& c : cases) {
+        const FkissProgram program = ReadFkiss(c.lines);
+        std::string notes = "[";
+        for (const std::string& note : program.notes)
+            notes += (notes.size() > 1 ? "," : "") + JsonString(note);
+        json += "\n" + JsonString(c.name) + ":{\"program\":" + ProgramJson(program) + ",\"notes\":" + notes + "]},";
+    }
+    json.back() = '\n';
+    json += "}\n";
+    const std::string fixture = KISS_SOURCE_DIR "/tests/web/fkiss-programs.json";
+    if (std::getenv("KISS_WRITE_FIXTURE")) WriteFile(fixture, json);
+    EXPECT_EQ(ReadText(fixture), json) << "KISS_WRITE_FIXTURE=1 writes it anew";
 }
 
 // A program as text: each event with its actions, each with its typed arguments; "-": not played.
@@ -144,9 +169,9 @@ TEST(FkissStart, ReadFkiss)
          "press(\"a.cel\")- transparent(#2,-5) | alarm(7)- timer(7,x1)- | label(L3) goto(k) | label(Lloop)",
          "3",
          ""},
-        {{";@EventHandler", ";@begin() setfix(#1,0) changeset(1) ifmoved(#1,2,3)", ";@keypress(\"up\")"},
-         "begin() setfix(#1,0) changeset(1) ifmoved(#1,2,3)- | keypress('up')-",
-         "2.1",
+        {{";@EventHandler", ";@begin() setfix(#1,0) changeset(1) ifmoved(#1,2,3) div(x,4,2)", ";@keypress(\"up\")"},
+         "begin() setfix(#1,0) changeset(1) ifmoved(#1,2,3)- div(x,4,2) | keypress('up')-",
+         "3", // div is FKiSS 3's
          "line 3: the event 'keypress' is past FKiSS 3"},
         {{";@EventHandler", ";@set(2) map(#99999999999) sound(\"a.wav)", ";@ \x01 version(x y)"},
          "set(2)- map('#99999999999')- sound('a.wav)')- | version('x y')-",

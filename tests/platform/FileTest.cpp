@@ -75,5 +75,8 @@ TEST(Folder, PendingFilesInTheTableAreRemovedOnASignal)
         file = ReplacingFile::Create(folder, "b");
     RemovePendingFiles();
     EXPECT_EQ(ListDirectory(folder.Path()).size(), 2u); // "a" and the 17th, past the table's 16
+    fs::create_directory(dir / "sub");                  // a name is one name: never a way into a folder
+    EXPECT_EQ(std::pair(ReplacingFile::Create(folder, "sub/c").IsOpen(), folder.Enter("sub/.").IsOpen()),
+              std::pair(false, false));
 }
 #endif

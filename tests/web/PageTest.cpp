@@ -5,6 +5,7 @@
 #include <QImage>
 #include <array>
 #include <iterator>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -142,6 +143,81 @@ TEST(Page, DragsMoveObjectsWholeLoosenFixedOnesAndKeepThemInThePlayArea)
         for (std::sregex_iterator i(r.out.begin(), r.out.end(), img), end; i != end; ++i)
             positions.insert((*i)[1].str() + "@" + (*i)[2].str() + "," + (*i)[3].str());
         EXPECT_EQ(positions, Words(expected)) << fragment;
+    }
+}
+
+// The doll's FKiSS played in the page, read back from the page Chromium leaves once the virtual time given has run,
+// against the page as it opens: the pictures newly hidden (-) and shown (+), the objects moved. A press is on a pixel
+// where the snapshot shows the picture named; the sample's own FKiSS has timers the start sets and a press sets.
+TEST(Page, PlaysTheDollsFkiss)
+{
+    if (!fs::exists("/usr/bin/chromium")) GTEST_SKIP() << "no /usr/bin/chromium (the test command installs it)";
+    TempDir dir;
+    fs::copy(kSource / "samples/pip", dir / "pip");
+    WriteFile(dir / "pip/pip.cnf",
+              ReadText(dir / "pip/pip.cnf") +
+                  ";@EventHandler\r\n;@begin() timer(1,3000) timer(3,60000)\r\n;@alarm(1) unmap(\"shirt.cel\")\r\n"
+                  ";@alarm(3) unmap(\"back.cel\")\r\n;@press(\"body.cel\") timer(2,300)\r\n"
+                  ";@alarm(2) moveto(#1,40,40) notify(\"</script><b>&\")\r\n");
+    // The configuration, the picture pressed ("" for none), the virtual time and what changed.
+    std::vector<std::tuple<std::string, std::string, std::string, std::string>> rows = {
+        {dir / "pip/pip.cnf", "", "5000", "-shirt"}, {dir / "pip/pip.cnf", "body", "5000", "-shirt #1@40,40"}};
+    if (fs::is_directory(kDolls))
+        rows.insert(rows.end(),
+                    {{kDolls / "2ranmas/fkisswav.cnf", "btnmn", "1000", "-btnmn -btnm2 -btnm4 +btnmno +btnm2o +btnm4o"},
+                     {kDolls / "2ranmas/fkisswav.cnf", "bucket", "5000",
+                      "... -bucket +kettle -ranma-m1 +ranma-f1 -meyes1 +feyes1 -kanji +hiragana"},
+                     {kDolls / "../kiss-tests/uk_press/FKiSS1.cnf", "toggle1", "5000", "-toggle1"}});
+    else
+        std::printf("the real dolls are not at %s: only the sample plays\n", kDolls.c_str());
+    for (const auto& [cnf, pressed, budget, expected] : rows) {
+        SCOPED_TRACE(cnf + " " + pressed);
+        TempDir page, shot;
+        ASSERT_EQ(Kiss2bmp(shot, {"--page", cnf, page.Path().string()}), "");
+        ASSERT_EQ(Kiss2bmp(shot, {"--format=png", "--snapshot", shot / "snapshot.png", cnf, shot / "."}), "");
+        const std::string url = "file://" + (page.Path() / fs::path(cnf).stem()).string() + ".html";
+        // Each picture's place and whether it is hidden: as the page opens, or after the steps of a fragment ("#" for
+        // none) and the time given.
+        const auto shown = [&](const std::string& fragment) {
+            const auto r = fragment.empty()
+                               ? Chromium(shot, {"--dump-dom", url})
+                               : Chromium(shot, {"--virtual-time-budget=" + budget, "--dump-dom", url + fragment});
+            static const std::regex img(R"re(<img src="([^".]*)[^"]*"[^>]*? data-object="(\d+)"( hidden="")? )re"
+                                        R"re(style="left: (-?\d+)px; top: (-?\d+)px;[^"]*"( hidden="")?>)re");
+            std::map<std::string, std::tuple<std::string, int, int, bool>> pictures;
+            for (std::sregex_iterator i(r.out.begin(), r.out.end(), img), end; i != end; ++i)
+                pictures[(*i)[1]] = {(*i)[2], std::stoi((*i)[4]), std::stoi((*i)[5]),
+                                     (*i)[3].matched || (*i)[6].matched};
+            return pictures;
+        };
+        const auto before = shown("");
+        ASSERT_FALSE(before.empty());
+        std::string fragment = "#";
+        if (!pressed.empty()) {
+            const QImage snapshot(QString::fromStdString(shot / "snapshot.png"));
+            const QImage picture(QString::fromStdString(page / (pressed + ".png")));
+            const auto [object, x0, y0, hidden] = before.at(pressed);
+            for (int y = 0; y < picture.height() && fragment == "#"; ++y)
+                for (int x = 0; x < picture.width() && fragment == "#"; ++x)
+                    if (qAlpha(picture.pixel(x, y)) == 255 &&
+                        snapshot.pixel(x0 + x, y0 + y) == (picture.pixel(x, y) | 0xff000000u))
+                        fragment = "#press:" + std::to_string(x0 + x) + "," + std::to_string(y0 + y);
+            ASSERT_NE(fragment, "#");
+        }
+        std::set<std::string> changed;
+        for (const auto& [name, now] : shown(fragment)) {
+            const auto& [object, x, y, hidden] = now;
+            const auto& was = before.at(name);
+            if (hidden != std::get<3>(was)) changed.insert((hidden ? "-" : "+") + name);
+            if (x != std::get<1>(was) || y != std::get<2>(was))
+                changed.insert("#" + object + "@" + std::to_string(x) + "," + std::to_string(y));
+        }
+        if (expected.starts_with("... ")) { // of these among others
+            const std::set<std::string> some = Words(expected.substr(4));
+            EXPECT_TRUE(std::ranges::includes(changed, some)) << expected;
+        } else {
+            EXPECT_EQ(changed, Words(expected));
+        }
     }
 }
 

@@ -1,0 +1,51 @@
+#include "FkissJson.h"
+
+namespace {
+
+std::string ArgumentsJson(const std::vector<FkissValue>& arguments)
+{
+    static constexpr const char* kKinds[] = {"n", "c", "o", "v", "l", "s"};
+    std::string text = "[";
+    for (const FkissValue& v : arguments) {
+        const bool named = v.kind == FkissValue::Kind::Cel ||
+                           v.kind == FkissValue::Kind::Variable ||
+                           v.kind == FkissValue::Kind::Text ||
+                           (v.kind == FkissValue::Kind::Label && !v.text.empty());
+        text += (text.size() > 1 ? ",[\"" : "[\"") + std::string(kKinds[static_cast<int>(v.kind)]) +
+                "\"," + (named ? JsonString(v.text) : std::to_string(v.number)) + "]";
+    }
+    return text + "]";
+}
+
+} // namespace
+
+std::string JsonString(const std::string& text)
+{
+    static const char kHex[] = "0123456789abcdef";
+    std::string json = "\"";
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b == '"' || b == '\\')
+            json += {'\\', c};
+        else if (b < 0x20 || b >= 0x7f || b == '<' || b == '>' || b == '&')
+            json += {'\\', 'u', '0', '0', kHex[b >> 4], kHex[b & 15]};
+        else
+            json += c;
+    }
+    return json + "\"";
+}
+
+std::string ProgramJson(const FkissProgram& program)
+{
+    std::string json = "[";
+    for (const FkissEvent& event : program.events) {
+        std::string actions = "[";
+        for (const FkissAction& a : event.actions)
+            actions += (actions.size() > 1 ? ",[" : "[") + JsonString(a.name) + "," +
+                       ArgumentsJson(a.arguments) + "," + std::to_string(a.line) + "]";
+        json += (json.size() > 1 ? ",\n[" : "[") + JsonString(event.name) + "," +
+                ArgumentsJson(event.arguments) + "," + std::to_string(event.line) + "," + actions +
+                "]]";
+    }
+    return json + "]";
+}
