@@ -2,6 +2,7 @@
 
 #include "BufferedTextFile.h"
 #include "DollFiles.h"
+#include "FkissWords.h"
 #include "KissConfiguration.h"
 #include "StartState.h"
 #include "TextNumbers.h"
@@ -35,14 +36,22 @@ void CheckAsViewersShowIt(DollFiles& doll, const KissConfiguration& c, int set, 
     const DollStart start = StartOf(c, set);
     std::vector<std::string>& findings = check.findings;
     if (!start.program.level.empty()) findings.push_back("fkiss level " + start.program.level);
-    std::map<std::string, std::pair<int, int>> notPlayed; // name: times, first line
+    // name: times, first line; of what the page plays but the start picture does not, and of
+    // what neither plays (the page leaves out music, the viewer's window and what is past FKiSS 3)
+    std::map<std::string, std::pair<int, int>> leftToThePage, notPlayed;
+    const auto pagePlays = [](const std::string& name) {
+        const FkissWord* word = FindFkissWord(name);
+        return word && word->level > 0 && name != "music" && name != "quit" && name != "shell" &&
+               name != "viewport" && name != "windowsize";
+    };
     std::set<std::string> celNames;
     for (const DollState::Cel& cel : start.state.cels)
         celNames.insert(cel.name);
     std::map<std::string, int> unknownCels; // name: first line
     const auto look = [&](const std::string& name, bool played, int line,
                           const std::vector<FkissValue>& arguments) {
-        if (!played && notPlayed[name].first++ == 0) notPlayed[name].second = line;
+        auto& counts = pagePlays(name) ? leftToThePage : notPlayed;
+        if (!played && counts[name].first++ == 0) counts[name].second = line;
         for (const FkissValue& value : arguments)
             if (value.kind == FkissValue::Kind::Cel && !celNames.contains(value.text))
                 unknownCels.try_emplace(value.text, line);
@@ -52,10 +61,12 @@ void CheckAsViewersShowIt(DollFiles& doll, const KissConfiguration& c, int set, 
         for (const FkissAction& action : event.actions)
             look(action.name, action.played, action.line, action.arguments);
     }
-    for (const auto& [name, seen] : notPlayed)
-        findings.push_back("not played " + name + ": " + IntToText(seen.first) +
-                           (seen.first == 1 ? " time" : " times") + ", first on line " +
-                           IntToText(seen.second));
+    for (const auto& [title, counts] : {std::pair{"played by the page only ", &leftToThePage},
+                                        std::pair{"not played ", &notPlayed}})
+        for (const auto& [name, seen] : *counts)
+            findings.push_back(title + name + ": " + IntToText(seen.first) +
+                               (seen.first == 1 ? " time" : " times") + ", first on line " +
+                               IntToText(seen.second));
     for (const std::string& note : start.notes)
         findings.push_back("fkiss " + note);
     for (const auto& [name, line] : unknownCels)
