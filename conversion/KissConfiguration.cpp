@@ -124,9 +124,8 @@ void ReadConfiguration(BufferedTextFile& file, KissConfiguration& configuration,
     KissConfiguration& c = configuration;
     c.reading = reading;
     int cursor = 0;
-    for (int number = 1; !file.AtEnd(); ++number) {
-        std::string line = file.ReadLine();
-        if (line.empty()) continue;
+    const auto readLine = [&](std::string line, int number) {
+        if (line.empty()) return;
         if (reading == Reading::Viewer && line.starts_with(";@"))
             c.fkissLines.emplace_back(number, line);
         const char kind = line[0];
@@ -164,6 +163,18 @@ void ReadConfiguration(BufferedTextFile& file, KissConfiguration& configuration,
             if (c.setCount > 0)
                 ReadPositions(WithoutComment(line, reading), c.sets[c.setCount - 1], cursor);
         }
+    };
+    for (int number = 1; !file.AtEnd();) {
+        std::string read = file.ReadLine();
+        if (reading == Reading::Designed) {
+            readLine(std::move(read), number++);
+            continue;
+        }
+        // As viewers read a file, a line feed alone ends a line too, as in files made on Unix.
+        std::size_t start = 0;
+        for (std::size_t end; (end = read.find('\n', start)) != std::string::npos; start = end + 1)
+            readLine(read.substr(start, end - start), number++);
+        readLine(read.substr(start), number++);
     }
 }
 
