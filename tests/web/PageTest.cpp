@@ -301,6 +301,41 @@ TEST(Page, TitleIsTheConfigurationsNameAsText)
     }
 }
 
+// The author's texts beside the doll, each shown as text under its name in Chromium, in the order of their names:
+// Shift-JIS and UTF-8 decoded, a line that is neither kept but for its letters past ASCII, a long one cut where a
+// character begins; a binary document and the report an earlier run left in the doll's folder left out. The page opens
+// on set 5, which has no "$" line and so no button.
+TEST(Page, AboutThisDollShowsTheAuthorsTextsAsText)
+{
+    if (!fs::exists("/usr/bin/chromium")) GTEST_SKIP() << "no /usr/bin/chromium (the test command installs it)";
+    TempDir doll, scratch;
+    fs::copy(kSource / "samples/pip", doll.Path());
+    fs::create_directory(doll / "sub");
+    const std::string cafe = "caf\xC3\xA9", long_ = "a" + Repeat("\xC3\xA9", 40000);
+    const std::pair<std::string, std::string> files[] = {{"readme.txt", "\x95\x5C</pre><b>&amp;"},
+                                                         {"notes.DOC", cafe},
+                                                         {"sub/more.txt", "\x83\x73\n\xFF ok\n"},
+                                                         {"long.txt", long_},
+                                                         {"word.doc", std::string("\xD0\xCF\x11\xE0\0\0", 6)},
+                                                         {"pip.cel", "no text"}};
+    for (const auto& [name, text] : files)
+        WriteFile(doll / name, text);
+    for (const char* set : {"0", "5"}) // the second reads the first's report
+        ASSERT_EQ(Kiss2bmp(scratch, {"--set", set, "--page", doll / "pip.cnf", doll / "."}), "");
+    const auto r = Chromium(scratch, {"--dump-dom", "file://" + (doll / "pip.html")});
+    std::vector<std::string> shown; // each <h2>NAME</h2><pre>TEXT</pre>, found by hand: std::regex recurses a byte deep
+    for (std::size_t at = r.out.find("<h2>"); at != std::string::npos; at = r.out.find("<h2>", at + 1)) {
+        const std::size_t name = at + 4, text = r.out.find("</h2><pre>", name) + 10;
+        shown.push_back(r.out.substr(name, text - 10 - name) + ": " +
+                        r.out.substr(text, r.out.find("</pre>", text) - text));
+    }
+    static const std::regex button(R"(<button type="button" value)");
+    EXPECT_EQ(shown, (std::vector<std::string>{"long.txt: " + long_.substr(0, 65535), "notes.DOC: " + cafe,
+                                               "readme.txt: \xE8\xA1\xA8&lt;/pre&gt;&lt;b&gt;&amp;amp;",
+                                               "sub/more.txt: \xE3\x83\x94\n\xEF\xBF\xBD ok\n"}));
+    EXPECT_EQ(std::distance(std::sregex_iterator(r.out.begin(), r.out.end(), button), std::sregex_iterator()), 3);
+}
+
 // Several dolls with --page: the gallery Chromium shows links each converted doll's page by its folder and shows its
 // start picture, made to fit in 160 pixels (the big doll's 400 x 300 area at a third), with its name.
 TEST(Page, GalleryLinksEachDollsPageWithItsStartPicture)
