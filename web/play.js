@@ -123,6 +123,7 @@
     if (writing) return;
     writing = setTimeout(() => {
       writing = 0;
+      if (link.getAttribute("href") === (location.hash || "#")) return; // the address already has it
       try {
         history.replaceState(null, "", link.getAttribute("href"));
       } catch (e) {
