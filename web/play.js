@@ -85,12 +85,14 @@
       img.dataset.object = object;
       return { img, picture, mask: doll.pictures[picture][1], object, line };
     });
-    const objects = [...new Set(shown.map((cel) => cel.object))].sort((a, b) => a - b).map((object) => {
+    const first = new Map(); // each object's first cel line
+    for (const cel of shown) if (!first.has(cel.object)) first.set(cel.object, cel.line);
+    const objects = [...first.keys()].sort((a, b) => a - b).map((object) => {
       const key = document.createElement("div");
       key.className = "object";
       key.tabIndex = 0;
       key.setAttribute("role", "button");
-      key.setAttribute("aria-label", decoded(cels[shown.find((c) => c.object === object).line].name).replace(/\.[^.]*$/, ""));
+      key.setAttribute("aria-label", decoded(cels[first.get(object)].name).replace(/\.[^.]*$/, ""));
       key.dataset.object = object;
       return { key, object };
     });

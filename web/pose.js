@@ -14,11 +14,9 @@ const Pose = (() => {
     const section = (letter, numbers) => numbers.length > 0 && parts.push(letter + numbers.join("."));
     if (state.set !== from.set) parts.push("s" + state.set);
     state.positions.forEach((places, set) => {
-      const moved = places.flatMap(([x, y], o) => {
-        const [x0, y0] = from.positions[set][o];
-        return x !== x0 || y !== y0 ? [o, x, y] : [];
-      });
-      if (moved.length > 0) section("p", [set].concat(moved));
+      const moved = [set]; // written at every change shown: no array made for each object
+      places.forEach(([x, y], o) => (x !== from.positions[set][o][0] || y !== from.positions[set][o][1]) && moved.push(o, x, y));
+      if (moved.length > 1) section("p", moved);
     });
     const lines = (f) => state.cels.flatMap((c, line) => f(c, from.cels[line], line));
     section("m", lines((c, c0, line) => (c.mapped !== c0.mapped ? [line] : [])));
