@@ -37,7 +37,16 @@ std::vector<std::pair<std::string, std::string>> DollReadmes(DollFiles& doll)
         for (std::size_t k = 1; text.size() == kMaxReadmeBytes && k < 4; ++k)
             if (!IsUtf8(text) && IsUtf8(std::string_view(text).substr(0, text.size() - k)))
                 text.resize(text.size() - k);
-        readmes.emplace_back(TextAsUtf8(name), TextAsUtf8(text));
+        // Lines end in "\n" alone: a browser shows a "\r" as a blank, so a text of "\r" ends is one
+        // line.
+        const std::string utf8 = TextAsUtf8(text);
+        std::string lines;
+        for (std::size_t i = 0; i < utf8.size(); ++i)
+            if (utf8[i] != '\r')
+                lines += utf8[i];
+            else if (i + 1 == utf8.size() || utf8[i + 1] != '\n')
+                lines += '\n';
+        readmes.emplace_back(TextAsUtf8(name), std::move(lines));
     }
     return readmes;
 }

@@ -314,7 +314,7 @@ TEST(Page, AboutThisDollShowsTheAuthorsTextsAsText)
     const std::string cafe = "caf\xC3\xA9", long_ = "a" + Repeat("\xC3\xA9", 40000);
     const std::pair<std::string, std::string> files[] = {{"readme.txt", "\x95\x5C</pre><b>&amp;"},
                                                          {"notes.DOC", cafe},
-                                                         {"sub/more.txt", "\x83\x73\n\xFF ok\n"},
+                                                         {"sub/more.txt", "\x83\x73\r\n\xFF ok\r"},
                                                          {"long.txt", long_},
                                                          {"word.doc", std::string("\xD0\xCF\x11\xE0\0\0", 6)},
                                                          {"pip.cel", "no text"}};
