@@ -3,6 +3,7 @@
 #include "BufferedTextFile.h"
 #include "CelPaths.h"
 #include "DollFiles.h"
+#include "DollReadmes.h"
 #include "KissConfiguration.h"
 #include "PageModel.h"
 #include "RunOutput.h"
@@ -315,7 +316,7 @@ void Convert(DollFiles& doll, const std::string& outputDirectory, RunControls& c
     if (page) { // once every picture it shows is written
         Doing("cannot write the page '" + pagePath + "'", [&] {
             const DollPage& model =
-                page->Finish(BaseName(StripExtension(configurationPath)), start);
+                page->Finish(BaseName(StripExtension(configurationPath)), start, DollReadmes(doll));
             output.WriteFile(pageName, options.page(model));
         });
         controls.FileWritten(RunControls::Written::Page, pagePath);

@@ -33,14 +33,14 @@ public:
     }
     std::string ConfigurationPath() const override { return path_; }
     void OpenConfiguration(BufferedTextFile& file) override { file.OpenForReading(path_); }
-    void Load(const std::string& name, MemoryStream& stream) override
+    void Load(const std::string& name, MemoryStream& stream, std::int64_t most) override
     {
         if (!resolvedFolder_) // once the configuration has been read
             resolvedFolder_ = platform::ResolvedPath(folder_.empty() ? "." : folder_).value_or("");
         const NameLookup found = LookUpInDirectory(folder_, name, listings_);
         if (found.kind == NameLookup::Ambiguous) // as no file under the name as written
             throw EFileOpenError(folder_ + NativeName(name), "several files match it but for case");
-        stream.LoadFromFile(found.path, &*resolvedFolder_);
+        stream.LoadFromFile(found.path, &*resolvedFolder_, most);
     }
     Input InputFile(const std::string& name) override
     {
@@ -151,7 +151,7 @@ public:
             throw EInOutError("ﾌｧｲﾙが見つかりません", 2, "the archive has no such member");
         file.OpenInMemory(m->data, ConfigurationPath());
     }
-    void Load(const std::string& name, MemoryStream& stream) override
+    void Load(const std::string& name, MemoryStream& stream, std::int64_t most) override
     {
         NameLookup how;
         const ArchiveMember* m = Find(name, base_, &how);
@@ -160,8 +160,9 @@ public:
                                  how.kind == NameLookup::Ambiguous
                                      ? "several members of the archive match it but for case"
                                      : "the archive has no such member");
-        stream.SetSize(static_cast<std::int64_t>(m->data.size()));
-        if (!m->data.empty()) std::memcpy(stream.Data(), m->data.data(), m->data.size());
+        const auto size = std::min(static_cast<std::int64_t>(m->data.size()), most);
+        stream.SetSize(size);
+        if (size > 0) std::memcpy(stream.Data(), m->data.data(), static_cast<std::size_t>(size));
     }
     Input InputFile(const std::string&) override // the archive itself
     {

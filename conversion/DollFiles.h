@@ -4,6 +4,7 @@
 
 #include "platform/File.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,9 +33,10 @@ public:
     virtual std::string ConfigurationPath() const = 0;
     // Opens the configuration for reading; fails as opening a missing file does.
     virtual void OpenConfiguration(BufferedTextFile& file) = 0;
-    // Loads the file a configuration line names (case-blind) into stream; a file that cannot be
-    // had fails with the stream's open message naming it.
-    virtual void Load(const std::string& name, MemoryStream& stream) = 0;
+    // Loads the file a configuration line names (case-blind) into stream, its first `most` bytes
+    // at most; a file that cannot be had fails with the stream's open message naming it.
+    virtual void Load(const std::string& name, MemoryStream& stream,
+                      std::int64_t most = INT64_MAX) = 0;
     // The file on disk the run reads for a name ("" for the configuration), which no output may
     // replace: its identity and its path.
     using Input = std::optional<std::pair<platform::FileIdentity, std::string>>;

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The doll as a page that plays it shows it: every set the configuration defines, each with the
@@ -28,6 +29,7 @@ struct DollPage {
         std::vector<std::int32_t> x, y;         // each object's position
         std::vector<std::int32_t> homeX, homeY; // as the configuration places it (-1 for none)
         std::vector<Cel> cels;                  // front to back
+        bool defined = false;                   // the configuration has a "$" line for it
     };
 
     std::string title;                   // the configuration's base name, UTF-8
@@ -40,4 +42,5 @@ struct DollPage {
     FkissProgram program; // what the page plays from there
     std::vector<Picture> pictures;
     std::vector<Set> sets;
+    std::vector<std::pair<std::string, std::string>> readmes; // the author's texts: name, UTF-8
 };

@@ -49,6 +49,7 @@ void PageModel::AddSet(int number, const DollState& start, TBmp256Image::Colour 
     shown.number = number;
     shown.background = background;
     shown.border = border;
+    shown.defined = number < configuration_.setCount;
     const KissSet none,
         &placed = number < configuration_.setCount ? configuration_.sets[number] : none;
     for (std::size_t object = 0; object < start.positions[number].size(); ++object) {
@@ -68,8 +69,10 @@ void PageModel::AddSet(int number, const DollState& start, TBmp256Image::Colour 
     page_.sets.push_back(std::move(shown));
 }
 
-const DollPage& PageModel::Finish(const std::string& title, const DollStart& start)
+const DollPage& PageModel::Finish(const std::string& title, const DollStart& start,
+                                  std::vector<std::pair<std::string, std::string>> readmes)
 {
+    page_.readmes = std::move(readmes);
     page_.title = title;
     page_.width = configuration_.playWidth;
     page_.height = configuration_.playHeight;

@@ -34,8 +34,10 @@ public:
     // Adds a set the page shows, as the start state places it, with its play area's colours.
     void AddSet(int number, const DollState& start, TBmp256Image::Colour background,
                 TBmp256Image::Colour border);
-    // The page's model, titled, opening on the start's set with its state and its program.
-    const DollPage& Finish(const std::string& title, const DollStart& start);
+    // The page's model, titled, opening on the start's set with its state and its program, with
+    // the author's texts (DollReadmes).
+    const DollPage& Finish(const std::string& title, const DollStart& start,
+                           std::vector<std::pair<std::string, std::string>> readmes);
 
 private:
     using Key = std::tuple<std::string, int, int>; // image name, palette, group

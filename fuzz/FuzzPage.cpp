@@ -1,8 +1,9 @@
-// The page of a doll with any title, picture and cel names and FKiSS texts: valid UTF-8, and one end of its script, so
-// nothing a doll names can end the script early. Input: separator, then title and names between separators.
+// The page of a doll with any title, picture and cel names, FKiSS and readme texts: valid UTF-8, and one end of its
+// script, so nothing a doll names can end the script early. Input: separator, then title and names between separators.
 #include "Fuzz.h"
 
 #include "conversion/DollPage.h"
+#include "conversion/TextUtf8.h"
 #include "web/PlayPage.h"
 
 static bool IsUtf8(const std::string& text)
@@ -30,6 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         doll.pictures.push_back({name, {0, static_cast<std::int32_t>(name.size())}});
         doll.start.cels.push_back({name, 0});
         doll.start.variables[name] = 1;
+        doll.readmes.emplace_back(name, TextAsUtf8(name));
         doll.program.events.push_back(
             {name, {{FkissValue::Kind::Cel, 0, name}}, {{name, {{FkissValue::Kind::Text, 0, name}}}}});
     }

@@ -70,15 +70,17 @@ bool IsWithin(const platform::File& file, const std::string& path, const std::st
 
 } // namespace
 
-void MemoryStream::LoadFromFile(const std::string& path, const std::string* within)
+void MemoryStream::LoadFromFile(const std::string& path, const std::string* within,
+                                std::int64_t most)
 {
     platform::File file = platform::File::OpenForReading(path);
     if (!file.IsOpen())
         throw EFileOpenError(path, platform::ErrorText(platform::LastError(), path));
     if (within && !IsWithin(file, path, *within))
         throw EFileOpenError(path, "it lies outside the doll's folder");
-    const std::int64_t size = file.Size();
+    std::int64_t size = file.Size();
     if (size < 0) throw EStreamReadError(platform::ErrorText(platform::LastError(), path));
+    size = std::min(size, most);
     if (size > kMaxSize) throw EStreamMemoryError("the file is larger than 2 GiB");
     // As SetSize, without zeroing the bytes that the file fills.
     position_ = 0;

@@ -33,9 +33,11 @@ public:
     // are 0. Raises the memory-growth error when the size is out of range or cannot be had.
     void SetSize(std::int64_t size);
 
-    // Replaces the content with the whole file and moves to its start. With within, a file
-    // that is not inside that folder once links are resolved fails as one that cannot be opened.
-    void LoadFromFile(const std::string& path, const std::string* within = nullptr);
+    // Replaces the content with the whole file (its first `most` bytes at most) and moves to its
+    // start. With within, a file that is not inside that folder once links are resolved fails as
+    // one that cannot be opened.
+    void LoadFromFile(const std::string& path, const std::string* within = nullptr,
+                      std::int64_t most = kMaxSize);
     // Writes the whole content into a new file under a temporary name and renames it over path:
     // a link or hard link there is replaced, a failed write leaves the previous file whole.
     void SaveToFile(const std::string& path) const;

@@ -32,6 +32,32 @@ std::string CssColour(const TBmp256Image::Colour& c)
     return "#" + platform::Hex((c.red << 16) | (c.green << 8) | c.blue, 6);
 }
 
+// A UTF-8 text as a JSON string the script reads as text: every character past ASCII, and every
+// '<', '>' and '&', as \uXXXX (two for one past U+FFFF), so that it cannot end the script element.
+std::string JsonText(const std::string& utf8)
+{
+    std::string json = "\"";
+    const auto escape = [&](std::uint32_t unit) { json += "\\u" + platform::Hex(unit, 4); };
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        std::uint32_t code = length == 1 ? c : c & (0x7Fu >> length);
+        for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k)
+            code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += length;
+        if (code == '"' || code == '\\')
+            json += {'\\', static_cast<char>(code)};
+        else if (code >= 0x10000) {
+            escape(0xD800 + ((code - 0x10000) >> 10));
+            escape(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else if (code < 0x20 || code >= 0x7F || code == '<' || code == '>' || code == '&')
+            escape(code);
+        else
+            json += static_cast<char>(code);
+    }
+    return json + "\"";
+}
+
 // The title as HTML text: a configuration's name is Shift-JIS when it came from an archive.
 std::string TitleText(const std::string& title)
 {
@@ -78,31 +104,39 @@ std::string DollData(const DollPage& doll)
         std::string cels = "[";
         for (const DollPage::Cel& cel : set.cels)
             Add(cels, JsonArray(std::array{cel.picture, cel.object, cel.line}), ",");
-        Add(sets, "{\"number\":" + std::to_string(set.number) + ",\"background\":\"" +
+        Add(sets, "{\"number\":" + std::to_string(set.number) +
+                      ",\"defined\":" + (set.defined ? "true" : "false") + ",\"background\":\"" +
                       CssColour(set.background) + "\",\"border\":\"" + CssColour(set.border) +
                       "\",\"x\":" + JsonArray(set.x) + ",\"y\":" + JsonArray(set.y) +
                       ",\"homeX\":" + JsonArray(set.homeX) + ",\"homeY\":" + JsonArray(set.homeY) +
                       ",\"cels\":" + cels + "]}");
     }
+    std::string readmes = "[";
+    for (const auto& [name, text] : doll.readmes)
+        Add(readmes, "[" + JsonText(name) + "," + JsonText(text) + "]");
     return "{\"width\":" + std::to_string(doll.width) +
            ",\"height\":" + std::to_string(doll.height) +
            ",\"start\":" + std::to_string(doll.startSet) + "," + StartData(doll) +
-           ",\n\"masks\":" + masks + "],\n\"pictures\":" + pictures + "],\n\"sets\":" + sets + "]}";
+           ",\n\"masks\":" + masks + "],\n\"pictures\":" + pictures + "],\n\"sets\":" + sets +
+           "],\n\"readmes\":" + readmes + "]}";
 }
 
 } // namespace
 
 std::string PlayPage(const DollPage& doll)
 {
-    const std::string side =
-        std::to_string(doll.width) + "px;height:" + std::to_string(doll.height);
-    return "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
+    const std::string title = TitleText(doll.title);
+    return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
            "<meta name=\"viewport\" content=\"width=device-width\">\n<title>" +
-           TitleText(doll.title) + "</title>\n<style>\n" + kPlayPageCss +
-           "</style>\n</head>\n<body>\n" +
-           "<div id=\"frame\">\n<div id=\"stage\" style=\"width:" + side +
-           "px\"></div>\n"
-           "<nav id=\"sets\"></nav>\n</div>\n<script>\nconst doll = " +
-           DollData(doll) + ";\n" + kFkissScript + kPlayPageScript +
+           title + "</title>\n<style>\n" + kPlayPageCss +
+           "</style>\n</head>\n<body>\n<main id=\"frame\">\n<h1 id=\"name\">" + title +
+           "</h1>\n<div id=\"view\"><div id=\"stage\"></div></div>\n"
+           "<div id=\"controls\"><nav id=\"sets\" aria-label=\"Sets\"></nav>"
+           "<button type=\"button\" id=\"reset\">Reset</button>"
+           "<a id=\"pose\" href=\"#\">Link to this pose</a></div>\n"
+           "<p id=\"notice\" hidden></p>\n"
+           "<details id=\"about\" hidden><summary>About this doll</summary></details>\n"
+           "</main>\n<script>\nconst doll = " +
+           DollData(doll) + ";\n" + kFkissScript + kPoseScript + kPlayPageScript +
            "</script>\n</body>\n</html>\n";
 }

@@ -24,25 +24,29 @@
     return false;
   };
 
-  // The player's state: the cel lines, and each set's places (none in a set the page does not have).
+  // The doll as the page opens it: the cel lines, and each set's places (none in a set the page
+  // does not have).
   const none = () => doll.fix.map(() => [-1, -1]);
-  const positions = Array.from({ length: 10 }, none), home = Array.from({ length: 10 }, none);
-  const cels = doll.cels.map(([name, object], line) =>
-    ({ name, object, mapped: doll.mapped[line] === 1, transparency: doll.transparency[line], sets: 0, mask: -1 }));
+  const opening = () => {
+    const positions = Array.from({ length: 10 }, none), home = Array.from({ length: 10 }, none);
+    const cels = doll.cels.map(([name, object], line) =>
+      ({ name, object, mapped: doll.mapped[line] === 1, transparency: doll.transparency[line], sets: 0, mask: -1 }));
+    for (const set of doll.sets) {
+      positions[set.number] = set.x.map((x, o) => [x, set.y[o]]);
+      home[set.number] = set.homeX.map((x, o) => [x, set.homeY[o]]);
+      for (const [picture, , line] of set.cels) {
+        cels[line].sets |= 1 << set.number;
+        cels[line].mask = doll.pictures[picture][1];
+      }
+    }
+    return { cels, set: doll.sets[doll.start]?.number ?? 0, paletteGroup: doll.groups.slice(), positions, home,
+      fix: doll.fix.slice(), variables: new Map(doll.variables), width: doll.width, height: doll.height };
+  };
+  const start = opening(), state = opening(), { cels, positions } = state;
   // Each cel line's pictures by palette group, those of the sets drawn in that group: a palette
   // change shows on a cel only where the page has a picture of it in the new group.
   const pictureIn = cels.map(() => new Map());
-  for (const set of doll.sets) {
-    positions[set.number] = set.x.map((x, o) => [x, set.y[o]]);
-    home[set.number] = set.homeX.map((x, o) => [x, set.homeY[o]]);
-    for (const [picture, , line] of set.cels) {
-      cels[line].sets |= 1 << set.number;
-      cels[line].mask = doll.pictures[picture][1];
-      pictureIn[line].set(doll.groups[set.number], picture);
-    }
-  }
-  const state = { cels, set: doll.sets[doll.start]?.number ?? 0, paletteGroup: doll.groups.slice(), positions, home,
-    fix: doll.fix.slice(), variables: new Map(doll.variables), width: doll.width, height: doll.height };
+  for (const set of doll.sets) for (const [picture, , line] of set.cels) pictureIn[line].set(doll.groups[set.number], picture);
 
   // A text of the doll, a character a byte: UTF-8 when it is that, Shift-JIS otherwise.
   const decoded = (text) => {
@@ -53,10 +57,7 @@
       return new TextDecoder("shift_jis").decode(bytes);
     }
   };
-  const notice = document.createElement("p");
-  notice.id = "notice";
-  notice.hidden = true;
-  bar.after(notice);
+  const notice = document.getElementById("notice");
   let touched = false; // a browser plays sound only once the visitor has touched the page
   // The page has no sound files beside it yet: a sound plays only when the data names a WAV file
   // for it, and otherwise nothing happens (AU and MIDI are never played).
@@ -73,7 +74,8 @@
     changed: () => render(),
   }, rows);
 
-  // Every set's images, made once.
+  // Every set's images, made once, and a focusable stand-in for each of its objects, named after
+  // the object's first cel, that the keyboard moves and presses (the pictures take no focus).
   const sets = doll.sets.map((set) => {
     const shown = set.cels.map(([picture, object, line]) => {
       const img = document.createElement("img");
@@ -83,9 +85,54 @@
       img.dataset.object = object;
       return { img, picture, mask: doll.pictures[picture][1], object, line };
     });
-    return { ...set, cels: shown };
+    const first = new Map(); // each object's first cel line
+    for (const cel of shown) if (!first.has(cel.object)) first.set(cel.object, cel.line);
+    const objects = [...first.keys()].sort((a, b) => a - b).map((object) => {
+      const key = document.createElement("div");
+      key.className = "object";
+      key.tabIndex = 0;
+      key.setAttribute("role", "button");
+      key.setAttribute("aria-label", decoded(cels[first.get(object)].name).replace(/\.[^.]*$/, ""));
+      key.dataset.object = object;
+      return { key, object };
+    });
+    return { ...set, cels: shown, objects };
   });
   let current = -1;
+
+  const view = document.getElementById("view"), frame = document.getElementById("frame");
+  stage.style.width = doll.width + "px";
+  stage.style.height = doll.height + "px";
+  // The play area as wide as the window lets it be: scaled down, never up (a picture blurs).
+  const fit = () => {
+    const padding = parseFloat(getComputedStyle(frame).paddingLeft) * 2;
+    const k = Math.max(0.05, Math.min(1, (document.documentElement.clientWidth - padding) / doll.width));
+    stage.style.transform = k < 1 ? `scale(${k})` : "";
+    view.style.width = doll.width * k + "px";
+    view.style.height = doll.height * k + "px";
+  };
+  fit();
+  window.addEventListener("resize", fit);
+
+  // The pose in the address, so that a copied link or a reload opens it; the link beside the set
+  // buttons always points at it, the address follows once the doll has been still a moment (a
+  // browser limits how often a page may change its address).
+  const link = document.getElementById("pose");
+  let writing = 0;
+  const keep = () => {
+    const pose = Pose.write(start, state);
+    link.setAttribute("href", "#" + (pose && "pose=" + pose));
+    if (writing) return;
+    writing = setTimeout(() => {
+      writing = 0;
+      if (link.getAttribute("href") === (location.hash || "#")) return; // the address already has it
+      try {
+        history.replaceState(null, "", link.getAttribute("href"));
+      } catch (e) {
+        location.replace(link.getAttribute("href")); // where the history may not be rewritten
+      }
+    }, 300);
+  };
 
   // Shows the state: the player's set, each of its cels where, as and in the group it now is.
   const render = () => {
@@ -96,9 +143,12 @@
       current = index;
       stage.style.background = set.background;
       document.body.style.background = set.border;
-      stage.replaceChildren(...set.cels.map((cel) => cel.img).reverse());
+      const rgb = parseInt(set.border.slice(1), 16); // text that shows on the border, dark or light
+      document.body.style.color = 0.3 * (rgb >> 16) + 0.59 * ((rgb >> 8) & 255) + 0.11 * (rgb & 255) > 140 ? "#000" : "#fff";
+      stage.replaceChildren(...set.cels.map((cel) => cel.img).reverse(), ...set.objects.map((o) => o.key));
       for (const button of bar.children) button.setAttribute("aria-pressed", String(button.value === String(index)));
     }
+    const boxes = new Map();
     for (const cel of set.cels) {
       const { mapped, transparency } = cels[cel.line], [x, y] = positions[set.number][cel.object];
       const picture = pictureIn[cel.line].get(group) ?? cel.picture;
@@ -110,10 +160,24 @@
       cel.img.style.top = y + "px";
       cel.img.hidden = !mapped || transparency >= 255;
       cel.img.style.opacity = transparency > 0 ? String((255 - transparency) / 255) : "";
+      const b = player.masks[cel.mask]?.box, u = boxes.get(cel.object);
+      if (!mapped || !b) continue;
+      boxes.set(cel.object, u ? { left: Math.min(u.left, x + b.left), top: Math.min(u.top, y + b.top),
+        right: Math.max(u.right, x + b.right), bottom: Math.max(u.bottom, y + b.bottom) }
+        : { left: x + b.left, top: y + b.top, right: x + b.right, bottom: y + b.bottom });
     }
+    for (const { key, object } of set.objects) {
+      const box = boxes.get(object);
+      key.hidden = !box;
+      if (box) Object.assign(key.style, { left: box.left + "px", top: box.top + "px",
+        width: box.right - box.left + "px", height: box.bottom - box.top + "px" });
+    }
+    keep();
   };
 
+  // A button for each set the configuration has a "$" line for.
   sets.forEach((set, index) => {
+    if (!set.defined) return;
     const button = document.createElement("button");
     button.type = "button";
     button.value = String(index);
@@ -140,10 +204,23 @@
     player.drag(object, x, y);
   };
 
+  // A press on a cel: what the program does, and whether its object comes along.
   let held = null;
+  const take = (cel, how) => {
+    const loose = player.press(cel.line);
+    held = { ...how, object: cel.object, loose };
+    stage.classList.toggle("held", loose);
+  };
+  const letGo = () => {
+    held = null;
+    stage.classList.remove("held");
+    player.release();
+  };
+
+  // The play area's pixel under a pointer, the area scaled or not.
   const at = (event) => {
-    const r = stage.getBoundingClientRect();
-    return [Math.floor(event.clientX - r.left), Math.floor(event.clientY - r.top)];
+    const r = stage.getBoundingClientRect(), k = r.width / doll.width || 1;
+    return [Math.floor((event.clientX - r.left) / k), Math.floor((event.clientY - r.top) / k)];
   };
   stage.addEventListener("pointerdown", (event) => {
     touched = true;
@@ -154,47 +231,119 @@
       opaque(c.mask, px - places[c.object][0], py - places[c.object][1]));
     if (!cel) return;
     event.preventDefault();
-    const loose = player.press(cel.line), [x, y] = places[cel.object];
-    held = { pointer: event.pointerId, object: cel.object, loose, dx: x - px, dy: y - py };
-    stage.classList.toggle("held", loose);
+    const [x, y] = places[cel.object];
+    take(cel, { pointer: event.pointerId, dx: x - px, dy: y - py });
     try {
       stage.setPointerCapture(event.pointerId);
     } catch (e) {
       // a pointer that is no longer down: the move and up events still come to the stage
     }
   });
+  // A finger that takes hold of a loose object drags it; anywhere else it scrolls and zooms the page.
+  for (const type of ["touchstart", "touchmove"])
+    stage.addEventListener(type, (event) => held?.loose && held.pointer !== undefined && event.preventDefault(), { passive: false });
   stage.addEventListener("pointermove", (event) => {
     player.mouse = at(event);
     if (!held || event.pointerId !== held.pointer || !held.loose) return;
     moveTo(sets[current], held.object, player.mouse[0] + held.dx, player.mouse[1] + held.dy);
   });
-  const release = (event) => {
-    if (!held || event.pointerId !== held.pointer) return;
-    held = null;
-    stage.classList.remove("held");
-    player.release();
-  };
+  const release = (event) => held && event.pointerId === held.pointer && letGo();
   stage.addEventListener("pointerup", release);
   stage.addEventListener("pointercancel", release);
+
+  // The keyboard on an object's stand-in: an arrow key takes hold of it (its press) and moves it
+  // by a pixel, 10 with Shift, as long as it is held down; Enter or Space presses it and lets go.
+  const arrows = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1] };
+  stage.addEventListener("keydown", (event) => {
+    const object = Number(event.target.dataset.object), step = arrows[event.key];
+    const press = event.key === "Enter" || event.key === " ";
+    if (!event.target.classList.contains("object") || current < 0 || (!step && !press)) return;
+    event.preventDefault();
+    const set = sets[current], cel = set.cels.find((c) => c.object === object && cels[c.line].mapped);
+    if (!cel || (held && !held.key)) return;
+    if (!held) take(cel, { key: true });
+    if (press) return letGo();
+    if (!held.loose) return;
+    const [x, y] = positions[set.number][object], by = event.shiftKey ? 10 : 1;
+    moveTo(set, object, x + step[0] * by, y + step[1] * by);
+  });
+  const keyUp = (event) => held?.key && (event.type === "focusout" || arrows[event.key]) && letGo();
+  stage.addEventListener("keyup", keyUp);
+  stage.addEventListener("focusout", keyUp);
   window.addEventListener("pagehide", () => player.end());
 
+  // Back to the start: places, cels shown and see-through, groups, fixes, variables and timers.
+  const restart = () => {
+    const from = opening();
+    cels.forEach((c, line) => Object.assign(c, { mapped: from.cels[line].mapped, transparency: from.cels[line].transparency }));
+    from.positions.forEach((places, n) => (positions[n] = places));
+    Object.assign(state, { set: from.set, paletteGroup: from.paletteGroup, fix: from.fix, variables: from.variables });
+    if (held) letGo();
+    for (const alarm of [...player.timers.keys()]) player.setTimer(alarm, 0, 0);
+    player.startTimers(doll.timers);
+    notice.hidden = true;
+  };
+  const reset = document.getElementById("reset");
+  reset.addEventListener("click", () => {
+    restart();
+    render();
+  });
+
+  // The author's texts, shown as text.
+  const about = document.getElementById("about");
+  for (const [name, text] of doll.readmes) {
+    const heading = document.createElement("h2"), body = document.createElement("pre");
+    heading.textContent = name;
+    body.textContent = text;
+    about.append(heading, body);
+  }
+  about.hidden = doll.readmes.length === 0;
+
+  // The fragment after "#": a pose ("pose=..."), then steps that replay gestures, for trying the
+  // page out from a command line: "set:N" presses the button of the Nth set shown, "reset" the
+  // reset button, "drag:X,Y,DX,DY[,TIMES]" drags from the play area's pixel (X, Y) by (DX, DY),
+  // TIMES over (1000 at most), "press:X,Y" presses there and lets go, "key:KEY[,shift]" types a
+  // key on the object in focus (Tab: the next object, as the browser's Tab goes).
+  const fragment = () => {
+    try {
+      return decodeURIComponent(location.hash.slice(1));
+    } catch (e) {
+      return location.hash.slice(1);
+    }
+  };
+  const shownSets = sets.map((set) => set.number);
+  const posed = (text) => Pose.read(text.split(";").find((step) => step.startsWith("pose="))?.slice(5), state, start, shownSets);
+  posed(fragment());
   render();
   player.startTimers(doll.timers);
+  // A pose link followed in the page itself: the doll as the link has it.
+  window.addEventListener("hashchange", () => {
+    if (location.hash === link.getAttribute("href")) return;
+    restart();
+    posed(fragment());
+    render();
+  });
 
-  // Steps given after "#" replay gestures, for trying the page out from a command line:
-  // "set:N" presses the button of the Nth set shown, "drag:X,Y,DX,DY[,TIMES]" drags from the
-  // play area's pixel (X, Y) by (DX, DY), TIMES over, "press:X,Y" presses there and lets go.
-  for (const step of decodeURIComponent(location.hash.slice(1)).split(";")) {
+  for (const step of fragment().split(";")) {
     const [name, args = ""] = step.split(":");
     const n = args.split(",").map(Number);
     if (name === "set" && bar.children[n[0]]) bar.children[n[0]].click();
+    if (name === "reset") reset.click();
+    if (name === "key") {
+      const keys = [...stage.querySelectorAll(".object:not([hidden])")];
+      if (args === "Tab") keys[(keys.indexOf(document.activeElement) + 1) % keys.length]?.focus();
+      const [key, shift] = args.split(",");
+      for (const type of ["keydown", "keyup"])
+        document.activeElement.dispatchEvent(new KeyboardEvent(type, { key, shiftKey: shift === "shift", bubbles: true, cancelable: true }));
+    }
     if (name === "press") n.push(0, 0);
     if ((name !== "drag" && name !== "press") || n.length < 4 || n.some(Number.isNaN)) continue;
-    const r = stage.getBoundingClientRect();
+    const r = stage.getBoundingClientRect(), k = r.width / doll.width || 1;
     const fire = (type, x, y) =>
       stage.dispatchEvent(new PointerEvent(type, { bubbles: true, cancelable: true, pointerId: 1, isPrimary: true,
-        pointerType: "mouse", button: 0, buttons: type === "pointerup" ? 0 : 1, clientX: r.left + x + 0.5, clientY: r.top + y + 0.5 }));
-    for (let t = 0; t < (n[4] || 1); ++t) {
+        pointerType: "mouse", button: 0, buttons: type === "pointerup" ? 0 : 1,
+        clientX: r.left + (x + 0.5) * k, clientY: r.top + (y + 0.5) * k }));
+    for (let t = 0; t < Math.min(n[4] || 1, 1000); ++t) {
       fire("pointerdown", n[0], n[1]);
       if (name === "drag") fire("pointermove", n[0] + n[2], n[1] + n[3]);
       fire("pointerup", n[0] + n[2], n[1] + n[3]);

@@ -41,18 +41,23 @@ TEST(Page, EachSetShowsAsItsSnapshotOnItsBorder)
     fs::rename(dir / "sjis/body.cel", dir / "sjis/\xE8\xA1\xA8\"<b>'&%.cel");
     std::string text = ReadText(dir / "sjis/pip.cnf");
     WriteFile(dir / "sjis/pip.cnf", text.replace(text.find("BODY.CEL"), 4, "\x95\x5C\"<B>'&%"));
-    const std::string pip = dir / "pip/pip.cnf";
-    // The configuration, the set chosen and the set button pressed through the page's fragment, -1 for none.
-    std::vector<std::tuple<std::string, std::string, int>> rows = {
-        {pip, "0", -1}, {pip, "0", 1}, {pip, "0", 2}, {pip, "1", -1}, {dir / "sjis/pip.cnf", "0", -1}};
+    const std::string pip = dir / "pip/pip.cnf", big = dir / "big/a-doll-whose-name-is-wider-than-a-phone.cnf";
+    fs::copy(dir / "pip", dir / "big"); // wider than a phone, under a name wider still
+    fs::remove(dir / "big/pip.cnf");
+    WriteFile(big, std::regex_replace(ReadText(pip), std::regex(R"(\(96,100\))"), "(448,320)"));
+    // The configuration, the set chosen, the set button pressed through the page's fragment (-1 for none) and the
+    // width of a phone's window (0: one with room for the play area).
+    std::vector<std::tuple<std::string, std::string, int, int>> rows = {
+        {pip, "0", -1, 0},  {pip, "0", 1, 0}, {pip, "0", 2, 0}, {pip, "1", -1, 0}, {dir / "sjis/pip.cnf", "0", -1, 0},
+        {big, "0", -1, 375}};
     if (fs::is_directory(kDolls))
-        rows.insert(rows.end(), {{kDolls / "washua/washu.cnf", "0", -1},
-                                 {kDolls / "boredom/boredom.cnf", "0", 1},
-                                 {kDolls / "2ranmas/fkisswav.cnf", "0", -1}, // what initialize() hides left out
-                                 {kDolls / "../kiss-tests/uk_transparent/FKiSS1.cnf", "0", -1}}); // 32-bit cels
+        rows.insert(rows.end(), {{kDolls / "washua/washu.cnf", "0", -1, 0},
+                                 {kDolls / "boredom/boredom.cnf", "0", 1, 0},
+                                 {kDolls / "2ranmas/fkisswav.cnf", "0", -1, 0}, // what initialize() hides left out
+                                 {kDolls / "../kiss-tests/uk_transparent/FKiSS1.cnf", "0", -1, 0}}); // 32-bit cels
     else
         std::printf("the real dolls are not at %s: only the sample is shown\n", kDolls.c_str());
-    for (const auto& [cnf, set, button] : rows) {
+    for (const auto& [cnf, set, button, phone] : rows) {
         SCOPED_TRACE(cnf + " set " + set + " button " + std::to_string(button));
         TempDir page, shot;
         const std::string shown = button < 0 ? set : std::to_string(button);
@@ -63,15 +68,22 @@ TEST(Page, EachSetShowsAsItsSnapshotOnItsBorder)
         const int w = snapshot.width(), h = snapshot.height();
         const std::string url = "file://" + (page.Path() / fs::path(cnf).stem()).string() + ".html" +
                                 (button < 0 ? "" : "#set:" + std::to_string(button));
-        const std::string size = std::to_string(w + 32) + "," + std::to_string(h + 100);
+        const QSize window = phone ? QSize(phone, 667) : QSize(w + 32, h + 100);
+        const std::string size = std::to_string(window.width()) + "," + std::to_string(window.height());
         ASSERT_EQ(Chromium(shot, {"--screenshot=" + (shot / "page.png"), "--window-size=" + size, url}).status, 0);
         const QImage screen = QImage(QString::fromStdString(shot / "page.png")).convertToFormat(QImage::Format_RGB32);
-        ASSERT_EQ(screen.size(), QSize(w + 32, h + 100));
-        int differ = 0;
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                differ += screen.pixel(16 + x, 16 + y) != snapshot.pixel(x, y);
-        EXPECT_EQ(differ, 0) << "of " << w * h << " pixels";
+        ASSERT_EQ(screen.size(), window);
+        // On a phone, made as wide as the window but its padding, never blurred: each pixel the snapshot's under its
+        // middle.
+        const double k = phone ? (phone - 32.0) / w : 1;
+        int differ = 0, across = 0;
+        for (int y = 0; y < static_cast<int>(h * k); ++y)
+            for (int x = 0; x < static_cast<int>(w * k); ++x)
+                differ += screen.pixel(16 + x, 52 + y) != snapshot.pixel(int((x + 0.5) / k), int((y + 0.5) / k));
+        EXPECT_LE(differ, phone ? w * h / 250 : 0) << "of " << w * h << " pixels"; // where rounding parts ways
+        for (int y = 0; y < window.height(); ++y) // nothing reaches the right padding, so nothing scrolls sideways
+            across += screen.pixel(window.width() - 1, y) != screen.pixel(window.width() - 1, 0);
+        EXPECT_EQ(across, 0);
         if (cnf == pip) { // colour 3 of the group, as a cel in palette 0 holds it, its 4-bit parts scaled by 17
             const QImage body(QString::fromStdString((kSource / "tests/cli/golden/set0/body.bmp").string()));
             const QRgb c = body.color(16 * std::stoi(shown) + 3);
@@ -106,8 +118,9 @@ static std::set<std::string> Words(const std::string& text)
     return {std::istream_iterator<std::string>(words), {}};
 }
 
-// Drags replayed through the page's fragment, read back from the page Chromium leaves: each object's position.
-TEST(Page, DragsMoveObjectsWholeLoosenFixedOnesAndKeepThemInThePlayArea)
+// Drags and keys replayed through the page's fragment, read back from the page Chromium leaves, and from the page
+// the link to its pose opens: each object's position.
+TEST(Page, DragsAndKeysMoveObjectsWholeLoosenFixedOnesKeepThemInThePlayAreaAndPoseLinksReopenThem)
 {
     if (!fs::exists("/usr/bin/chromium")) GTEST_SKIP() << "no /usr/bin/chromium (the test command installs it)";
     TempDir dir, page;
@@ -133,16 +146,27 @@ TEST(Page, DragsMoveObjectsWholeLoosenFixedOnesAndKeepThemInThePlayArea)
         {"drag:" + onHair + ",10,5,40", "1@32,30 2@36,30"},                                // forty tries only loosen it
         {"drag:" + onHair + ",-500,-500,41", "1@32,30 2@" + at(-hairBox[0], -hairBox[1])}, // to the corner
         {"drag:" + onBody + ",500,500", "1@" + at(96 - bodyBox[2], 100 - bodyBox[3]) + " 2@36,30"},
-        {"set:1;drag:" + onSet1 + ",10,5;set:0", "1@32,30 2@36,30"},        // set 1 at 20,20 and 24,20: a move there
-        {"set:1;drag:" + onSet1 + ",10,5;set:0;set:1", "1@30,25 2@24,20"}}; // stays there alone
+        {"set:1;drag:" + onSet1 + ",10,5;set:0", "1@32,30 2@36,30"},       // set 1 at 20,20 and 24,20: a move there
+        {"set:1;drag:" + onSet1 + ",10,5;set:0;set:1", "1@30,25 2@24,20"}, // stays there alone
+        {"drag:" + onBody + ",10,5;reset", "1@32,30 2@36,30"},             // back to the start
+        // The keyboard: Tab goes back, body, hair; an arrow moves by 1, with Shift by 10, a fixed object only
+        // once its tries have loosened it, as a drag's.
+        {"key:Tab;key:Tab;key:ArrowLeft;key:ArrowUp,shift", "1@31,20 2@36,30"},
+        {"drag:" + onHair + ",0,0,39;key:Tab;key:Tab;key:Tab;key:ArrowUp;key:ArrowUp", "1@32,30 2@36,29"}};
     for (const auto& [fragment, expected] : rows) {
+        // As the fragment leaves it, then as the link to its pose opens it.
         const auto r = Chromium(dir, {"--dump-dom", "file://" + (page / "pip.html") + "#" + fragment});
-        static const std::regex img(R"re(<img src="[^"]*" alt="" draggable="false" data-object="([12])" )re"
-                                    R"re(style="left: (-?\d+)px; top: (-?\d+)px;">)re");
-        std::set<std::string> positions;
-        for (std::sregex_iterator i(r.out.begin(), r.out.end(), img), end; i != end; ++i)
-            positions.insert((*i)[1].str() + "@" + (*i)[2].str() + "," + (*i)[3].str());
-        EXPECT_EQ(positions, Words(expected)) << fragment;
+        std::smatch link;
+        ASSERT_TRUE(std::regex_search(r.out, link, std::regex(R"re(id="pose" href="(#[^"]*)")re"))) << fragment;
+        for (const std::string& dom :
+             {r.out, Chromium(dir, {"--dump-dom", "file://" + (page / "pip.html") + link[1].str()}).out}) {
+            static const std::regex img(R"re(<img src="[^"]*" alt="" draggable="false" data-object="([12])" )re"
+                                        R"re(style="left: (-?\d+)px; top: (-?\d+)px;">)re");
+            std::set<std::string> positions;
+            for (std::sregex_iterator i(dom.begin(), dom.end(), img), end; i != end; ++i)
+                positions.insert((*i)[1].str() + "@" + (*i)[2].str() + "," + (*i)[3].str());
+            EXPECT_EQ(positions, Words(expected)) << fragment << " " << link[1];
+        }
     }
 }
 
@@ -275,6 +299,41 @@ TEST(Page, TitleIsTheConfigurationsNameAsText)
         const auto at = html.find("<title>") + 7;
         EXPECT_EQ(html.substr(at, html.find("</title>") - at), title) << name;
     }
+}
+
+// The author's texts beside the doll, each shown as text under its name in Chromium, in the order of their names:
+// Shift-JIS and UTF-8 decoded, a line that is neither kept but for its letters past ASCII, a long one cut where a
+// character begins; a binary document and the report an earlier run left in the doll's folder left out. The page opens
+// on set 5, which has no "$" line and so no button.
+TEST(Page, AboutThisDollShowsTheAuthorsTextsAsText)
+{
+    if (!fs::exists("/usr/bin/chromium")) GTEST_SKIP() << "no /usr/bin/chromium (the test command installs it)";
+    TempDir doll, scratch;
+    fs::copy(kSource / "samples/pip", doll.Path());
+    fs::create_directory(doll / "sub");
+    const std::string cafe = "caf\xC3\xA9", long_ = "a" + Repeat("\xC3\xA9", 40000);
+    const std::pair<std::string, std::string> files[] = {{"readme.txt", "\x95\x5C</pre><b>&amp;"},
+                                                         {"notes.DOC", cafe},
+                                                         {"sub/more.txt", "\x83\x73\r\n\xFF ok\r"},
+                                                         {"long.txt", long_},
+                                                         {"word.doc", std::string("\xD0\xCF\x11\xE0\0\0", 6)},
+                                                         {"pip.cel", "no text"}};
+    for (const auto& [name, text] : files)
+        WriteFile(doll / name, text);
+    for (const char* set : {"0", "5"}) // the second reads the first's report
+        ASSERT_EQ(Kiss2bmp(scratch, {"--set", set, "--page", doll / "pip.cnf", doll / "."}), "");
+    const auto r = Chromium(scratch, {"--dump-dom", "file://" + (doll / "pip.html")});
+    std::vector<std::string> shown; // each <h2>NAME</h2><pre>TEXT</pre>, found by hand: std::regex recurses a byte deep
+    for (std::size_t at = r.out.find("<h2>"); at != std::string::npos; at = r.out.find("<h2>", at + 1)) {
+        const std::size_t name = at + 4, text = r.out.find("</h2><pre>", name) + 10;
+        shown.push_back(r.out.substr(name, text - 10 - name) + ": " +
+                        r.out.substr(text, r.out.find("</pre>", text) - text));
+    }
+    static const std::regex button(R"(<button type="button" value)");
+    EXPECT_EQ(shown, (std::vector<std::string>{"long.txt: " + long_.substr(0, 65535), "notes.DOC: " + cafe,
+                                               "readme.txt: \xE8\xA1\xA8&lt;/pre&gt;&lt;b&gt;&amp;amp;",
+                                               "sub/more.txt: \xE3\x83\x94\n\xEF\xBF\xBD ok\n"}));
+    EXPECT_EQ(std::distance(std::sregex_iterator(r.out.begin(), r.out.end(), button), std::sregex_iterator()), 3);
 }
 
 // Several dolls with --page: the gallery Chromium shows links each converted doll's page by its folder and shows its
