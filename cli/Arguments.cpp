@@ -28,9 +28,10 @@ constexpr const char* kUsage =
     "              transparent (32-bit cels with their alpha), colours as viewers show them\n"
     "  --snapshot FILE.png\n"
     "              also draw the set as one picture, as a viewer shows it at the start\n"
-    "  --page      also write a web page that plays the doll (NAME.html beside the\n"
-    "              report, PNG images, a picture of every cel of every set); with\n"
-    "              several dolls, also OUTPUT_DIR/index.html, a gallery of them all\n"
+    "  --page      write a web page that plays the doll instead of the images: NAME.html\n"
+    "              beside the report, one file holding every cel of every set (with\n"
+    "              --format png, the images too); with several dolls, also\n"
+    "              OUTPUT_DIR/index.html, a gallery of them all\n"
     "  --check     write nothing: tell how each file the configuration names is found,\n"
     "              which files no line names, lines that point nowhere, and what viewers\n"
     "              show beyond BMP files (FKiSS, 32-bit cels, cels hidden at the start);\n"
@@ -152,7 +153,9 @@ Command ParseArguments(const std::vector<std::string>& arguments, int defaultJob
     const IntConversion jobCount = TextToInt(jobs.value_or(IntToText(std::max(defaultJobs, 1))));
     if (!jobCount.ok || jobCount.value < 1)
         return Usage("-j needs a number of dolls of 1 or more, not '" + *jobs + "'");
-    if (page && format == "bmp") return Usage("--page shows PNG images: not --format bmp");
+    if (page && format == "bmp")
+        return Usage(
+            "--page shows the doll as viewers do, BMP files as designed: not --format bmp");
     if (page && checkOnly) return Usage("--check writes nothing: no page");
     if (quiet && verbose) return Usage("-q and -v: choose one");
     if (operands.empty()) return Usage("no configuration file given");
@@ -185,7 +188,9 @@ Command ParseArguments(const std::vector<std::string>& arguments, int defaultJob
     command.dolls = operands;
     command.output = output.value_or(".");
     command.jobs = jobCount.value;
-    command.format = format == "png" ? ImageFormat::Png : ImageFormat::Bmp;
+    command.format = format == "png"   ? ImageFormat::Png
+                     : page && !format ? ImageFormat::None // the page holds its pictures itself
+                                       : ImageFormat::Bmp;
     command.snapshotPath = snapshot.value_or("");
     command.page = page;
     command.open = open;

@@ -159,13 +159,14 @@ int Check(DollFiles& doll, const Command& command, Printed& printed)
 std::string Summary(const BatchControls& controls, const Command& command, bool made,
                     const std::string& output, bool oneLine)
 {
-    const char* format = command.page || command.format == ImageFormat::Png ? " PNG" : " BMP";
+    const char* format = command.format == ImageFormat::Png ? " PNG" : " BMP";
     std::vector<std::pair<std::string, std::string>> lines;
     if (made && !oneLine) lines.emplace_back("made the output folder", Printable(output));
     lines.emplace_back("palettes", controls.paletteCount);
     lines.emplace_back("cels", controls.celCount);
-    lines.emplace_back("images", std::to_string(controls.images) + format +
-                                     (controls.images == 1 ? " file" : " files"));
+    if (command.format != ImageFormat::None)
+        lines.emplace_back("images", std::to_string(controls.images) + format +
+                                         (controls.images == 1 ? " file" : " files"));
     using Written = RunControls::Written;
     for (const auto& [kind, title] : {std::pair{Written::Report, "report"},
                                       {Written::Snapshot, "snapshot"},

@@ -15,6 +15,7 @@
 #include "imaging/Bmp256Image.h"
 #include "imaging/DecodeCel.h"
 #include "imaging/ImageFileKind.h"
+#include "imaging/KissHeaders.h"
 #include "imaging/MemoryStream.h"
 #include "imaging/RgbaImage.h"
 #include "imaging/SetPicture.h"
@@ -96,6 +97,7 @@ public:
     struct Decoded {
         const TBmp256Image& image;
         const RgbaImage* truecolour; // the 32-bit cel's picture, as viewers read a doll
+        bool nibbles;                // a 4-bit cel's pixels, which a palette group moves
     };
 
     CelDecoder(DollFiles& doll, const KissConfiguration& c, const RunOutput& output)
@@ -124,10 +126,12 @@ public:
                       [&] { doll_.Load(palette, palette_); });
             DecodeCel(image_, cel_, palette_, static_cast<std::uint8_t>(16 * group),
                       viewer ? ColourScale::Viewer : ColourScale::Designed);
-            if (!truecolour || !viewer) return {image_, nullptr};
+            cel_.Seek(0);
+            const bool nibbles = ReadCelHeader(cel_).bitsPerPixel == 4;
+            if (!truecolour || !viewer) return {image_, nullptr, nibbles};
             cel_.Seek(0);
             DecodeTruecolourCel(truecolour_, cel_);
-            return {image_, &truecolour_};
+            return {image_, &truecolour_, false};
         });
     }
     // The 32-bit cels decoded so far, each once, in the order met.
@@ -237,15 +241,15 @@ void ConvertSets(const KissConfiguration& c, RunOutput& output, CelDecoder& cels
         const TKissCel& cel = c.cels[j];
         if (!cel.inSet[setNumber]) continue;
         const std::string imageName = ImageNameOf(cel);
-        const CelDecoder::Decoded decoded = cels.Decode(cel, set.paletteGroup);
-        const std::string fileName =
-            output.WriteImage(decoded.image, imageName, decoded.truecolour);
+        if (output.Format() != ImageFormat::None) {
+            const CelDecoder::Decoded decoded = cels.Decode(cel, set.paletteGroup);
+            const std::string fileName =
+                output.WriteImage(decoded.image, imageName, decoded.truecolour);
+            controls.FileWritten(RunControls::Written::Image, output.PathOf(fileName));
+        }
         const KissPosition at = set.At(ObjectOf(cel, c));
-        if (page)
-            page->AddPicture(cel, set.paletteGroup, {decoded.image, fileName, decoded.truecolour});
         Doing("cannot write the report '" + report.ShownPath() + "'",
               [&] { WriteReportLine(report, j, imageName, cel, at); });
-        controls.FileWritten(RunControls::Written::Image, output.PathOf(fileName));
         controls.ShowProgress(++done, all);
     }
     if (!cels.TruecolourCels().empty() && output.Format() == ImageFormat::Bmp) {
@@ -256,11 +260,12 @@ void ConvertSets(const KissConfiguration& c, RunOutput& output, CelDecoder& cels
     }
     if (!page && !drawn) return;
     for (const int number : page ? pageSets : std::vector<int>{}) {
-        const int group = start.paletteGroup[number];
-        page->AddSet(number, start, firstPalette.Colour(group, 0),
-                     firstPalette.Colour(group, c.borderColour));
+        page->AddSet(number, start);
         controls.ShowProgress(done += celsIn(number), all);
     }
+    for (int group = 0; page && group < static_cast<int>(start.paletteGroup.size()); ++group)
+        page->AddGroupColours(firstPalette.Colour(group, 0),
+                              firstPalette.Colour(group, c.borderColour));
     if (!drawn) return;
     const SetPicture picture = StartPicture(c, start, cels, firstPalette);
     if (!options.snapshotPath.empty()) {
@@ -301,22 +306,18 @@ void Convert(DollFiles& doll, const std::string& outputDirectory, RunControls& c
     std::optional<PageModel> page;
     DollStart start; // as the page opens and the snapshot shows the doll
     if (options.page)
-        page.emplace(c, output, [&](const TKissCel& cel, int group, const std::string& name) {
-            const CelDecoder::Decoded decoded = cels.Decode(cel, group);
-            const PageModel::Written written{
-                decoded.image, output.WriteImage(decoded.image, name, decoded.truecolour),
-                decoded.truecolour};
-            controls.FileWritten(RunControls::Written::Image, output.PathOf(written.fileName));
-            return written;
+        page.emplace(c, [&](const TKissCel& cel) -> PageModel::Decoded {
+            const CelDecoder::Decoded decoded = cels.Decode(cel, 0);
+            return {decoded.image, decoded.truecolour, decoded.nibbles};
         });
     if (c.celCount > 0) {
         ConvertSets(c, output, cels, firstPalette, page ? &*page : nullptr, report, controls,
                     options, start);
     }
-    if (page) { // once every picture it shows is written
+    if (page) { // once every cel it shows is decoded
         Doing("cannot write the page '" + pagePath + "'", [&] {
-            const DollPage& model =
-                page->Finish(BaseName(StripExtension(configurationPath)), start, DollReadmes(doll));
+            const DollPage& model = page->Finish(BaseName(StripExtension(configurationPath)), start,
+                                                 DollReadmes(doll), {});
             output.WriteFile(pageName, options.page(model));
         });
         controls.FileWritten(RunControls::Written::Page, pagePath);
@@ -356,12 +357,10 @@ void ConvertDoll(std::unique_ptr<DollFiles> doll, const std::string& outputDirec
     const platform::FolderLock lock(outputDirectory);
     if (lock.Busy()) throw EOutputFolderBusy(outputDirectory);
     doll->RequireOneConfiguration(); // before anything is written
-    // The page's pictures are PNG files whatever was asked: a browser shows colour 0 clear.
-    const ImageFormat format = options.page ? ImageFormat::Png : options.format;
     // BMP images alone are the designed run; anything more shows the doll as viewers do.
-    const bool designed =
-        format == ImageFormat::Bmp && options.snapshotPath.empty() && !options.startPicture;
-    Convert(*doll, outputDirectory, controls, options, format,
+    const bool designed = options.format == ImageFormat::Bmp && options.snapshotPath.empty() &&
+                          !options.startPicture && !options.page;
+    Convert(*doll, outputDirectory, controls, options, options.format,
             designed ? Reading::Designed : Reading::Viewer);
     controls.StartEditor(ReportPathFor(doll->ConfigurationPath(), outputDirectory));
 }

@@ -24,10 +24,8 @@ struct RunOptions {
     // the start, once every image is written.
     std::string snapshotPath;
     // When set: the run also writes, beside the report and named like it, the page this gives
-    // for the doll (NAME.html), and as PNG files (whatever the format) every picture the page
-    // shows: each cel of each set the configuration defines, in the set's palette group. The
-    // chosen set's pictures are the images of the run; the others add the group to the name
-    // (body.g2.png).
+    // for the doll (NAME.html), which holds the pixels of each cel of each set the configuration
+    // defines; the images are written in the format asked, or not at all for ImageFormat::None.
     std::function<std::string(const DollPage&)> page;
     // When set: given the set drawn as one picture, as for the snapshot, once its images are
     // written.

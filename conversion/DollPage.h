@@ -12,20 +12,28 @@
 #include <vector>
 
 // The doll as a page that plays it shows it: every set the configuration defines, each with the
-// cels it places and the pictures the run wrote for them in the set's palette group.
+// cels it places, and the pixels of each of those cels and their palettes, so that the page can
+// draw any cel in any palette group.
 struct DollPage {
-    struct Picture {
-        std::string fileName; // relative to the output folder, as the system names it
-        std::vector<std::int32_t> opaqueRuns; // where a pointer takes hold of it (OpaqueRuns)
+    // A cel as decoded, standing at its offset: colour indices, or red, green, blue and alpha.
+    struct Image {
+        enum class Kind {
+            Indexed, // a byte a pixel, the same in every group; 0 is clear
+            Nibbles, // a 4-bit cel's: 1 to 15, moved 16 colours on a group; 0 is clear
+            Rgba     // a 32-bit cel's four bytes a pixel, straight alpha
+        };
+        std::int32_t width = 0, height = 0;
+        Kind kind = Kind::Indexed;
+        int palette = 0;    // index into palettes (none for Rgba)
+        std::string pixels; // rows top down, unpadded
     };
     struct Cel {
-        int picture = 0; // index into pictures
+        int image = 0; // index into images
         int object = 0;
         int line = 0; // the cel line it comes from, counted from 0
     };
     struct Set {
         int number = 0;
-        TBmp256Image::Colour background, border;
         std::vector<std::int32_t> x, y;         // each object's position
         std::vector<std::int32_t> homeX, homeY; // as the configuration places it (-1 for none)
         std::vector<Cel> cels;                  // front to back
@@ -40,7 +48,11 @@ struct DollPage {
     // fix value (tries before it comes loose); the variables and the timers running.
     DollState start;
     FkissProgram program; // what the page plays from there
-    std::vector<Picture> pictures;
+    std::vector<Image> images;
+    std::vector<std::string> palettes; // 256 colours of red, green, blue bytes each
+    std::vector<std::pair<std::string, std::string>> sounds; // each sound's name, its WAV bytes
     std::vector<Set> sets;
+    // Each palette group's colours of the play area and of its border.
+    std::vector<std::pair<TBmp256Image::Colour, TBmp256Image::Colour>> groupColours;
     std::vector<std::pair<std::string, std::string>> readmes; // the author's texts: name, UTF-8
 };

@@ -1,4 +1,5 @@
 #pragma once
 
-// How the images are written: 8-bit BMP files, or indexed PNG files with colour 0 transparent.
-enum class ImageFormat { Bmp, Png };
+// How the images are written: 8-bit BMP files, indexed PNG files with colour 0 transparent, or
+// not at all (a page holds its pictures itself).
+enum class ImageFormat { Bmp, Png, None };

@@ -1,54 +1,84 @@
 #include "PageModel.h"
 
-#include "RunOutput.h"
-#include "TextNumbers.h"
 #include "TextPaths.h"
 
 #include "imaging/RgbaImage.h"
-#include "imaging/SetPicture.h"
+#include "imaging/StreamErrors.h"
 
-#include <algorithm>
+namespace {
+
+// The page holds every cel's pixels at once: a small doll naming thousands of huge cels must
+// not take all the memory there is.
+constexpr std::size_t kMaxPixelBytes = std::size_t{512} << 20;
+
+// The pixels of an image, rows top down without their padding.
+std::string PixelsOf(const TBmp256Image& image)
+{
+    std::string pixels;
+    pixels.reserve(static_cast<std::size_t>(image.Width()) * image.Height());
+    for (std::int32_t y = 0; y < image.Height(); ++y)
+        pixels.append(reinterpret_cast<const char*>(image.Row(y)), image.Width());
+    return pixels;
+}
+
+std::string ColoursOf(const TBmp256Image& image)
+{
+    std::string colours;
+    for (int index = 0; index < 256; ++index) {
+        const TBmp256Image::Colour c = image.ColourAt(index);
+        colours +=
+            {static_cast<char>(c.red), static_cast<char>(c.green), static_cast<char>(c.blue)};
+    }
+    return colours;
+}
+
+} // namespace
 
 std::string ImageNameOf(const TKissCel& cel)
 {
     return NameLowerCase(StripExtension(cel.fileName));
 }
 
-PageModel::PageModel(const KissConfiguration& configuration, const RunOutput& output,
-                     WritePicture write)
-    : configuration_(configuration), output_(output), write_(std::move(write))
+PageModel::PageModel(const KissConfiguration& configuration, Decode decode)
+    : configuration_(configuration), decode_(std::move(decode))
 {
 }
 
-void PageModel::AddPicture(const TKissCel& cel, int group, const Written& written)
+int PageModel::Image(const TKissCel& cel)
 {
-    pictureOf_[{ImageNameOf(cel), cel.paletteIndex, group}] =
-        static_cast<int>(page_.pictures.size());
-    page_.pictures.push_back({written.fileName, written.truecolour ? OpaqueRuns(*written.truecolour)
-                                                                   : OpaqueRuns(written.image)});
+    const auto [found, added] = imageOf_.try_emplace(
+        {NameLowerCase(cel.fileName), cel.paletteIndex}, static_cast<int>(page_.images.size()));
+    if (!added) return found->second;
+    const Decoded decoded = decode_(cel);
+    DollPage::Image image;
+    if (decoded.truecolour) {
+        image.width = decoded.truecolour->Width();
+        image.height = decoded.truecolour->Height();
+        image.kind = DollPage::Image::Kind::Rgba;
+        const std::vector<std::uint8_t>& rgba = decoded.truecolour->Rgba();
+        image.pixels.assign(rgba.begin(), rgba.end());
+    } else {
+        image.width = decoded.image.Width();
+        image.height = decoded.image.Height();
+        image.kind =
+            decoded.nibbles ? DollPage::Image::Kind::Nibbles : DollPage::Image::Kind::Indexed;
+        const auto [palette, first] =
+            paletteOf_.try_emplace(cel.paletteIndex, static_cast<int>(page_.palettes.size()));
+        if (first) page_.palettes.push_back(ColoursOf(decoded.image));
+        image.palette = palette->second;
+        image.pixels = PixelsOf(decoded.image);
+    }
+    pixelBytes_ += image.pixels.size();
+    if (pixelBytes_ > kMaxPixelBytes)
+        throw EStreamMemoryError("the page would hold more than 512 MB of pixels");
+    page_.images.push_back(std::move(image));
+    return found->second;
 }
 
-int PageModel::Picture(const TKissCel& cel, int group)
-{
-    const std::string imageName = ImageNameOf(cel);
-    if (const auto found = pictureOf_.find({imageName, cel.paletteIndex, group});
-        found != pictureOf_.end())
-        return found->second;
-    const std::string grouped = imageName + ".g" + IntToText(group);
-    std::string name = grouped;
-    for (int n = 2; output_.HasWritten(output_.ImageFileName(name)); ++n)
-        name = grouped + "." + IntToText(n);
-    AddPicture(cel, group, write_(cel, group, name));
-    return pictureOf_[{imageName, cel.paletteIndex, group}];
-}
-
-void PageModel::AddSet(int number, const DollState& start, TBmp256Image::Colour background,
-                       TBmp256Image::Colour border)
+void PageModel::AddSet(int number, const DollState& start)
 {
     DollPage::Set shown;
     shown.number = number;
-    shown.background = background;
-    shown.border = border;
     shown.defined = number < configuration_.setCount;
     const KissSet none,
         &placed = number < configuration_.setCount ? configuration_.sets[number] : none;
@@ -63,16 +93,18 @@ void PageModel::AddSet(int number, const DollState& start, TBmp256Image::Colour 
         if (!cel.inSet[number]) continue;
         const KissPosition& at = start.positions[number].at(ObjectOf(cel, configuration_));
         if (at.x == -1 && at.y == -1) continue;
-        shown.cels.push_back({Picture(cel, start.paletteGroup[number]), cel.objectNumber, j});
+        shown.cels.push_back({Image(cel), cel.objectNumber, j});
     }
     if (number == start.set) page_.startSet = static_cast<int>(page_.sets.size());
     page_.sets.push_back(std::move(shown));
 }
 
 const DollPage& PageModel::Finish(const std::string& title, const DollStart& start,
-                                  std::vector<std::pair<std::string, std::string>> readmes)
+                                  std::vector<std::pair<std::string, std::string>> readmes,
+                                  std::vector<std::pair<std::string, std::string>> sounds)
 {
     page_.readmes = std::move(readmes);
+    page_.sounds = std::move(sounds);
     page_.title = title;
     page_.width = configuration_.playWidth;
     page_.height = configuration_.playHeight;

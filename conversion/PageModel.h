@@ -7,46 +7,46 @@
 #include <functional>
 #include <map>
 #include <string>
-#include <tuple>
+#include <utility>
 
 class RgbaImage;
-class RunOutput;
 
-// The doll as its page shows it, gathered while the run writes the pictures: each set the page
-// shows, with a picture of every cel it places in the set's palette group. A cel already written
-// in that group is shown through the same picture; any other is written under a name that adds
-// the group (body.g2), kept apart from every name the run has written.
+// The doll as its page shows it: each set the page shows, with the pixels of every cel it places
+// and of the palettes they use, each cel decoded once whatever the sets it is in.
 class PageModel {
 public:
-    // Decodes a cel in a palette group and writes it under an image name (lowered, no
-    // extension); gives the image and its file name in the output folder.
-    struct Written {
+    // A cel decoded in palette group 0: its image, its 32-bit picture for a 32-bit cel, and
+    // whether its pixels are a 4-bit cel's, which a palette group moves.
+    struct Decoded {
         const TBmp256Image& image;
-        std::string fileName;
-        const RgbaImage* truecolour = nullptr; // a 32-bit cel's picture, shown for it
+        const RgbaImage* truecolour = nullptr;
+        bool nibbles = false;
     };
-    using WritePicture = std::function<Written(const TKissCel&, int group, const std::string&)>;
+    using Decode = std::function<Decoded(const TKissCel&)>;
 
-    PageModel(const KissConfiguration& configuration, const RunOutput& output, WritePicture write);
+    PageModel(const KissConfiguration& configuration, Decode decode);
 
-    // A picture the run has written for the chosen set, under its report name.
-    void AddPicture(const TKissCel& cel, int group, const Written& written);
-    // Adds a set the page shows, as the start state places it, with its play area's colours.
-    void AddSet(int number, const DollState& start, TBmp256Image::Colour background,
-                TBmp256Image::Colour border);
+    // Adds a set the page shows, as the start state places it.
+    void AddSet(int number, const DollState& start);
+    // Adds the next palette group's colours of the play area and of its border.
+    void AddGroupColours(TBmp256Image::Colour background, TBmp256Image::Colour border)
+    {
+        page_.groupColours.emplace_back(background, border);
+    }
     // The page's model, titled, opening on the start's set with its state and its program, with
-    // the author's texts (DollReadmes).
+    // the author's texts (DollReadmes) and the sounds the program plays.
     const DollPage& Finish(const std::string& title, const DollStart& start,
-                           std::vector<std::pair<std::string, std::string>> readmes);
+                           std::vector<std::pair<std::string, std::string>> readmes,
+                           std::vector<std::pair<std::string, std::string>> sounds);
 
 private:
-    using Key = std::tuple<std::string, int, int>; // image name, palette, group
-    int Picture(const TKissCel& cel, int group);
+    int Image(const TKissCel& cel);
 
     const KissConfiguration& configuration_;
-    const RunOutput& output_;
-    WritePicture write_;
-    std::map<Key, int> pictureOf_; // each picture written so far
+    Decode decode_;
+    std::map<std::pair<std::string, int>, int> imageOf_; // by file name lowered and palette
+    std::map<int, int> paletteOf_;                       // the page's palette of a palette line
+    std::size_t pixelBytes_ = 0;
     DollPage page_;
 };
 

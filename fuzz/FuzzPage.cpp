@@ -1,5 +1,6 @@
-// The page of a doll with any title, picture and cel names, FKiSS and readme texts: valid UTF-8, and one end of its
-// script, so nothing a doll names can end the script early. Input: separator, then title and names between separators.
+// The page of a doll with any title, pixels, cel and sound names, FKiSS and readme texts: valid UTF-8, and one end of
+// its script, so nothing a doll names can end the script early. Input: separator, then title and names between
+// separators.
 #include "Fuzz.h"
 
 #include "conversion/DollPage.h"
@@ -27,8 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     doll.sets.emplace_back();
     while (!rest.empty()) {
         SplitAt(rest, static_cast<char>(data[0]), name);
-        doll.sets[0].cels.push_back({static_cast<int>(doll.pictures.size()), static_cast<int>(name.size() % 256)});
-        doll.pictures.push_back({name, {0, static_cast<std::int32_t>(name.size())}});
+        doll.sets[0].cels.push_back({static_cast<int>(doll.images.size()), static_cast<int>(name.size() % 256)});
+        doll.images.push_back({1, static_cast<std::int32_t>(name.size()), {}, 0, name});
+        doll.sounds.emplace_back(name, name);
         doll.start.cels.push_back({name, 0});
         doll.start.variables[name] = 1;
         doll.readmes.emplace_back(name, TextAsUtf8(name));

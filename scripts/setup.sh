@@ -11,8 +11,9 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev
-          fonts-noto-cjk fonts-ipafont-gothic liblhasa-dev libarchive-dev libspng-dev xdg-utils)
-windows=(cmake ninja-build pkg-config g++-mingw-w64-x86-64 libz-mingw-w64-dev dpkg-dev)
+          fonts-noto-cjk fonts-ipafont-gothic liblhasa-dev libarchive-dev libspng-dev zlib1g-dev
+          node-pako xdg-utils)
+windows=(cmake ninja-build pkg-config g++-mingw-w64-x86-64 libz-mingw-w64-dev dpkg-dev node-pako)
 case "${1:-}" in
   --tests)
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev xvfb xauth time

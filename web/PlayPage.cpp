@@ -1,5 +1,7 @@
 #include "PlayPage.h"
 
+#include "Base64.h"
+#include "Deflated.h"
 #include "HtmlText.h"
 #include "PlayPageAssets.h"
 
@@ -8,7 +10,6 @@
 #include "platform/Hex.h"
 
 #include <array>
-#include <map>
 #include <vector>
 
 namespace {
@@ -86,39 +87,52 @@ std::string StartData(const DollPage& doll)
            "],\n\"program\":" + ProgramJson(doll.program);
 }
 
-// The doll's data for the script. Picture names are escaped down to "-._~/%", letters and digits;
-// other texts as JsonString writes them; the rest is numbers, so nothing in it can end the script
-// element.
+// The pixels of every image, after every palette's colours, packed into one zlib stream (one
+// stream packs better than many) as base 64.
+std::string PackedPixels(const DollPage& doll)
+{
+    std::string bytes;
+    for (const std::string& colours : doll.palettes)
+        bytes += colours;
+    for (const DollPage::Image& image : doll.images)
+        bytes += image.pixels;
+    return Base64(Deflated(bytes));
+}
+
+// The doll's data for the script. Texts are written as JsonString or JsonText writes them, the
+// pixels and sounds in base 64, the rest is numbers, so nothing in it can end the script element.
 std::string DollData(const DollPage& doll)
 {
-    std::map<std::vector<std::int32_t>, int> maskOf; // a cel in several groups shares its mask
-    std::string masks = "[", pictures = "[";
-    for (const DollPage::Picture& picture : doll.pictures) {
-        const auto [mask, added] =
-            maskOf.try_emplace(picture.opaqueRuns, static_cast<int>(maskOf.size()));
-        if (added) Add(masks, JsonArray(picture.opaqueRuns));
-        Add(pictures, "[\"" + UrlOf(picture.fileName) + "\"," + std::to_string(mask->second) + "]");
-    }
+    std::string images = "[";
+    for (const DollPage::Image& image : doll.images)
+        Add(images,
+            JsonArray(
+                std::array{image.width, image.height, static_cast<int>(image.kind), image.palette}),
+            ",");
     std::string sets = "[";
     for (const DollPage::Set& set : doll.sets) {
         std::string cels = "[";
         for (const DollPage::Cel& cel : set.cels)
-            Add(cels, JsonArray(std::array{cel.picture, cel.object, cel.line}), ",");
-        Add(sets, "{\"number\":" + std::to_string(set.number) +
-                      ",\"defined\":" + (set.defined ? "true" : "false") + ",\"background\":\"" +
-                      CssColour(set.background) + "\",\"border\":\"" + CssColour(set.border) +
-                      "\",\"x\":" + JsonArray(set.x) + ",\"y\":" + JsonArray(set.y) +
-                      ",\"homeX\":" + JsonArray(set.homeX) + ",\"homeY\":" + JsonArray(set.homeY) +
-                      ",\"cels\":" + cels + "]}");
+            Add(cels, JsonArray(std::array{cel.image, cel.object, cel.line}), ",");
+        Add(sets, "{\"number\":" + std::to_string(set.number) + ",\"defined\":" +
+                      (set.defined ? "true" : "false") + ",\"x\":" + JsonArray(set.x) +
+                      ",\"y\":" + JsonArray(set.y) + ",\"homeX\":" + JsonArray(set.homeX) +
+                      ",\"homeY\":" + JsonArray(set.homeY) + ",\"cels\":" + cels + "]}");
     }
-    std::string readmes = "[";
+    std::string colours = "[";
+    for (const auto& [background, border] : doll.groupColours)
+        Add(colours, "[\"" + CssColour(background) + "\",\"" + CssColour(border) + "\"]", ",");
+    std::string readmes = "[", sounds = "[";
     for (const auto& [name, text] : doll.readmes)
         Add(readmes, "[" + JsonText(name) + "," + JsonText(text) + "]");
+    for (const auto& [name, wav] : doll.sounds)
+        Add(sounds, "[" + JsonString(name) + ",\"data:audio/wav;base64," + Base64(wav) + "\"]");
     return "{\"width\":" + std::to_string(doll.width) +
            ",\"height\":" + std::to_string(doll.height) +
            ",\"start\":" + std::to_string(doll.startSet) + "," + StartData(doll) +
-           ",\n\"masks\":" + masks + "],\n\"pictures\":" + pictures + "],\n\"sets\":" + sets +
-           "],\n\"readmes\":" + readmes + "]}";
+           ",\n\"images\":" + images + "],\n\"palettes\":" + std::to_string(doll.palettes.size()) +
+           ",\n\"sets\":" + sets + "],\n\"colours\":" + colours + "],\n\"readmes\":" + readmes +
+           "],\n\"sounds\":" + sounds + "],\n\"pixels\":\"" + PackedPixels(doll) + "\"}";
 }
 
 } // namespace
@@ -126,7 +140,10 @@ std::string DollData(const DollPage& doll)
 std::string PlayPage(const DollPage& doll)
 {
     const std::string title = TitleText(doll.title);
+    // Everything the page shows is in it: it may fetch nothing at all, not even from its folder.
     return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+           "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
+           "script-src 'unsafe-inline'; style-src 'unsafe-inline'; media-src data:\">\n"
            "<meta name=\"viewport\" content=\"width=device-width\">\n<title>" +
            title + "</title>\n<style>\n" + kPlayPageCss +
            "</style>\n</head>\n<body>\n<main id=\"frame\">\n<h1 id=\"name\">" + title +
@@ -137,6 +154,6 @@ std::string PlayPage(const DollPage& doll)
            "<p id=\"notice\" hidden></p>\n"
            "<details id=\"about\" hidden><summary>About this doll</summary></details>\n"
            "</main>\n<script>\nconst doll = " +
-           DollData(doll) + ";\n" + kFkissScript + kPoseScript + kPlayPageScript +
-           "</script>\n</body>\n</html>\n";
+           DollData(doll) + ";\n" + kInflateScript + "\n" + kFkissScript + kPoseScript +
+           kPlayPageScript + "</script>\n</body>\n</html>\n";
 }

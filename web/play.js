@@ -11,11 +11,60 @@
   const stage = document.getElementById("stage");
   const bar = document.getElementById("sets");
 
-  // Each picture's opaque runs by row: [first, end, first, end, ...].
-  const rows = doll.masks.map((flat) => {
-    const byRow = [];
-    for (let i = 0; i < flat.length; i += 1 + 2 * flat[i]) byRow.push(flat.slice(i + 1, i + 1 + 2 * flat[i]));
-    return byRow;
+  // The pixels the page carries: every palette's 256 colours, then each image's pixels, one zlib
+  // stream in base 64. An image is [width, height, kind, palette]: kind 0 a byte a pixel, 1 a 4-bit
+  // cel's pixels that a palette group moves 16 colours on, 2 red, green, blue and alpha.
+  const packed = atob(doll.pixels), bytes = new Uint8Array(packed.length);
+  for (let i = 0; i < packed.length; ++i)
+      bytes[i] = packed.charCodeAt(i);
+  const pixels = pako.inflate(bytes);
+  let offset = 768 * doll.palettes;
+  const images = doll.images.map(([ width, height, kind, palette ]) => {
+      const size = width * height * (kind === 2 ? 4 : 1);
+      offset += size;
+      return {
+          width,
+          height,
+          kind,
+          colours : pixels.subarray(768 * palette, 768 * palette + 768),
+          pixels : pixels.subarray(offset - size, offset),
+          drawn : new Map()
+      };
+  });
+  // An image's pixels in a palette group, made once: colour 0 and alpha 0 are clear.
+  const drawn = (image, group) => {
+      if (image.kind === 2) group = 0;
+      if (image.drawn.has(group)) return image.drawn.get(group);
+      const {width, height, kind, colours, pixels : from} = image;
+      const data = new ImageData(Math.max(width, 1), Math.max(height, 1)), to = data.data;
+      if (kind === 2)
+          to.set(from);
+      else
+          for (let i = 0; i < from.length; ++i) {
+              const v = from[i];
+              if (v === 0) continue;
+              const c = 3 * (kind === 1 ? (v + 16 * group) & 255 : v);
+              to[4 * i] = colours[c];
+              to[4 * i + 1] = colours[c + 1];
+              to[4 * i + 2] = colours[c + 2];
+              to[4 * i + 3] = 255;
+          }
+      image.drawn.set(group, data);
+      return data;
+  };
+  // Each image's opaque runs by row: [first, end, first, end, ...].
+  const rows = images.map(({width, height, kind, pixels : from}) => {
+      const byRow = [], step = kind === 2 ? 4 : 1, at = kind === 2 ? 3 : 0;
+      for (let y = 0; y < height; ++y) {
+          const runs = [];
+          for (let x = 0; x < width; ++x) {
+              const clear = from[(y * width + x) * step + at] === 0;
+              if (runs.length % 2 === 0 ? !clear : clear) runs.push(x);
+          }
+          if (runs.length % 2) runs.push(width);
+          byRow.push(runs);
+      }
+      return byRow;
   });
   const opaque = (mask, x, y) => {
     const runs = rows[mask][y];
@@ -34,19 +83,15 @@
     for (const set of doll.sets) {
       positions[set.number] = set.x.map((x, o) => [x, set.y[o]]);
       home[set.number] = set.homeX.map((x, o) => [x, set.homeY[o]]);
-      for (const [picture, , line] of set.cels) {
-        cels[line].sets |= 1 << set.number;
-        cels[line].mask = doll.pictures[picture][1];
+      for (const [image, , line] of set.cels) {
+          cels[line].sets |= 1 << set.number;
+          cels[line].mask = image;
       }
     }
     return { cels, set: doll.sets[doll.start]?.number ?? 0, paletteGroup: doll.groups.slice(), positions, home,
       fix: doll.fix.slice(), variables: new Map(doll.variables), width: doll.width, height: doll.height };
   };
-  const start = opening(), state = opening(), { cels, positions } = state;
-  // Each cel line's pictures by palette group, those of the sets drawn in that group: a palette
-  // change shows on a cel only where the page has a picture of it in the new group.
-  const pictureIn = cels.map(() => new Map());
-  for (const set of doll.sets) for (const [picture, , line] of set.cels) pictureIn[line].set(doll.groups[set.number], picture);
+  const start = opening(), state = opening(), {cels, positions} = state;
 
   // A text of the doll, a character a byte: UTF-8 when it is that, Shift-JIS otherwise.
   const decoded = (text) => {
@@ -74,31 +119,35 @@
     changed: () => render(),
   }, rows);
 
-  // Every set's images, made once, and a focusable stand-in for each of its objects, named after
-  // the object's first cel, that the keyboard moves and presses (the pictures take no focus).
+  // A cel's name as the page shows it: lowered, without its extension.
+  const nameOf = (line) => decoded(cels[line].name).toLowerCase().replace(/\.[^.]*$/, "");
+  // Every set's pictures, a canvas a cel drawn in its group when shown, and a focusable stand-in
+  // for each of its objects, named after the object's first cel, that the keyboard moves and
+  // presses (the pictures take no focus).
   const sets = doll.sets.map((set) => {
-    const shown = set.cels.map(([picture, object, line]) => {
-      const img = document.createElement("img");
-      img.src = doll.pictures[picture][0];
-      img.alt = "";
-      img.draggable = false;
-      img.dataset.object = object;
-      return { img, picture, mask: doll.pictures[picture][1], object, line };
-    });
-    const first = new Map(); // each object's first cel line
-    for (const cel of shown) if (!first.has(cel.object)) first.set(cel.object, cel.line);
-    const objects = [...first.keys()].sort((a, b) => a - b).map((object) => {
-      const key = document.createElement("div");
-      key.className = "object";
-      key.tabIndex = 0;
-      key.setAttribute("role", "button");
-      key.setAttribute("aria-label", decoded(cels[first.get(object)].name).replace(/\.[^.]*$/, ""));
-      key.dataset.object = object;
-      return { key, object };
-    });
-    return { ...set, cels: shown, objects };
+      const shown = set.cels.map(([ image, object, line ]) => {
+          const img = document.createElement("canvas");
+          img.width = images[image].width;
+          img.height = images[image].height;
+          img.dataset.cel = nameOf(line);
+          img.dataset.object = object;
+          return {img, image : images[image], group : -1, mask : image, object, line};
+      });
+      const first = new Map(); // each object's first cel line
+      for (const cel of shown)
+          if (!first.has(cel.object)) first.set(cel.object, cel.line);
+      const objects = [...first.keys() ].sort((a, b) => a - b).map((object) => {
+          const key = document.createElement("div");
+          key.className = "object";
+          key.tabIndex = 0;
+          key.setAttribute("role", "button");
+          key.setAttribute("aria-label", nameOf(first.get(object)));
+          key.dataset.object = object;
+          return {key, object};
+      });
+      return {...set, cels : shown, objects};
   });
-  let current = -1;
+  let current = -1, shownGroup = -1;
 
   const view = document.getElementById("view"), frame = document.getElementById("frame");
   stage.style.width = doll.width + "px";
@@ -140,21 +189,29 @@
     if (index < 0) return;
     const set = sets[index], group = state.paletteGroup[set.number];
     if (index !== current) {
-      current = index;
-      stage.style.background = set.background;
-      document.body.style.background = set.border;
-      const rgb = parseInt(set.border.slice(1), 16); // text that shows on the border, dark or light
-      document.body.style.color = 0.3 * (rgb >> 16) + 0.59 * ((rgb >> 8) & 255) + 0.11 * (rgb & 255) > 140 ? "#000" : "#fff";
-      stage.replaceChildren(...set.cels.map((cel) => cel.img).reverse(), ...set.objects.map((o) => o.key));
-      for (const button of bar.children) button.setAttribute("aria-pressed", String(button.value === String(index)));
+        current = index;
+        stage.replaceChildren(...set.cels.map((cel) => cel.img).reverse(),
+                              ...set.objects.map((o) => o.key));
+        for (const button of bar.children)
+            button.setAttribute("aria-pressed", String(button.value === String(index)));
+    }
+    const [background, border] = doll.colours[group] ?? [ "#000000", "#000000" ];
+    if (shownGroup !== group) { // the play area and its border in the set's group
+        shownGroup = group;
+        stage.style.background = background;
+        document.body.style.background = border;
+        const rgb = parseInt(border.slice(1), 16); // text that shows on the border, dark or light
+        document.body.style.color =
+            0.3 * (rgb >> 16) + 0.59 * ((rgb >> 8) & 255) + 0.11 * (rgb & 255) > 140 ? "#000"
+                                                                                     : "#fff";
     }
     const boxes = new Map();
     for (const cel of set.cels) {
       const { mapped, transparency } = cels[cel.line], [x, y] = positions[set.number][cel.object];
-      const picture = pictureIn[cel.line].get(group) ?? cel.picture;
-      if (picture !== cel.picture) {
-        cel.img.src = doll.pictures[picture][0];
-        Object.assign(cel, { picture, mask: doll.pictures[picture][1] });
+      if (mapped && transparency < 255 && cel.group !== group && cel.img.width > 0 &&
+          cel.img.height > 0) {
+          cel.img.getContext("2d").putImageData(drawn(cel.image, group), 0, 0);
+          cel.group = group;
       }
       cel.img.style.left = x + "px";
       cel.img.style.top = y + "px";

@@ -72,7 +72,7 @@ TEST(Kiss2bmp, ReadsItsCommandLineAndRefusesBadUseBeforeWritingAnything)
         {{"--set", "10", "d.cnf"}, "usage: the set number must be 0 to 9, not '10'"}, {{"--set=-1", "d.cnf"}, "usage: the set number must be 0 to 9, not '-1'"}, {{"", "out"}, "usage: the configuration file name is empty"},
         {{"d.cnf", ""}, "usage: the output folder name is empty"}, {{"--check", "d.cnf", "out"}, "usage: --check writes nothing: no output folder"}, {{"--cnf=", "d.cnf"}, "usage: the configuration name is empty"},
         {{"--format", "gif", "d.cnf"}, "usage: the format must be bmp or png, not 'gif'"}, {{"--snapshot=", "d.cnf"}, "usage: the picture file name is empty"}, {{"--check", "--page", "d.cnf"}, "usage: --check writes nothing: no page"},
-        {{"--page", "--format=bmp", "d.cnf"}, "usage: --page shows PNG images: not --format bmp"},
+        {{"--page", "--format=bmp", "d.cnf"}, "usage: --page shows the doll as viewers do, BMP files as designed: not --format bmp"},
         // Operands that are no doll; an option's value is never the next option, nor a doll where a set belongs.
         {{"-"}, "usage: '-' is no doll: kiss2bmp reads files, not standard input"}, {{"x/.cnf", "o"}, "usage: 'x/.cnf' names no file"},
         {{folder}, "usage: '" + folder + "' is a folder: give the doll's .cnf file or its .lzh or .zip archive"},
@@ -219,8 +219,9 @@ TEST(Kiss2bmp, ChecksADollAndChoosesItsConfiguration)
         {{kSample, "none.cnf", kSample, "-o", "two", "-j1"}, 1, "made the output folder two\n" + kSample + ": palettes 2, cels 5, images 4 BMP files, report two/pip/pip.txt\n"
                                                               + kSample + ": palettes 2, cels 5, images 4 BMP files, report two/pip-2/pip.txt\ndolls: 2 converted, 1 failed\n"
                                                                 "kiss2bmp: none.cnf: ﾌｧｲﾙが見つかりません.\nkiss2bmp: none.cnf: cannot open 'none.cnf': no such file\n"},
-        {{"-q", kSample, kSample, "two", "-j", "2"}, 0, ""}, // a page's pictures are PNG files, its sets' included
-        {{"--page", kSample, "pg"}, 0, "made the output folder pg\npalettes: 2\ncels: 5\nimages: 13 PNG files\nreport: pg/pip.txt\npage: pg/pip.html\n"}};
+        {{"-q", kSample, kSample, "two", "-j", "2"}, 0, ""},
+        {{"--page", kSample, "pg"}, 0, "made the output folder pg\npalettes: 2\ncels: 5\nreport: pg/pip.txt\npage: pg/pip.html\n"},
+        {{"--page", "--format=png", kSample, "pg"}, 0, "palettes: 2\ncels: 5\nimages: 4 PNG files\nreport: pg/pip.txt\npage: pg/pip.html\n"}};
     // clang-format on
     for (const auto& [arguments, status, printed] : rows) {
         const auto r = RunProcess(KISS2BMP_PATH, arguments, dir.Path().string(), dir.Path().string());

@@ -41,36 +41,52 @@ TEST(Page, EachSetShowsAsItsSnapshotOnItsBorder)
     fs::rename(dir / "sjis/body.cel", dir / "sjis/\xE8\xA1\xA8\"<b>'&%.cel");
     std::string text = ReadText(dir / "sjis/pip.cnf");
     WriteFile(dir / "sjis/pip.cnf", text.replace(text.find("BODY.CEL"), 4, "\x95\x5C\"<B>'&%"));
+    // A palette change the page plays, shown as the start that makes it draws it.
+    for (const auto& [name, fkiss] : {std::pair{"later", ";@begin() timer(1,50)\r\n;@alarm(1) changecol(2)\r\n"},
+                                      {"at-once", ";@initialize() changecol(2)\r\n"}}) {
+        fs::copy(kSource / "samples/pip", dir / name);
+        WriteFile(dir / (std::string(name) + "/pip.cnf"), ReadText(dir / "pip/pip.cnf") + ";@EventHandler\r\n" + fkiss);
+    }
     const std::string pip = dir / "pip/pip.cnf", big = dir / "big/a-doll-whose-name-is-wider-than-a-phone.cnf";
     fs::copy(dir / "pip", dir / "big"); // wider than a phone, under a name wider still
     fs::remove(dir / "big/pip.cnf");
     WriteFile(big, std::regex_replace(ReadText(pip), std::regex(R"(\(96,100\))"), "(448,320)"));
-    // The configuration, the set chosen, the set button pressed through the page's fragment (-1 for none) and the
-    // width of a phone's window (0: one with room for the play area).
-    std::vector<std::tuple<std::string, std::string, int, int>> rows = {
-        {pip, "0", -1, 0},  {pip, "0", 1, 0}, {pip, "0", 2, 0}, {pip, "1", -1, 0}, {dir / "sjis/pip.cnf", "0", -1, 0},
-        {big, "0", -1, 375}};
+    // The configuration, the set chosen, the set button pressed through the page's fragment (-1 for none), the
+    // width of a phone's window (0: one with room for the play area) and the configuration of the snapshot ("": the
+    // same).
+    std::vector<std::tuple<std::string, std::string, int, int, std::string>> rows = {
+        {pip, "0", -1, 0, ""},
+        {pip, "0", 1, 0, ""},
+        {pip, "0", 2, 0, ""},
+        {pip, "1", -1, 0, ""},
+        {dir / "sjis/pip.cnf", "0", -1, 0, ""},
+        {big, "0", -1, 375, ""},
+        {dir / "later/pip.cnf", "0", -1, 0, dir / "at-once/pip.cnf"}};
     if (fs::is_directory(kDolls))
-        rows.insert(rows.end(), {{kDolls / "washua/washu.cnf", "0", -1, 0},
-                                 {kDolls / "boredom/boredom.cnf", "0", 1, 0},
-                                 {kDolls / "2ranmas/fkisswav.cnf", "0", -1, 0}, // what initialize() hides left out
-                                 {kDolls / "../kiss-tests/uk_transparent/FKiSS1.cnf", "0", -1, 0}}); // 32-bit cels
+        rows.insert(rows.end(), {{kDolls / "washua/washu.cnf", "0", -1, 0, ""},
+                                 {kDolls / "boredom/boredom.cnf", "0", 1, 0, ""},
+                                 {kDolls / "2ranmas/fkisswav.cnf", "0", -1, 0, ""}, // what initialize() hides left out
+                                 {kDolls / "../kiss-tests/uk_transparent/FKiSS1.cnf", "0", -1, 0, ""}}); // 32-bit cels
     else
         std::printf("the real dolls are not at %s: only the sample is shown\n", kDolls.c_str());
-    for (const auto& [cnf, set, button, phone] : rows) {
+    for (const auto& [cnf, set, button, phone, drawn] : rows) {
         SCOPED_TRACE(cnf + " set " + set + " button " + std::to_string(button));
         TempDir page, shot;
         const std::string shown = button < 0 ? set : std::to_string(button);
         ASSERT_EQ(Kiss2bmp(shot, {"--set", set, "--page", cnf, page.Path().string()}), "");
-        ASSERT_EQ(
-            Kiss2bmp(shot, {"--set", shown, "--format=png", "--snapshot", shot / "snapshot.png", cnf, shot / "."}), "");
+        ASSERT_EQ(Kiss2bmp(shot, {"--set", shown, "--format=png", "--snapshot", shot / "snapshot.png",
+                                  drawn.empty() ? cnf : drawn, shot / "."}),
+                  "");
         const QImage snapshot(QString::fromStdString(shot / "snapshot.png"));
         const int w = snapshot.width(), h = snapshot.height();
         const std::string url = "file://" + (page.Path() / fs::path(cnf).stem()).string() + ".html" +
                                 (button < 0 ? "" : "#set:" + std::to_string(button));
         const QSize window = phone ? QSize(phone, 667) : QSize(w + 32, h + 100);
         const std::string size = std::to_string(window.width()) + "," + std::to_string(window.height());
-        ASSERT_EQ(Chromium(shot, {"--screenshot=" + (shot / "page.png"), "--window-size=" + size, url}).status, 0);
+        ASSERT_EQ(Chromium(shot, {"--virtual-time-budget=1000", "--screenshot=" + (shot / "page.png"),
+                                  "--window-size=" + size, url})
+                      .status,
+                  0);
         const QImage screen = QImage(QString::fromStdString(shot / "page.png")).convertToFormat(QImage::Format_RGB32);
         ASSERT_EQ(screen.size(), window);
         // On a phone, made as wide as the window but its padding, never blurred: each pixel the snapshot's under its
@@ -124,7 +140,9 @@ TEST(Page, DragsAndKeysMoveObjectsWholeLoosenFixedOnesKeepThemInThePlayAreaAndPo
 {
     if (!fs::exists("/usr/bin/chromium")) GTEST_SKIP() << "no /usr/bin/chromium (the test command installs it)";
     TempDir dir, page;
-    ASSERT_EQ(Kiss2bmp(dir, {"--page", (kSource / "samples/pip/pip.cnf").string(), page.Path().string()}), "");
+    ASSERT_EQ(
+        Kiss2bmp(dir, {"--page", "--format=png", (kSource / "samples/pip/pip.cnf").string(), page.Path().string()}),
+        "");
     // Set 0 places the body (object 1, in front of everything) at 32,30 and the hair (object 2, fixed 40) at 36,30.
     const QImage body(QString::fromStdString(page / "body.png")), hair(QString::fromStdString(page / "hair.png"));
     const auto opaque = [](const QImage& image, int x, int y) {
@@ -160,8 +178,8 @@ TEST(Page, DragsAndKeysMoveObjectsWholeLoosenFixedOnesKeepThemInThePlayAreaAndPo
         ASSERT_TRUE(std::regex_search(r.out, link, std::regex(R"re(id="pose" href="(#[^"]*)")re"))) << fragment;
         for (const std::string& dom :
              {r.out, Chromium(dir, {"--dump-dom", "file://" + (page / "pip.html") + link[1].str()}).out}) {
-            static const std::regex img(R"re(<img src="[^"]*" alt="" draggable="false" data-object="([12])" )re"
-                                        R"re(style="left: (-?\d+)px; top: (-?\d+)px;">)re");
+            static const std::regex img(
+                R"re(<canvas [^>]*data-object="([12])" style="left: (-?\d+)px; top: (-?\d+)px;">)re");
             std::set<std::string> positions;
             for (std::sregex_iterator i(dom.begin(), dom.end(), img), end; i != end; ++i)
                 positions.insert((*i)[1].str() + "@" + (*i)[2].str() + "," + (*i)[3].str());
@@ -206,7 +224,7 @@ TEST(Page, PlaysTheDollsFkiss)
             const auto r = fragment.empty()
                                ? Chromium(shot, {"--dump-dom", url})
                                : Chromium(shot, {"--virtual-time-budget=" + budget, "--dump-dom", url + fragment});
-            static const std::regex img(R"re(<img src="([^".]*)[^"]*"[^>]*? data-object="(\d+)"( hidden="")? )re"
+            static const std::regex img(R"re(<canvas [^>]*?data-cel="([^"]*)" data-object="(\d+)"( hidden="")? )re"
                                         R"re(style="left: (-?\d+)px; top: (-?\d+)px;[^"]*"( hidden="")?>)re");
             std::map<std::string, std::tuple<std::string, int, int, bool>> pictures;
             for (std::sregex_iterator i(r.out.begin(), r.out.end(), img), end; i != end; ++i)
@@ -219,7 +237,7 @@ TEST(Page, PlaysTheDollsFkiss)
         std::string fragment = "#";
         if (!pressed.empty()) {
             const QImage snapshot(QString::fromStdString(shot / "snapshot.png"));
-            const QImage picture(QString::fromStdString(page / (pressed + ".png")));
+            const QImage picture(QString::fromStdString(shot / (pressed + ".png")));
             const auto [object, x0, y0, hidden] = before.at(pressed);
             for (int y = 0; y < picture.height() && fragment == "#"; ++y)
                 for (int x = 0; x < picture.width() && fragment == "#"; ++x)
@@ -245,37 +263,28 @@ TEST(Page, PlaysTheDollsFkiss)
     }
 }
 
-// What --page writes beside the chosen set's images: each other set's cels in its own palette group, once, under
-// names that never take one the run has written, and never over the configuration.
-TEST(Page, WritesEachPictureOnceUnderItsOwnName)
+// What --page writes: the page and the report alone, or with --format png the chosen set's images, never over the
+// configuration.
+TEST(Page, WritesThePageAndTheReportAlone)
 {
-    const std::string kSet0 = "back.png body.png hair.png pip.html pip.txt shirt.png ", // group 0
-        kSet1 = "back.g1.png body.g1.png hair.g1.png hat.g1.png shirt.g1.png ", // the same cels and the hat in group 1
-        kSet2 = "back.g2.png body.g2.png hair.g2.png hat.g2.png ";              // the shirt is not placed in set 2
-    // A change to the configuration, its name, the files written or the message.
-    const std::tuple<std::string, std::string, std::string, std::string> rows[] = {
-        {"", "", "pip.cnf", kSet0 + kSet1 + kSet2},
-        {"$1 ", "$0 ", "pip.cnf", kSet0 + kSet2 + "hat.g0.png"}, // set 1 now in group 0
-        // A cel named like a group's picture, and sets past 9, which have no cels.
-        {"#0 BACK", "#5 BODY.G2.CEL :0\r\n#0 BACK", "pip.cnf", kSet0 + kSet1 + kSet2 + "body.g2.2.png"},
-        {"* 50,28\r\n", "* 50,28\r\n" + Repeat("$0 0,0\r\n", 12), "pip.cnf", kSet0 + kSet1 + kSet2},
-        {"", "", "pip.html",
+    // The format asked, the page's name and the files written or the message.
+    const std::tuple<std::string, std::string, std::string> rows[] = {
+        {"-q", "pip.cnf", "pip.html pip.txt"},
+        {"--format=png", "pip.cnf", "back.png body.png hair.png pip.html pip.txt shirt.png"},
+        {"-q", "pip.html",
          "ﾌｧｲﾙ {doll}/./pip.html は変換の入力ﾌｧｲﾙ {doll}/pip.html と同じため書き込めません.\n"
          "kiss2bmp: cannot write the page '{doll}/./pip.html': it is the input '{doll}/pip.html'\n"}};
-    for (const auto& [from, to, cnf, written] : rows) {
+    for (const auto& [format, cnf, written] : rows) {
         TempDir doll, scratch;
         fs::copy(kSource / "samples/pip", doll.Path());
-        fs::copy_file(doll / "body.cel", doll / "body.g2.cel");
-        std::string text = ReadText(doll / "pip.cnf");
-        fs::remove(doll / "pip.cnf");
-        WriteFile(doll / cnf, text.replace(text.find(from), from.size(), to));
+        fs::rename(doll / "pip.cnf", doll / cnf);
         const std::set<std::string> inputs = Names(doll.Path());
         // Into the doll's own folder when the page would take the configuration's name.
         fs::create_directory(scratch / "out");
         const std::string out = cnf == "pip.cnf" ? scratch / "out" : doll / ".";
-        const auto r = RunProcess(KISS2BMP_PATH, {"--page", doll / cnf, out}, scratch.Path().string());
+        const auto r = RunProcess(KISS2BMP_PATH, {format, "--page", doll / cnf, out}, scratch.Path().string());
         const std::string message = std::regex_replace(r.err, std::regex(doll.Path().string()), "{doll}");
-        EXPECT_EQ(Names(out, inputs), r.status == 0 ? Words(written) : std::set<std::string>{}) << to;
+        EXPECT_EQ(Names(out, inputs), r.status == 0 ? Words(written) : std::set<std::string>{}) << format;
         EXPECT_EQ(message, r.status == 0 ? "" : written);
     }
 }
