@@ -15,56 +15,48 @@
   // stream in base 64. An image is [width, height, kind, palette]: kind 0 a byte a pixel, 1 a 4-bit
   // cel's pixels that a palette group moves 16 colours on, 2 red, green, blue and alpha.
   const packed = atob(doll.pixels), bytes = new Uint8Array(packed.length);
-  for (let i = 0; i < packed.length; ++i)
-      bytes[i] = packed.charCodeAt(i);
+  for (let i = 0; i < packed.length; ++i) bytes[i] = packed.charCodeAt(i);
   const pixels = pako.inflate(bytes);
   let offset = 768 * doll.palettes;
-  const images = doll.images.map(([ width, height, kind, palette ]) => {
-      const size = width * height * (kind === 2 ? 4 : 1);
-      offset += size;
-      return {
-          width,
-          height,
-          kind,
-          colours : pixels.subarray(768 * palette, 768 * palette + 768),
-          pixels : pixels.subarray(offset - size, offset),
-          drawn : new Map()
-      };
+  const images = doll.images.map(([width, height, kind, palette]) => {
+    const size = width * height * (kind === 2 ? 4 : 1);
+    offset += size;
+    return { width, height, kind, colours: pixels.subarray(768 * palette, 768 * palette + 768),
+      pixels: pixels.subarray(offset - size, offset), drawn: new Map() };
   });
   // An image's pixels in a palette group, made once: colour 0 and alpha 0 are clear.
   const drawn = (image, group) => {
-      if (image.kind === 2) group = 0;
-      if (image.drawn.has(group)) return image.drawn.get(group);
-      const {width, height, kind, colours, pixels : from} = image;
-      const data = new ImageData(Math.max(width, 1), Math.max(height, 1)), to = data.data;
-      if (kind === 2)
-          to.set(from);
-      else
-          for (let i = 0; i < from.length; ++i) {
-              const v = from[i];
-              if (v === 0) continue;
-              const c = 3 * (kind === 1 ? (v + 16 * group) & 255 : v);
-              to[4 * i] = colours[c];
-              to[4 * i + 1] = colours[c + 1];
-              to[4 * i + 2] = colours[c + 2];
-              to[4 * i + 3] = 255;
-          }
-      image.drawn.set(group, data);
-      return data;
+    if (image.kind === 2) group = 0;
+    if (image.drawn.has(group)) return image.drawn.get(group);
+    const { width, height, kind, colours, pixels: from } = image;
+    const data = new ImageData(Math.max(width, 1), Math.max(height, 1)), to = data.data;
+    if (kind === 2) to.set(from);
+    else
+      for (let i = 0; i < from.length; ++i) {
+        const v = from[i];
+        if (v === 0) continue;
+        const c = 3 * (kind === 1 ? (v + 16 * group) & 255 : v);
+        to[4 * i] = colours[c];
+        to[4 * i + 1] = colours[c + 1];
+        to[4 * i + 2] = colours[c + 2];
+        to[4 * i + 3] = 255;
+      }
+    image.drawn.set(group, data);
+    return data;
   };
   // Each image's opaque runs by row: [first, end, first, end, ...].
-  const rows = images.map(({width, height, kind, pixels : from}) => {
-      const byRow = [], step = kind === 2 ? 4 : 1, at = kind === 2 ? 3 : 0;
-      for (let y = 0; y < height; ++y) {
-          const runs = [];
-          for (let x = 0; x < width; ++x) {
-              const clear = from[(y * width + x) * step + at] === 0;
-              if (runs.length % 2 === 0 ? !clear : clear) runs.push(x);
-          }
-          if (runs.length % 2) runs.push(width);
-          byRow.push(runs);
+  const rows = images.map(({ width, height, kind, pixels: from }) => {
+    const byRow = [], step = kind === 2 ? 4 : 1, at = kind === 2 ? 3 : 0;
+    for (let y = 0; y < height; ++y) {
+      const runs = [];
+      for (let x = 0; x < width; ++x) {
+        const clear = from[(y * width + x) * step + at] === 0;
+        if (runs.length % 2 === 0 ? !clear : clear) runs.push(x);
       }
-      return byRow;
+      if (runs.length % 2) runs.push(width);
+      byRow.push(runs);
+    }
+    return byRow;
   });
   const opaque = (mask, x, y) => {
     const runs = rows[mask][y];
@@ -84,14 +76,14 @@
       positions[set.number] = set.x.map((x, o) => [x, set.y[o]]);
       home[set.number] = set.homeX.map((x, o) => [x, set.homeY[o]]);
       for (const [image, , line] of set.cels) {
-          cels[line].sets |= 1 << set.number;
-          cels[line].mask = image;
+        cels[line].sets |= 1 << set.number;
+        cels[line].mask = image;
       }
     }
     return { cels, set: doll.sets[doll.start]?.number ?? 0, paletteGroup: doll.groups.slice(), positions, home,
       fix: doll.fix.slice(), variables: new Map(doll.variables), width: doll.width, height: doll.height };
   };
-  const start = opening(), state = opening(), {cels, positions} = state;
+  const start = opening(), state = opening(), { cels, positions } = state;
 
   // A text of the doll, a character a byte: UTF-8 when it is that, Shift-JIS otherwise.
   const decoded = (text) => {
@@ -125,27 +117,26 @@
   // for each of its objects, named after the object's first cel, that the keyboard moves and
   // presses (the pictures take no focus).
   const sets = doll.sets.map((set) => {
-      const shown = set.cels.map(([ image, object, line ]) => {
-          const img = document.createElement("canvas");
-          img.width = images[image].width;
-          img.height = images[image].height;
-          img.dataset.cel = nameOf(line);
-          img.dataset.object = object;
-          return {img, image : images[image], group : -1, mask : image, object, line};
-      });
-      const first = new Map(); // each object's first cel line
-      for (const cel of shown)
-          if (!first.has(cel.object)) first.set(cel.object, cel.line);
-      const objects = [...first.keys() ].sort((a, b) => a - b).map((object) => {
-          const key = document.createElement("div");
-          key.className = "object";
-          key.tabIndex = 0;
-          key.setAttribute("role", "button");
-          key.setAttribute("aria-label", nameOf(first.get(object)));
-          key.dataset.object = object;
-          return {key, object};
-      });
-      return {...set, cels : shown, objects};
+    const shown = set.cels.map(([image, object, line]) => {
+      const img = document.createElement("canvas");
+      img.width = images[image].width;
+      img.height = images[image].height;
+      img.dataset.cel = nameOf(line);
+      img.dataset.object = object;
+      return { img, image: images[image], group: -1, mask: image, object, line };
+    });
+    const first = new Map(); // each object's first cel line
+    for (const cel of shown) if (!first.has(cel.object)) first.set(cel.object, cel.line);
+    const objects = [...first.keys()].sort((a, b) => a - b).map((object) => {
+      const key = document.createElement("div");
+      key.className = "object";
+      key.tabIndex = 0;
+      key.setAttribute("role", "button");
+      key.setAttribute("aria-label", nameOf(first.get(object)));
+      key.dataset.object = object;
+      return { key, object };
+    });
+    return { ...set, cels: shown, objects };
   });
   let current = -1, shownGroup = -1;
 
@@ -189,29 +180,24 @@
     if (index < 0) return;
     const set = sets[index], group = state.paletteGroup[set.number];
     if (index !== current) {
-        current = index;
-        stage.replaceChildren(...set.cels.map((cel) => cel.img).reverse(),
-                              ...set.objects.map((o) => o.key));
-        for (const button of bar.children)
-            button.setAttribute("aria-pressed", String(button.value === String(index)));
+      current = index;
+      stage.replaceChildren(...set.cels.map((cel) => cel.img).reverse(), ...set.objects.map((o) => o.key));
+      for (const button of bar.children) button.setAttribute("aria-pressed", String(button.value === String(index)));
     }
-    const [background, border] = doll.colours[group] ?? [ "#000000", "#000000" ];
+    const [background, border] = doll.colours[group] ?? ["#000000", "#000000"];
     if (shownGroup !== group) { // the play area and its border in the set's group
-        shownGroup = group;
-        stage.style.background = background;
-        document.body.style.background = border;
-        const rgb = parseInt(border.slice(1), 16); // text that shows on the border, dark or light
-        document.body.style.color =
-            0.3 * (rgb >> 16) + 0.59 * ((rgb >> 8) & 255) + 0.11 * (rgb & 255) > 140 ? "#000"
-                                                                                     : "#fff";
+      shownGroup = group;
+      stage.style.background = background;
+      document.body.style.background = border;
+      const rgb = parseInt(border.slice(1), 16); // text that shows on the border, dark or light
+      document.body.style.color = 0.3 * (rgb >> 16) + 0.59 * ((rgb >> 8) & 255) + 0.11 * (rgb & 255) > 140 ? "#000" : "#fff";
     }
     const boxes = new Map();
     for (const cel of set.cels) {
       const { mapped, transparency } = cels[cel.line], [x, y] = positions[set.number][cel.object];
-      if (mapped && transparency < 255 && cel.group !== group && cel.img.width > 0 &&
-          cel.img.height > 0) {
-          cel.img.getContext("2d").putImageData(drawn(cel.image, group), 0, 0);
-          cel.group = group;
+      if (mapped && transparency < 255 && cel.group !== group && cel.img.width > 0 && cel.img.height > 0) {
+        cel.img.getContext("2d").putImageData(drawn(cel.image, group), 0, 0);
+        cel.group = group;
       }
       cel.img.style.left = x + "px";
       cel.img.style.top = y + "px";
