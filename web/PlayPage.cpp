@@ -9,6 +9,7 @@
 #include "conversion/FkissJson.h"
 #include "platform/Hex.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -87,15 +88,37 @@ std::string StartData(const DollPage& doll)
            "],\n\"program\":" + ProgramJson(doll.program);
 }
 
+// Where an image's opaque pixels are: left, top, right and bottom past them; all 0 for none.
+std::array<std::int32_t, 4> OpaqueBox(const DollPage::Image& image)
+{
+    const bool rgba = image.kind == DollPage::Image::Kind::Rgba;
+    std::array<std::int32_t, 4> box{image.width, image.height, 0, 0};
+    for (std::int32_t y = 0; y < image.height; ++y)
+        for (std::int32_t x = 0; x < image.width; ++x) {
+            const std::size_t at = static_cast<std::size_t>(y) * image.width + x;
+            if (image.pixels[rgba ? 4 * at + 3 : at] == 0) continue;
+            box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x + 1), y + 1};
+        }
+    return box[2] > box[0] ? box : std::array<std::int32_t, 4>{};
+}
+
 // The pixels of every image, after every palette's colours, packed into one zlib stream (one
-// stream packs better than many) as base 64.
+// stream packs better than many) as base 64; a 4-bit cel's two a byte.
 std::string PackedPixels(const DollPage& doll)
 {
     std::string bytes;
     for (const std::string& colours : doll.palettes)
         bytes += colours;
-    for (const DollPage::Image& image : doll.images)
-        bytes += image.pixels;
+    for (const DollPage::Image& image : doll.images) {
+        if (image.kind != DollPage::Image::Kind::Nibbles) {
+            bytes += image.pixels;
+            continue;
+        }
+        // 1 to 15: two a byte, high nibble first, halves what the page unpacks.
+        const std::string& p = image.pixels;
+        for (std::size_t i = 0; i < p.size(); i += 2)
+            bytes += static_cast<char>((p[i] & 15) << 4 | (i + 1 < p.size() ? p[i + 1] & 15 : 0));
+    }
     return Base64(Deflated(bytes));
 }
 
@@ -104,11 +127,13 @@ std::string PackedPixels(const DollPage& doll)
 std::string DollData(const DollPage& doll)
 {
     std::string images = "[";
-    for (const DollPage::Image& image : doll.images)
+    for (const DollPage::Image& image : doll.images) {
+        const auto box = OpaqueBox(image);
         Add(images,
-            JsonArray(
-                std::array{image.width, image.height, static_cast<int>(image.kind), image.palette}),
+            JsonArray(std::array{image.width, image.height, static_cast<int>(image.kind),
+                                 image.palette, box[0], box[1], box[2], box[3]}),
             ",");
+    }
     std::string sets = "[";
     for (const DollPage::Set& set : doll.sets) {
         std::string cels = "[";

@@ -6,8 +6,8 @@
 // it is placed in), mask}] in cel line order, set, paletteGroup[10], positions[10][object] and
 // home[10][object] ([x, y], -1,-1 for none; home as the configuration places it), fix[object],
 // variables (a Map), width and height. The program: the page's list of events (ProgramJson).
-// masks: each picture's opaque runs by row, [first, end, first, end...]. The hooks: schedule(f,
-// ms) and cancel(handle) for timers, random() in [0, 1), sound(name), notify(text), note(text),
+// masks: each picture's opaque runs by row, [first, end, first, end...] (see Mask). The hooks:
+// schedule(f, ms) and cancel(handle) for timers, random() in [0, 1), sound(name), notify(text), note(text),
 // changed() after each outside cause has run.
 const Fkiss = (() => {
   "use strict";
@@ -167,6 +167,34 @@ const Fkiss = (() => {
     gosubrandom: (p, a) => p.jump(a, p.chance(a) ? a.args[1] : a.args[2], null),
   };
 
+  // A picture's opaque runs by row and the box around them, worked out when first asked for: the
+  // rows, a function that gives them, or {rows: that function, box: the box known already}.
+  class Mask {
+    constructor(source) {
+      if (source && !Array.isArray(source) && typeof source === "object") {
+        this.bounds = source.box;
+        source = source.rows;
+      }
+      this.source = source;
+    }
+    get rows() {
+      if (typeof this.source === "function") this.source = this.source();
+      return this.source;
+    }
+    get box() {
+      if (this.bounds !== undefined) return this.bounds;
+      const box = { left: Infinity, top: Infinity, right: -Infinity, bottom: -Infinity };
+      this.rows.forEach((runs, y) => {
+        if (runs.length === 0) return;
+        box.left = Math.min(box.left, runs[0]);
+        box.right = Math.max(box.right, runs[runs.length - 1]);
+        box.top = Math.min(box.top, y);
+        box.bottom = y + 1;
+      });
+      return (this.bounds = box.left === Infinity ? null : box);
+    }
+  }
+
   class Player {
     constructor(program, state, hooks = {}, masks = []) {
       this.state = state;
@@ -174,17 +202,7 @@ const Fkiss = (() => {
         schedule: (f, ms) => setTimeout(f, ms), cancel: (h) => clearTimeout(h), random: Math.random,
         sound() {}, notify() {}, note() {}, changed() {}, ...hooks,
       };
-      this.masks = masks.map((rows) => {
-        const box = { left: Infinity, top: Infinity, right: -Infinity, bottom: -Infinity };
-        rows.forEach((runs, y) => {
-          if (runs.length === 0) return;
-          box.left = Math.min(box.left, runs[0]);
-          box.right = Math.max(box.right, runs[runs.length - 1]);
-          box.top = Math.min(box.top, y);
-          box.bottom = y + 1;
-        });
-        return { rows, box: box.left === Infinity ? null : box };
-      });
+      this.masks = masks.map((source) => new Mask(source));
       this.notes = [];
       this.leftOut = new Set(); // names of what is not played, noted once
       this.timers = new Map(); // alarm: {delay, variance}, at most one pending for each

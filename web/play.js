@@ -12,54 +12,75 @@
   const bar = document.getElementById("sets");
 
   // The pixels the page carries: every palette's 256 colours, then each image's pixels, one zlib
-  // stream in base 64. An image is [width, height, kind, palette]: kind 0 a byte a pixel, 1 a 4-bit
-  // cel's pixels that a palette group moves 16 colours on, 2 red, green, blue and alpha.
+  // stream in base 64. An image is [width, height, kind, palette, and the box of its opaque pixels:
+  // left, top, right, bottom]: kind 0 a byte a pixel, 1 a 4-bit
+  // cel's pixels two a byte (high nibble first), which a palette group moves 16 colours on, 2 red,
+  // green, blue and alpha.
   const packed = atob(doll.pixels), bytes = new Uint8Array(packed.length);
   for (let i = 0; i < packed.length; ++i) bytes[i] = packed.charCodeAt(i);
   const pixels = pako.inflate(bytes);
   let offset = 768 * doll.palettes;
-  const images = doll.images.map(([width, height, kind, palette]) => {
-    const size = width * height * (kind === 2 ? 4 : 1);
+  const images = doll.images.map(([width, height, kind, palette, left, top, right, bottom]) => {
+    const size = kind === 2 ? 4 * width * height : kind === 1 ? (width * height + 1) >> 1 : width * height;
     offset += size;
-    return { width, height, kind, colours: pixels.subarray(768 * palette, 768 * palette + 768),
-      pixels: pixels.subarray(offset - size, offset), drawn: new Map() };
+    return { width, height, kind, palette, packed: pixels.subarray(offset - size, offset), drawn: new Map(),
+      box: right > left ? { left, top, right, bottom } : null };
   });
+  // An image's colour indices, a byte a pixel (its alpha bytes for kind 2), unpacked once.
+  const indices = (image) => {
+    if (image.indices) return image.indices;
+    const { width, height, kind, packed: from } = image;
+    let to = from;
+    if (kind === 2) {
+      to = new Uint8Array(width * height);
+      for (let i = 0; i < to.length; ++i) to[i] = from[4 * i + 3];
+    } else if (kind === 1) {
+      to = new Uint8Array(width * height);
+      for (let i = 0; i < to.length; ++i) to[i] = i & 1 ? from[i >> 1] & 15 : from[i >> 1] >> 4;
+    }
+    return (image.indices = to);
+  };
+  // A palette's colours in a group as pixels of an ImageData, one 32-bit word a colour index.
+  const lookUps = new Map();
+  const lookUp = (palette, group) => {
+    const key = palette * 16 + group;
+    if (lookUps.has(key)) return lookUps.get(key);
+    const colours = new Uint8Array(1024);
+    for (let v = 1; v < 256; ++v) {
+      const c = 768 * palette + 3 * v;
+      colours.set([pixels[c], pixels[c + 1], pixels[c + 2], 255], 4 * v); // colour 0 stays clear
+    }
+    const words = new Uint32Array(colours.buffer);
+    lookUps.set(key, words);
+    return words;
+  };
   // An image's pixels in a palette group, made once: colour 0 and alpha 0 are clear.
   const drawn = (image, group) => {
-    if (image.kind === 2) group = 0;
+    if (image.kind !== 1) group = 0; // only a 4-bit cel's colours move with the group
     if (image.drawn.has(group)) return image.drawn.get(group);
-    const { width, height, kind, colours, pixels: from } = image;
-    const data = new ImageData(Math.max(width, 1), Math.max(height, 1)), to = data.data;
-    if (kind === 2) to.set(from);
-    else
-      for (let i = 0; i < from.length; ++i) {
-        const v = from[i];
-        if (v === 0) continue;
-        const c = 3 * (kind === 1 ? (v + 16 * group) & 255 : v);
-        to[4 * i] = colours[c];
-        to[4 * i + 1] = colours[c + 1];
-        to[4 * i + 2] = colours[c + 2];
-        to[4 * i + 3] = 255;
-      }
+    const data = new ImageData(Math.max(image.width, 1), Math.max(image.height, 1));
+    if (image.kind === 2) data.data.set(image.packed);
+    else {
+      const from = indices(image), to = new Uint32Array(data.data.buffer), words = lookUp(image.palette, 0);
+      const shift = image.kind === 1 ? 16 * group : 0;
+      for (let i = 0; i < from.length; ++i) if (from[i]) to[i] = words[(from[i] + shift) & 255];
+    }
     image.drawn.set(group, data);
     return data;
   };
-  // Each image's opaque runs by row: [first, end, first, end, ...].
-  const rows = images.map(({ width, height, kind, pixels: from }) => {
-    const byRow = [], step = kind === 2 ? 4 : 1, at = kind === 2 ? 3 : 0;
-    for (let y = 0; y < height; ++y) {
+  // Each image's opaque runs by row: [first, end, first, end, ...], found when first needed.
+  const rows = images.map((image) => ({ box: image.box, rows: () => {
+    const { width, height } = image, from = indices(image), byRow = [];
+    for (let y = 0, i = 0; y < height; ++y) {
       const runs = [];
-      for (let x = 0; x < width; ++x) {
-        const clear = from[(y * width + x) * step + at] === 0;
-        if (runs.length % 2 === 0 ? !clear : clear) runs.push(x);
-      }
+      for (let x = 0; x < width; ++x, ++i) if (runs.length % 2 === 0 ? from[i] !== 0 : from[i] === 0) runs.push(x);
       if (runs.length % 2) runs.push(width);
       byRow.push(runs);
     }
     return byRow;
-  });
+  } }));
   const opaque = (mask, x, y) => {
-    const runs = rows[mask][y];
+    const runs = player.masks[mask].rows[y];
     if (!runs) return false;
     for (let i = 0; i < runs.length; i += 2) if (x >= runs[i] && x < runs[i + 1]) return true;
     return false;
@@ -116,8 +137,10 @@
   // Every set's pictures, a canvas a cel drawn in its group when shown, and a focusable stand-in
   // for each of its objects, named after the object's first cel, that the keyboard moves and
   // presses (the pictures take no focus).
-  const sets = doll.sets.map((set) => {
-    const shown = set.cels.map(([image, object, line]) => {
+  const sets = doll.sets.map((set) => ({ ...set, lines: set.cels, cels: null, objects: null }));
+  const build = (set) => {
+    if (set.cels) return;
+    const shown = set.lines.map(([image, object, line]) => {
       const img = document.createElement("canvas");
       img.width = images[image].width;
       img.height = images[image].height;
@@ -136,8 +159,8 @@
       key.dataset.object = object;
       return { key, object };
     });
-    return { ...set, cels: shown, objects };
-  });
+    Object.assign(set, { cels: shown, objects });
+  };
   let current = -1, shownGroup = -1;
 
   const view = document.getElementById("view"), frame = document.getElementById("frame");
@@ -181,6 +204,7 @@
     const set = sets[index], group = state.paletteGroup[set.number];
     if (index !== current) {
       current = index;
+      build(set);
       stage.replaceChildren(...set.cels.map((cel) => cel.img).reverse(), ...set.objects.map((o) => o.key));
       for (const button of bar.children) button.setAttribute("aria-pressed", String(button.value === String(index)));
     }
