@@ -148,14 +148,19 @@ std::vector<DollSound> DollSounds(DollFiles& doll, const FkissProgram& program,
             const std::string& name = action.arguments[0].text;
             const std::string lowered = AsciiLowerCase(name);
             if (!met.insert(lowered).second) continue;
+            std::string why;
             try {
                 std::string wav = WavOf(doll, name, read, given);
                 given += static_cast<std::int64_t>(wav.size());
                 sounds.push_back({lowered, std::move(wav)});
+                continue;
             } catch (const NotPlayed& e) {
-                if (++unplayed <= kMaxSoundNotes)
-                    notes.push_back("sound '" + TextAsUtf8(name) + "' is not played: " + e.why);
+                why = e.why;
+            } catch (const std::bad_alloc&) {
+                why = "out of memory";
             }
+            if (++unplayed <= kMaxSoundNotes)
+                notes.push_back("sound '" + TextAsUtf8(name) + "' is not played: " + why);
         }
     if (unplayed > kMaxSoundNotes)
         notes.push_back(std::to_string(unplayed - kMaxSoundNotes) + " more sounds are not played");
