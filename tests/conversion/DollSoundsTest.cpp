@@ -16,11 +16,11 @@ std::string Be(std::uint64_t value, int count)
         bytes += static_cast<char>(value >> 8 * i);
     return bytes;
 }
-// An AU file: its 24-byte header (data offset, data size, encoding, rate, channels), then the samples.
+// An AU file: its 24-byte header (data offset, data size unknown: up to the end, encoding, rate, channels), then the
+// samples.
 std::string Au(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels, const std::string& data)
 {
-    return ".snd" + Be(24, 4) + Be(static_cast<std::uint32_t>(data.size()), 4) + Be(encoding, 4) + Be(rate, 4) +
-           Be(channels, 4) + data;
+    return ".snd" + Be(24, 4) + Be(~0u, 4) + Be(encoding, 4) + Be(rate, 4) + Be(channels, 4) + data;
 }
 // One 16-bit sample at 8000 Hz.
 const std::string kWav =
@@ -45,6 +45,7 @@ TEST(DollSounds, GivesWavAsItIsConvertsAuAndNotesTheRest)
         {"junk.wav", "RIFF\0\0\0\0AVI LIST"s, "junk.wav", "it is neither a WAV nor an AU file"},
         {"bad.au", Au(1, 8000, 0, "\xFF"), "bad.au", "libsndfile cannot read it"},
         {"big.wav", kWav + std::string(kMaxSoundBytes, '\0'), "big.wav", "it is larger than 16 MiB"},
+        {"long.au", Au(1, 8000, 1, std::string(kMaxSoundBytes / 2, '\0')), "long.au", "its WAV is larger than 16 MiB"},
         {"", "", "../out.wav", "its name leads outside the doll's folder"},
     };
     TempDir temp;
@@ -56,7 +57,8 @@ TEST(DollSounds, GivesWavAsItIsConvertsAuAndNotesTheRest)
         if (!c.file.empty()) WriteFile(temp / ("doll/" + c.file), c.bytes);
         actions += " sound(\"" + c.written + "\")";
     }
-    const FkissProgram program = ReadFkiss({{1, ";@EventHandler"}, {2, actions + " sound(\"a.WAV\")"}}); // a.wav again
+    actions += " sound(\"a.WAV\") sound(bell)"; // a.wav again, and a variable: no more sounds nor notes
+    const FkissProgram program = ReadFkiss({{1, ";@EventHandler"}, {2, actions}});
     WriteFile(temp / "doll.zip", ZipOf(temp / "doll"));
     for (const std::string& doll : {temp / "doll/doll.cnf", temp / "doll.zip"}) {
         SCOPED_TRACE(doll);
