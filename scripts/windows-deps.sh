@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds liblhasa, libarchive and libspng for 64-bit Windows from Debian's own source packages,
-# statically with MinGW-w64 (zlib from libz-mingw-w64-dev), into build/windows-deps/prefix, where
-# the windows presets find them. The sources come through apt-get source with a private list of
-# deb-src entries for the archives and suites of this machine's own sources; apt checks them
-# against the archive's signed index as for any package. What is compiled is in
-# cmake/windows-deps/. With the result in place, built by these same files, it returns at once.
+# Builds liblhasa, libarchive, libspng and libsndfile for 64-bit Windows from Debian's own source
+# packages, statically with MinGW-w64 (zlib from libz-mingw-w64-dev), into
+# build/windows-deps/prefix, where the windows presets find them. The sources come through apt-get
+# source with a private list of deb-src entries for the archives and suites of this machine's own
+# sources; apt checks them against the archive's signed index as for any package. What is
+# compiled is in cmake/windows-deps/. With the result in place, built by these same files, it
+# returns at once.
 #
 # Usage: bash scripts/windows-deps.sh
 set -euo pipefail
@@ -33,14 +34,14 @@ fi
 apt=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$deps/apt/sources.list.d"
      -o "Dir::State::Lists=$deps/apt/lists" -o "Dir::Cache=$deps/apt/cache"
      -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache= -o "APT::Sandbox::User=$(id -un)")
-echo "windows-deps: fetching the source packages lhasa, libarchive and libspng"
+echo "windows-deps: fetching the source packages lhasa, libarchive, libspng and libsndfile"
 fetch_failed() {
   echo "windows-deps: cannot fetch Debian's source packages (apt-get said why above)" >&2
   exit 1
 }
 apt-get "${apt[@]}" -qq update || fetch_failed
-(cd "$deps/src" && apt-get "${apt[@]}" -qq source --download-only lhasa libarchive libspng >/dev/null) ||
-  fetch_failed
+(cd "$deps/src" && apt-get "${apt[@]}" -qq source --download-only lhasa libarchive libspng libsndfile \
+  >/dev/null) || fetch_failed
 for dsc in "$deps"/src/*.dsc; do
   # apt has checked every file against the signed index: no keyring is needed here.
   (cd "$deps/src" && dpkg-source --no-check -x "$dsc" >/dev/null)
@@ -51,7 +52,7 @@ source_of() { find "$deps/src" -maxdepth 1 -type d -name "$1-*"; }
 cmake -S cmake/windows-deps -B "$deps/build" -G Ninja --toolchain "$PWD/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_INSTALL_PREFIX="$deps/prefix" \
   -DLHASA_SOURCE="$(source_of lhasa)" -DLIBARCHIVE_SOURCE="$(source_of libarchive)" \
-  -DSPNG_SOURCE="$(source_of libspng)" >/dev/null
+  -DSPNG_SOURCE="$(source_of libspng)" -DSNDFILE_SOURCE="$(source_of libsndfile)" >/dev/null
 cmake --build "$deps/build" >"$deps/build.log" 2>&1 || { cat "$deps/build.log" >&2 && exit 1; }
 cmake --install "$deps/build" >/dev/null
 echo "$key" >"$deps/prefix/built-by"
