@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing: by default what building and running the tool
-# needs (compiler, CMake, Qt, the archive, PNG and sound libraries, the page's inflater (pako), libsndfile for the page's sounds, fonts for
-# the Japanese messages, xdg-open for the report); with --tests also the test tools (GoogleTest,
-# Google Benchmark, the sanitizer runtime, clang and libFuzzer, valgrind, zip, the desktop-entry
-# checker, lintian, Chromium and Node.js for the web page, and the Windows cross compiler, Wine
-# and the Japanese locale's sources for the Windows tests); with --windows only what
-# cross-building kiss2bmp.exe and its libraries needs (MinGW-w64, its zlib, dpkg-dev to unpack
-# Debian's sources).
+# needs (compiler, CMake, Qt, the archive, PNG and sound libraries, the page's inflater (pako),
+# fonts for the Japanese messages, xdg-open for the report); with --tests also the test tools
+# (GoogleTest, Google Benchmark, the sanitizer runtime, clang and libFuzzer, valgrind, zip, the
+# desktop-entry checker, lintian, Chromium and Node.js for the web page, and the Windows cross
+# compiler, Wine and the Japanese locale's sources for the Windows tests); with --windows only
+# what cross-building kiss2bmp.exe and its libraries needs (MinGW-w64, its zlib, dpkg-dev to
+# unpack Debian's sources, pako).
 #
 # Usage: bash scripts/setup.sh [--tests | --windows]
 set -euo pipefail
