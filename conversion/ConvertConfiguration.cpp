@@ -4,6 +4,7 @@
 #include "CelPaths.h"
 #include "DollFiles.h"
 #include "DollReadmes.h"
+#include "DollSounds.h"
 #include "KissConfiguration.h"
 #include "PageModel.h"
 #include "RunOutput.h"
@@ -315,9 +316,13 @@ void Convert(DollFiles& doll, const std::string& outputDirectory, RunControls& c
                     options, start);
     }
     if (page) { // once every cel it shows is decoded
+        std::vector<std::string> notes; // the sounds the page cannot play, and why
+        std::vector<DollSound> sounds = DollSounds(doll, start.program, notes);
+        for (const std::string& note : notes)
+            controls.Notice(note);
         Doing("cannot write the page '" + pagePath + "'", [&] {
             const DollPage& model = page->Finish(BaseName(StripExtension(configurationPath)), start,
-                                                 DollReadmes(doll), {});
+                                                 DollReadmes(doll), std::move(sounds));
             output.WriteFile(pageName, options.page(model));
         });
         controls.FileWritten(RunControls::Written::Page, pagePath);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DollSounds.h"
 #include "DollState.h"
 #include "FkissProgram.h"
 
@@ -50,7 +51,7 @@ struct DollPage {
     FkissProgram program; // what the page plays from there
     std::vector<Image> images;
     std::vector<std::string> palettes; // 256 colours of red, green, blue bytes each
-    std::vector<std::pair<std::string, std::string>> sounds; // each sound's name, its WAV bytes
+    std::vector<DollSound> sounds;     // what the program's sound actions play
     std::vector<Set> sets;
     // Each palette group's colours of the play area and of its border.
     std::vector<std::pair<TBmp256Image::Colour, TBmp256Image::Colour>> groupColours;

@@ -101,7 +101,7 @@ void PageModel::AddSet(int number, const DollState& start)
 
 const DollPage& PageModel::Finish(const std::string& title, const DollStart& start,
                                   std::vector<std::pair<std::string, std::string>> readmes,
-                                  std::vector<std::pair<std::string, std::string>> sounds)
+                                  std::vector<DollSound> sounds)
 {
     page_.readmes = std::move(readmes);
     page_.sounds = std::move(sounds);

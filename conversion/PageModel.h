@@ -37,7 +37,7 @@ public:
     // the author's texts (DollReadmes) and the sounds the program plays.
     const DollPage& Finish(const std::string& title, const DollStart& start,
                            std::vector<std::pair<std::string, std::string>> readmes,
-                           std::vector<std::pair<std::string, std::string>> sounds);
+                           std::vector<DollSound> sounds);
 
 private:
     int Image(const TKissCel& cel);

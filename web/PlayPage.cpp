@@ -150,8 +150,9 @@ std::string DollData(const DollPage& doll)
     std::string readmes = "[", sounds = "[";
     for (const auto& [name, text] : doll.readmes)
         Add(readmes, "[" + JsonText(name) + "," + JsonText(text) + "]");
-    for (const auto& [name, wav] : doll.sounds)
-        Add(sounds, "[" + JsonString(name) + ",\"data:audio/wav;base64," + Base64(wav) + "\"]");
+    for (const DollSound& sound : doll.sounds)
+        Add(sounds,
+            "[" + JsonString(sound.name) + ",\"data:audio/wav;base64," + Base64(sound.wav) + "\"]");
     return "{\"width\":" + std::to_string(doll.width) +
            ",\"height\":" + std::to_string(doll.height) +
            ",\"start\":" + std::to_string(doll.startSet) + "," + StartData(doll) +
@@ -175,6 +176,7 @@ std::string PlayPage(const DollPage& doll)
            "</h1>\n<div id=\"view\"><div id=\"stage\"></div></div>\n"
            "<div id=\"controls\"><nav id=\"sets\" aria-label=\"Sets\"></nav>"
            "<button type=\"button\" id=\"reset\">Reset</button>"
+           "<button type=\"button\" id=\"mute\" aria-pressed=\"false\" hidden>Mute</button>"
            "<a id=\"pose\" href=\"#\">Link to this pose</a></div>\n"
            "<p id=\"notice\" hidden></p>\n"
            "<details id=\"about\" hidden><summary>About this doll</summary></details>\n"

@@ -116,13 +116,30 @@
     }
   };
   const notice = document.getElementById("notice");
-  let touched = false; // a browser plays sound only once the visitor has touched the page
-  // The page has no sound files beside it yet: a sound plays only when the data names a WAV file
-  // for it, and otherwise nothing happens (AU and MIDI are never played).
-  const sounds = new Map(doll.sounds || []);
+  // The doll's sounds, each a WAV file inline (an AU file made one by the run; MIDI is not
+  // played), by name as the program writes it, A to Z lowered. A browser plays sound only once
+  // the visitor has touched, clicked or typed on the page; until then, and while the mute button
+  // is down, a sound is let go.
+  let touched = false, muted = false;
+  for (const type of ["pointerdown", "keydown"]) document.addEventListener(type, () => (touched = true), true);
+  const sounds = new Map((doll.sounds || []).map(([name, url]) => [name, { url, audio: null }]));
+  const mute = document.getElementById("mute");
+  mute.hidden = sounds.size === 0;
+  mute.addEventListener("click", () => {
+    muted = !muted;
+    mute.setAttribute("aria-pressed", String(muted));
+    if (muted) for (const sound of sounds.values()) sound.audio?.pause();
+  });
   const player = new Fkiss.Player(doll.program, state, {
-    sound: (name) => {
-      if (touched && sounds.has(name) && /\.wav$/i.test(name)) new Audio(sounds.get(name)).play().catch(() => {});
+    sound: (written) => {
+      const name = written.replace(/[A-Z]/g, (c) => c.toLowerCase()), sound = sounds.get(name);
+      if (!touched || muted || !sound) return;
+      if (!sound.audio) { // kept in the page, out of sight, so that it plays to its end
+        sound.audio = document.body.appendChild(new Audio(sound.url));
+        sound.audio.dataset.sound = name;
+      }
+      sound.audio.currentTime = 0;
+      sound.audio.play().catch(() => {}); // a sound the browser cannot play is let go
     },
     notify: (text) => {
       notice.textContent = decoded(text);
@@ -290,7 +307,6 @@
     return [Math.floor((event.clientX - r.left) / k), Math.floor((event.clientY - r.top) / k)];
   };
   stage.addEventListener("pointerdown", (event) => {
-    touched = true;
     if (held || (event.pointerType === "mouse" && event.button !== 0) || current < 0) return;
     const set = sets[current], places = positions[set.number];
     const [px, py] = at(event);
