@@ -384,7 +384,7 @@
 
   // The fragment after "#": a pose ("pose=..."), then steps that replay gestures, for trying the
   // page out from a command line: "set:N" presses the button of the Nth set shown, "reset" the
-  // reset button, "drag:X,Y,DX,DY[,TIMES]" drags from the play area's pixel (X, Y) by (DX, DY),
+  // reset button, "mute" the mute button, "drag:X,Y,DX,DY[,TIMES]" drags from the play area's pixel (X, Y) by (DX, DY),
   // TIMES over (1000 at most), "press:X,Y" presses there and lets go, "key:KEY[,shift]" types a
   // key on the object in focus (Tab: the next object, as the browser's Tab goes).
   const fragment = () => {
@@ -412,6 +412,7 @@
     const n = args.split(",").map(Number);
     if (name === "set" && bar.children[n[0]]) bar.children[n[0]].click();
     if (name === "reset") reset.click();
+    if (name === "mute") mute.click();
     if (name === "key") {
       const keys = [...stage.querySelectorAll(".object:not([hidden])")];
       if (args === "Tab") keys[(keys.indexOf(document.activeElement) + 1) % keys.length]?.focus();

@@ -14,6 +14,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -203,7 +204,16 @@ TEST(Program, EndsCleanlyOnSignals)
             ::setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
             ::execl(KISSCONV_PATH, KISSCONV_PATH, nullptr), ::_exit(127);
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(700)); // the window up
+        // Its handler in place (a loaded machine may start it slowly), then the window given time to come up.
+        const auto caught = [&] {
+            std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+            for (std::string line; std::getline(status, line);)
+                if (line.starts_with("SigCgt:")) return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1)) & 1;
+            return 0ull;
+        };
+        for (int i = 0; i < 600 && !caught(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
         int status = 0;
         ::kill(pid, signal), ::waitpid(pid, &status, 0);
         EXPECT_EQ(std::pair(WIFEXITED(status), WEXITSTATUS(status)), std::pair(true, 128 + signal));

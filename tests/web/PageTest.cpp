@@ -135,8 +135,9 @@ static std::set<std::string> Words(const std::string& text)
 }
 
 // Drags and keys replayed through the page's fragment, read back from the page Chromium leaves, and from the page
-// the link to its pose opens: each object's position.
-TEST(Page, DragsAndKeysMoveObjectsWholeLoosenFixedOnesKeepThemInThePlayAreaAndPoseLinksReopenThem)
+// the link to its pose opens: each object's position. Each row runs on its own: it starts Chromium twice.
+class PageInput : public ::testing::TestWithParam<int> {};
+TEST_P(PageInput, MovesObjectsWholeLoosensFixedOnesKeepsThemInThePlayAreaAndPoseLinksReopenThem)
 {
     if (!fs::exists("/usr/bin/chromium")) GTEST_SKIP() << "no /usr/bin/chromium (the test command installs it)";
     TempDir dir, page;
@@ -171,27 +172,37 @@ TEST(Page, DragsAndKeysMoveObjectsWholeLoosenFixedOnesKeepThemInThePlayAreaAndPo
         // once its tries have loosened it, as a drag's.
         {"key:Tab;key:Tab;key:ArrowLeft;key:ArrowUp,shift", "1@31,20 2@36,30"},
         {"drag:" + onHair + ",0,0,39;key:Tab;key:Tab;key:Tab;key:ArrowUp;key:ArrowUp", "1@32,30 2@36,29"}};
-    for (const auto& [fragment, expected] : rows) {
-        // As the fragment leaves it, then as the link to its pose opens it.
-        const auto r = Chromium(dir, {"--dump-dom", "file://" + (page / "pip.html") + "#" + fragment});
-        std::smatch link;
-        ASSERT_TRUE(std::regex_search(r.out, link, std::regex(R"re(id="pose" href="(#[^"]*)")re"))) << fragment;
-        for (const std::string& dom :
-             {r.out, Chromium(dir, {"--dump-dom", "file://" + (page / "pip.html") + link[1].str()}).out}) {
-            static const std::regex img(
-                R"re(<canvas [^>]*data-object="([12])" style="left: (-?\d+)px; top: (-?\d+)px;">)re");
-            std::set<std::string> positions;
-            for (std::sregex_iterator i(dom.begin(), dom.end(), img), end; i != end; ++i)
-                positions.insert((*i)[1].str() + "@" + (*i)[2].str() + "," + (*i)[3].str());
-            EXPECT_EQ(positions, Words(expected)) << fragment << " " << link[1];
-        }
+    static_assert(sizeof rows / sizeof rows[0] == 9, "one instance below for each row");
+    const auto& [fragment, expected] = rows[GetParam()];
+    // As the fragment leaves it, then as the link to its pose opens it.
+    const auto r = Chromium(dir, {"--dump-dom", "file://" + (page / "pip.html") + "#" + fragment});
+    std::smatch link;
+    ASSERT_TRUE(std::regex_search(r.out, link, std::regex(R"re(id="pose" href="(#[^"]*)")re"))) << fragment;
+    for (const std::string& dom :
+         {r.out, Chromium(dir, {"--dump-dom", "file://" + (page / "pip.html") + link[1].str()}).out}) {
+        static const std::regex img(
+            R"re(<canvas [^>]*data-object="([12])" style="left: (-?\d+)px; top: (-?\d+)px;">)re");
+        std::set<std::string> positions;
+        for (std::sregex_iterator i(dom.begin(), dom.end(), img), end; i != end; ++i)
+            positions.insert((*i)[1].str() + "@" + (*i)[2].str() + "," + (*i)[3].str());
+        EXPECT_EQ(positions, Words(expected)) << fragment << " " << link[1];
     }
 }
+static std::string InputRow(const ::testing::TestParamInfo<int>& row)
+{
+    static const char* const names[] = {"Drag",           "FortyTriesOnlyLoosen", "DragToTheCorner",
+                                        "DragPastTheEnd", "MoveInAnotherSet",     "StaysInThatSet",
+                                        "Reset",          "KeysAndShift",         "KeysOnceLoosened"};
+    return names[row.param];
+}
+INSTANTIATE_TEST_SUITE_P(Page, PageInput, ::testing::Range(0, 9), InputRow);
 
 // The doll's FKiSS played in the page, read back from the page Chromium leaves once the virtual time given has run,
 // against the page as it opens: the pictures newly hidden (-) and shown (+), the objects moved. A press is on a pixel
-// where the snapshot shows the picture named; the sample's own FKiSS has timers the start sets and a press sets.
-TEST(Page, PlaysTheDollsFkiss)
+// where the snapshot shows the picture named; the sample's own FKiSS has timers the start sets and a press sets. Each
+// row runs on its own.
+class PageFkiss : public ::testing::TestWithParam<int> {};
+TEST_P(PageFkiss, PlaysTheDollsFkiss)
 {
     if (!fs::exists("/usr/bin/chromium")) GTEST_SKIP() << "no /usr/bin/chromium (the test command installs it)";
     TempDir dir;
@@ -204,77 +215,83 @@ TEST(Page, PlaysTheDollsFkiss)
     WriteFile(dir / "pip/ping.wav", std::string("RIFF\x26\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x40\x1f\0\0"
                                                 "\x01\0\x08\0data\x02\0\0\0\x80\x80",
                                                 46));
-    // The configuration, the picture pressed ("" for none), the virtual time and what changed (~NAME: the sound
-    // started).
-    std::vector<std::tuple<std::string, std::string, std::string, std::string>> rows = {
-        {dir / "pip/pip.cnf", "", "5000", "-shirt"},
-        {dir / "pip/pip.cnf", "body", "5000", "-shirt #1@40,40 ~ping.wav"}};
-    if (fs::is_directory(kDolls))
-        rows.insert(rows.end(),
-                    {{kDolls / "2ranmas/fkisswav.cnf", "btnmn", "1000", "-btnmn -btnm2 -btnm4 +btnmno +btnm2o +btnm4o"},
-                     {kDolls / "2ranmas/fkisswav.cnf", "bucket", "5000",
-                      "... -bucket +kettle -ranma-m1 +ranma-f1 -meyes1 +feyes1 -kanji +hiragana ~splash.wav"},
-                     {kDolls / "../kiss-tests/uk_press/FKiSS1.cnf", "toggle1", "5000", "-toggle1"}});
-    else
-        std::printf("the real dolls are not at %s: only the sample plays\n", kDolls.c_str());
-    for (const auto& [cnf, pressed, budget, expected] : rows) {
-        SCOPED_TRACE(cnf + " " + pressed);
-        TempDir page, shot;
-        ASSERT_EQ(Kiss2bmp(shot, {"--page", cnf, page.Path().string()}), "");
-        ASSERT_EQ(Kiss2bmp(shot, {"--format=png", "--snapshot", shot / "snapshot.png", cnf, shot / "."}), "");
-        const std::string url = "file://" + (page.Path() / fs::path(cnf).stem()).string() + ".html";
-        // Each picture's place and whether it is hidden: as the page opens, or after the steps of a fragment ("#" for
-        // none) and the time given.
-        const auto shown = [&](const std::string& fragment) {
-            const auto r = fragment.empty()
-                               ? Chromium(shot, {"--dump-dom", url})
-                               : Chromium(shot, {"--virtual-time-budget=" + budget, "--dump-dom", url + fragment});
-            static const std::regex img(R"re(<canvas [^>]*?data-cel="([^"]*)" data-object="(\d+)"( hidden="")? )re"
-                                        R"re(style="left: (-?\d+)px; top: (-?\d+)px;[^"]*"( hidden="")?>)re");
-            std::map<std::string, std::tuple<std::string, int, int, bool>> pictures;
-            for (std::sregex_iterator i(r.out.begin(), r.out.end(), img), end; i != end; ++i)
-                pictures[(*i)[1]] = {(*i)[2], std::stoi((*i)[4]), std::stoi((*i)[5]),
-                                     (*i)[3].matched || (*i)[6].matched};
-            // Found by hand: std::regex recurses a byte deep, and a sound's data is long.
-            for (std::size_t at = r.out.find(" data-sound=\""); at != std::string::npos;
-                 at = r.out.find(" data-sound=\"", at + 1))
-                pictures["~" + r.out.substr(at + 13, r.out.find('"', at + 13) - at - 13)] = {};
-            return pictures;
-        };
-        const auto before = shown("");
-        ASSERT_FALSE(before.empty());
-        std::string fragment = "#";
-        if (!pressed.empty()) {
-            const QImage snapshot(QString::fromStdString(shot / "snapshot.png"));
-            const QImage picture(QString::fromStdString(shot / (pressed + ".png")));
-            const auto [object, x0, y0, hidden] = before.at(pressed);
-            for (int y = 0; y < picture.height() && fragment == "#"; ++y)
-                for (int x = 0; x < picture.width() && fragment == "#"; ++x)
-                    if (qAlpha(picture.pixel(x, y)) == 255 &&
-                        snapshot.pixel(x0 + x, y0 + y) == (picture.pixel(x, y) | 0xff000000u))
-                        fragment = "#press:" + std::to_string(x0 + x) + "," + std::to_string(y0 + y);
-            ASSERT_NE(fragment, "#");
+    // The configuration, the steps before the press, the picture pressed ("" for none), the virtual time and what
+    // changed (~NAME: the sound started).
+    const std::tuple<std::string, std::string, std::string, std::string, std::string> rows[] = {
+        {dir / "pip/pip.cnf", "", "", "5000", "-shirt"},
+        {dir / "pip/pip.cnf", "", "body", "5000", "-shirt #1@40,40 ~ping.wav"},
+        {dir / "pip/pip.cnf", "mute;", "body", "5000", "-shirt #1@40,40"},
+        {kDolls / "2ranmas/fkisswav.cnf", "", "btnmn", "1000", "-btnmn -btnm2 -btnm4 +btnmno +btnm2o +btnm4o"},
+        {kDolls / "2ranmas/fkisswav.cnf", "", "bucket", "5000",
+         "... -bucket +kettle -ranma-m1 +ranma-f1 -meyes1 +feyes1 -kanji +hiragana ~splash.wav"},
+        {kDolls / "../kiss-tests/uk_press/FKiSS1.cnf", "", "toggle1", "5000", "-toggle1"}};
+    static_assert(sizeof rows / sizeof rows[0] == 6, "one instance below for each row");
+    const auto& [cnf, steps, pressed, budget, expected] = rows[GetParam()];
+    if (!fs::exists(cnf)) GTEST_SKIP() << "the real dolls are not at " << kDolls << ": only the sample plays";
+    SCOPED_TRACE(cnf + " " + pressed);
+    TempDir page, shot;
+    ASSERT_EQ(Kiss2bmp(shot, {"--page", cnf, page.Path().string()}), "");
+    ASSERT_EQ(Kiss2bmp(shot, {"--format=png", "--snapshot", shot / "snapshot.png", cnf, shot / "."}), "");
+    const std::string url = "file://" + (page.Path() / fs::path(cnf).stem()).string() + ".html";
+    // Each picture's place and whether it is hidden: as the page opens, or after the steps of a fragment ("#" for
+    // none) and the time given.
+    const auto shown = [&](const std::string& fragment) {
+        const auto r = fragment.empty()
+                           ? Chromium(shot, {"--dump-dom", url})
+                           : Chromium(shot, {"--virtual-time-budget=" + budget, "--dump-dom", url + fragment});
+        static const std::regex img(R"re(<canvas [^>]*?data-cel="([^"]*)" data-object="(\d+)"( hidden="")? )re"
+                                    R"re(style="left: (-?\d+)px; top: (-?\d+)px;[^"]*"( hidden="")?>)re");
+        std::map<std::string, std::tuple<std::string, int, int, bool>> pictures;
+        for (std::sregex_iterator i(r.out.begin(), r.out.end(), img), end; i != end; ++i)
+            pictures[(*i)[1]] = {(*i)[2], std::stoi((*i)[4]), std::stoi((*i)[5]), (*i)[3].matched || (*i)[6].matched};
+        // Found by hand: std::regex recurses a byte deep, and a sound's data is long.
+        for (std::size_t at = r.out.find(" data-sound=\""); at != std::string::npos;
+             at = r.out.find(" data-sound=\"", at + 1))
+            pictures["~" + r.out.substr(at + 13, r.out.find('"', at + 13) - at - 13)] = {};
+        return pictures;
+    };
+    const auto before = shown("");
+    ASSERT_FALSE(before.empty());
+    std::string fragment = "#" + steps;
+    if (!pressed.empty()) {
+        const QImage snapshot(QString::fromStdString(shot / "snapshot.png"));
+        const QImage picture(QString::fromStdString(shot / (pressed + ".png")));
+        const auto [object, x0, y0, hidden] = before.at(pressed);
+        std::string press;
+        for (int y = 0; y < picture.height() && press.empty(); ++y)
+            for (int x = 0; x < picture.width() && press.empty(); ++x)
+                if (qAlpha(picture.pixel(x, y)) == 255 &&
+                    snapshot.pixel(x0 + x, y0 + y) == (picture.pixel(x, y) | 0xff000000u))
+                    press = "press:" + std::to_string(x0 + x) + "," + std::to_string(y0 + y);
+        ASSERT_FALSE(press.empty());
+        fragment += press;
+    }
+    std::set<std::string> changed;
+    for (const auto& [name, now] : shown(fragment)) {
+        const auto& [object, x, y, hidden] = now;
+        if (!before.contains(name)) {
+            changed.insert(name);
+            continue;
         }
-        std::set<std::string> changed;
-        for (const auto& [name, now] : shown(fragment)) {
-            const auto& [object, x, y, hidden] = now;
-            if (!before.contains(name)) {
-                changed.insert(name);
-                continue;
-            }
-            const auto& was = before.at(name);
-            if (hidden != std::get<3>(was)) changed.insert((hidden ? "-" : "+") + name);
-            if (x != std::get<1>(was) || y != std::get<2>(was))
-                changed.insert("#" + object + "@" + std::to_string(x) + "," + std::to_string(y));
-        }
-        if (expected.starts_with("... ")) { // of these among others
-            const std::set<std::string> some = Words(expected.substr(4));
-            EXPECT_TRUE(std::ranges::includes(changed, some)) << expected;
-        } else {
-            EXPECT_EQ(changed, Words(expected));
-        }
+        const auto& was = before.at(name);
+        if (hidden != std::get<3>(was)) changed.insert((hidden ? "-" : "+") + name);
+        if (x != std::get<1>(was) || y != std::get<2>(was))
+            changed.insert("#" + object + "@" + std::to_string(x) + "," + std::to_string(y));
+    }
+    if (expected.starts_with("... ")) { // of these among others
+        const std::set<std::string> some = Words(expected.substr(4));
+        EXPECT_TRUE(std::ranges::includes(changed, some)) << expected;
+    } else {
+        EXPECT_EQ(changed, Words(expected));
     }
 }
+static std::string FkissRow(const ::testing::TestParamInfo<int>& row)
+{
+    static const char* const names[] = {"SampleTimers",     "SamplePress",     "SamplePressMuted",
+                                        "RealDollsButtons", "RealDollsBucket", "TestSetToggle"};
+    return names[row.param];
+}
+INSTANTIATE_TEST_SUITE_P(Page, PageFkiss, ::testing::Range(0, 6), FkissRow);
 
 // What --page writes: the page and the report alone, or with --format png the chosen set's images, never over the
 // configuration.
