@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <array>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <regex>
@@ -23,13 +24,21 @@ static ProcessResult Chromium(const TempDir& scratch, std::vector<std::string> a
     return RunProcess("/usr/bin/chromium", arguments, scratch.Path().string());
 }
 
+// A name for each row of a table whose rows run on their own.
+static std::function<std::string(const ::testing::TestParamInfo<int>&)> RowNames(std::vector<std::string> names)
+{
+    return [names](const auto& row) { return names.at(row.param); };
+}
+
 static std::string Kiss2bmp(const TempDir& scratch, const std::vector<std::string>& arguments)
 {
     const auto r = RunProcess(KISS2BMP_PATH, arguments, scratch.Path().string());
     return r.status == 0 ? "" : r.err;
 }
 
-TEST(Page, EachSetShowsAsItsSnapshotOnItsBorder)
+// Each row runs on its own: it starts Chromium and kiss2bmp twice.
+class PageSets : public ::testing::TestWithParam<int> {};
+TEST_P(PageSets, EachSetShowsAsItsSnapshotOnItsBorder)
 {
     if (!fs::exists("/usr/bin/chromium")) GTEST_SKIP() << "no /usr/bin/chromium (the test command installs it)";
     TempDir dir; // the sample with a border colour line: the border is colour 3 of the set's group
@@ -54,60 +63,61 @@ TEST(Page, EachSetShowsAsItsSnapshotOnItsBorder)
     // The configuration, the set chosen, the set button pressed through the page's fragment (-1 for none), the
     // width of a phone's window (0: one with room for the play area) and the configuration of the snapshot ("": the
     // same).
-    std::vector<std::tuple<std::string, std::string, int, int, std::string>> rows = {
+    const std::tuple<std::string, std::string, int, int, std::string> rows[] = {
         {pip, "0", -1, 0, ""},
         {pip, "0", 1, 0, ""},
         {pip, "0", 2, 0, ""},
         {pip, "1", -1, 0, ""},
         {dir / "sjis/pip.cnf", "0", -1, 0, ""},
         {big, "0", -1, 375, ""},
-        {dir / "later/pip.cnf", "0", -1, 0, dir / "at-once/pip.cnf"}};
-    if (fs::is_directory(kDolls))
-        rows.insert(rows.end(), {{kDolls / "washua/washu.cnf", "0", -1, 0, ""},
-                                 {kDolls / "boredom/boredom.cnf", "0", 1, 0, ""},
-                                 {kDolls / "2ranmas/fkisswav.cnf", "0", -1, 0, ""}, // what initialize() hides left out
-                                 {kDolls / "../kiss-tests/uk_transparent/FKiSS1.cnf", "0", -1, 0, ""}}); // 32-bit cels
-    else
-        std::printf("the real dolls are not at %s: only the sample is shown\n", kDolls.c_str());
-    for (const auto& [cnf, set, button, phone, drawn] : rows) {
-        SCOPED_TRACE(cnf + " set " + set + " button " + std::to_string(button));
-        TempDir page, shot;
-        const std::string shown = button < 0 ? set : std::to_string(button);
-        ASSERT_EQ(Kiss2bmp(shot, {"--set", set, "--page", cnf, page.Path().string()}), "");
-        ASSERT_EQ(Kiss2bmp(shot, {"--set", shown, "--format=png", "--snapshot", shot / "snapshot.png",
-                                  drawn.empty() ? cnf : drawn, shot / "."}),
-                  "");
-        const QImage snapshot(QString::fromStdString(shot / "snapshot.png"));
-        const int w = snapshot.width(), h = snapshot.height();
-        const std::string url = "file://" + (page.Path() / fs::path(cnf).stem()).string() + ".html" +
-                                (button < 0 ? "" : "#set:" + std::to_string(button));
-        const QSize window = phone ? QSize(phone, 667) : QSize(w + 32, h + 100);
-        const std::string size = std::to_string(window.width()) + "," + std::to_string(window.height());
-        ASSERT_EQ(Chromium(shot, {"--virtual-time-budget=1000", "--screenshot=" + (shot / "page.png"),
-                                  "--window-size=" + size, url})
-                      .status,
-                  0);
-        const QImage screen = QImage(QString::fromStdString(shot / "page.png")).convertToFormat(QImage::Format_RGB32);
-        ASSERT_EQ(screen.size(), window);
-        // On a phone, made as wide as the window but its padding, never blurred: each pixel the snapshot's under its
-        // middle.
-        const double k = phone ? (phone - 32.0) / w : 1;
-        int differ = 0, across = 0;
-        for (int y = 0; y < static_cast<int>(h * k); ++y)
-            for (int x = 0; x < static_cast<int>(w * k); ++x)
-                differ += screen.pixel(16 + x, 52 + y) != snapshot.pixel(int((x + 0.5) / k), int((y + 0.5) / k));
-        EXPECT_LE(differ, phone ? w * h / 250 : 0) << "of " << w * h << " pixels"; // where rounding parts ways
-        for (int y = 0; y < window.height(); ++y) // nothing reaches the right padding, so nothing scrolls sideways
-            across += screen.pixel(window.width() - 1, y) != screen.pixel(window.width() - 1, 0);
-        EXPECT_EQ(across, 0);
-        if (cnf == pip) { // colour 3 of the group, as a cel in palette 0 holds it, its 4-bit parts scaled by 17
-            const QImage body(QString::fromStdString((kSource / "tests/cli/golden/set0/body.bmp").string()));
-            const QRgb c = body.color(16 * std::stoi(shown) + 3);
-            EXPECT_EQ(screen.pixel(4, 4), qRgb(qRed(c) / 16 * 17, qGreen(c) / 16 * 17, qBlue(c) / 16 * 17));
-            EXPECT_EQ(screen.pixel(w + 24, h + 24), screen.pixel(4, 4));
-        }
+        {dir / "later/pip.cnf", "0", -1, 0, dir / "at-once/pip.cnf"},
+        {kDolls / "washua/washu.cnf", "0", -1, 0, ""},
+        {kDolls / "boredom/boredom.cnf", "0", 1, 0, ""},
+        {kDolls / "2ranmas/fkisswav.cnf", "0", -1, 0, ""},                     // what initialize() hides left out
+        {kDolls / "../kiss-tests/uk_transparent/FKiSS1.cnf", "0", -1, 0, ""}}; // 32-bit cels
+    static_assert(sizeof rows / sizeof rows[0] == 11, "one instance below for each row");
+    const auto& [cnf, set, button, phone, drawn] = rows[GetParam()];
+    if (!fs::exists(cnf)) GTEST_SKIP() << "the real dolls are not at " << kDolls << ": only the sample is shown";
+    SCOPED_TRACE(cnf + " set " + set + " button " + std::to_string(button));
+    TempDir page, shot;
+    const std::string shown = button < 0 ? set : std::to_string(button);
+    ASSERT_EQ(Kiss2bmp(shot, {"--set", set, "--page", cnf, page.Path().string()}), "");
+    ASSERT_EQ(Kiss2bmp(shot, {"--set", shown, "--format=png", "--snapshot", shot / "snapshot.png",
+                              drawn.empty() ? cnf : drawn, shot / "."}),
+              "");
+    const QImage snapshot(QString::fromStdString(shot / "snapshot.png"));
+    const int w = snapshot.width(), h = snapshot.height();
+    const std::string url = "file://" + (page.Path() / fs::path(cnf).stem()).string() + ".html" +
+                            (button < 0 ? "" : "#set:" + std::to_string(button));
+    const QSize window = phone ? QSize(phone, 667) : QSize(w + 32, h + 100);
+    const std::string size = std::to_string(window.width()) + "," + std::to_string(window.height());
+    ASSERT_EQ(Chromium(shot, {"--virtual-time-budget=1000", "--screenshot=" + (shot / "page.png"),
+                              "--window-size=" + size, url})
+                  .status,
+              0);
+    const QImage screen = QImage(QString::fromStdString(shot / "page.png")).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(screen.size(), window);
+    // On a phone, made as wide as the window but its padding, never blurred: each pixel the snapshot's under its
+    // middle.
+    const double k = phone ? (phone - 32.0) / w : 1;
+    int differ = 0, across = 0;
+    for (int y = 0; y < static_cast<int>(h * k); ++y)
+        for (int x = 0; x < static_cast<int>(w * k); ++x)
+            differ += screen.pixel(16 + x, 52 + y) != snapshot.pixel(int((x + 0.5) / k), int((y + 0.5) / k));
+    EXPECT_LE(differ, phone ? w * h / 250 : 0) << "of " << w * h << " pixels"; // where rounding parts ways
+    for (int y = 0; y < window.height(); ++y) // nothing reaches the right padding, so nothing scrolls sideways
+        across += screen.pixel(window.width() - 1, y) != screen.pixel(window.width() - 1, 0);
+    EXPECT_EQ(across, 0);
+    if (cnf == pip) { // colour 3 of the group, as a cel in palette 0 holds it, its 4-bit parts scaled by 17
+        const QImage body(QString::fromStdString((kSource / "tests/cli/golden/set0/body.bmp").string()));
+        const QRgb c = body.color(16 * std::stoi(shown) + 3);
+        EXPECT_EQ(screen.pixel(4, 4), qRgb(qRed(c) / 16 * 17, qGreen(c) / 16 * 17, qBlue(c) / 16 * 17));
+        EXPECT_EQ(screen.pixel(w + 24, h + 24), screen.pixel(4, 4));
     }
 }
+INSTANTIATE_TEST_SUITE_P(Page, PageSets, ::testing::Range(0, 11),
+                         RowNames({"Set0", "Button1", "Button2", "Set1", "ShiftJisName", "Phone", "ChangecolLater",
+                                   "Washua", "BoredomButton1", "RanmasInitialize", "Transparent32Bit"}));
 
 // Where the opaque pixels of a picture are: left, top, right, bottom (past the last).
 static std::array<int, 4> OpaqueBox(const QImage& image)
@@ -188,14 +198,9 @@ TEST_P(PageInput, MovesObjectsWholeLoosensFixedOnesKeepsThemInThePlayAreaAndPose
         EXPECT_EQ(positions, Words(expected)) << fragment << " " << link[1];
     }
 }
-static std::string InputRow(const ::testing::TestParamInfo<int>& row)
-{
-    static const char* const names[] = {"Drag",           "FortyTriesOnlyLoosen", "DragToTheCorner",
-                                        "DragPastTheEnd", "MoveInAnotherSet",     "StaysInThatSet",
-                                        "Reset",          "KeysAndShift",         "KeysOnceLoosened"};
-    return names[row.param];
-}
-INSTANTIATE_TEST_SUITE_P(Page, PageInput, ::testing::Range(0, 9), InputRow);
+INSTANTIATE_TEST_SUITE_P(Page, PageInput, ::testing::Range(0, 9),
+                         RowNames({"Drag", "FortyTriesOnlyLoosen", "DragToTheCorner", "DragPastTheEnd",
+                                   "MoveInAnotherSet", "StaysInThatSet", "Reset", "KeysAndShift", "KeysOnceLoosened"}));
 
 // The doll's FKiSS played in the page, read back from the page Chromium leaves once the virtual time given has run,
 // against the page as it opens: the pictures newly hidden (-) and shown (+), the objects moved. A press is on a pixel
@@ -285,13 +290,9 @@ TEST_P(PageFkiss, PlaysTheDollsFkiss)
         EXPECT_EQ(changed, Words(expected));
     }
 }
-static std::string FkissRow(const ::testing::TestParamInfo<int>& row)
-{
-    static const char* const names[] = {"SampleTimers",     "SamplePress",     "SamplePressMuted",
-                                        "RealDollsButtons", "RealDollsBucket", "TestSetToggle"};
-    return names[row.param];
-}
-INSTANTIATE_TEST_SUITE_P(Page, PageFkiss, ::testing::Range(0, 6), FkissRow);
+INSTANTIATE_TEST_SUITE_P(Page, PageFkiss, ::testing::Range(0, 6),
+                         RowNames({"SampleTimers", "SamplePress", "SamplePressMuted", "RanmasButtons", "RanmasBucket",
+                                   "UkPressToggle"}));
 
 // What --page writes: the page and the report alone, or with --format png the chosen set's images, never over the
 // configuration.
