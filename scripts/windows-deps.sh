@@ -5,7 +5,8 @@
 # source with a private list of deb-src entries for the archives and suites of this machine's own
 # sources; apt checks them against the archive's signed index as for any package. What is
 # compiled is in cmake/windows-deps/. With the result in place, built by these same files, it
-# returns at once.
+# returns at once; a result this machine built before, for any checkout, is taken from the cache
+# folder (KISS_CACHE, by default ~/.cache/kissconv), kept there by the files it was built by.
 #
 # Usage: bash scripts/windows-deps.sh
 set -euo pipefail
@@ -15,6 +16,13 @@ deps=$PWD/build/windows-deps
 key=$(cat scripts/windows-deps.sh cmake/windows-deps/* cmake/mingw-w64-x86_64.cmake | sha256sum)
 if [ "$(cat "$deps/prefix/built-by" 2>/dev/null)" = "$key" ]; then
   echo "windows-deps: the libraries are in place ($deps/prefix)"
+  exit 0
+fi
+cache=${KISS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/kissconv}/windows-deps-${key:0:16}
+if [ "$(cat "$cache/built-by" 2>/dev/null)" = "$key" ]; then
+  rm -rf "$deps" && mkdir -p "$deps" && cp -a "$cache" "$deps/prefix"
+  sed -i "s|^prefix=.*|prefix=$deps/prefix|" "$deps/prefix"/lib/pkgconfig/*.pc # its own place, not the cache's
+  echo "windows-deps: the libraries built before are in place ($cache)"
   exit 0
 fi
 start=$SECONDS
@@ -56,4 +64,9 @@ cmake -S cmake/windows-deps -B "$deps/build" -G Ninja --toolchain "$PWD/cmake/mi
 cmake --build "$deps/build" >"$deps/build.log" 2>&1 || { cat "$deps/build.log" >&2 && exit 1; }
 cmake --install "$deps/build" >/dev/null
 echo "$key" >"$deps/prefix/built-by"
+# Into the cache whole or not at all: a copy under a name of its own, renamed once complete. A cache that
+# cannot be written only costs the next checkout this build.
+if mkdir -p "$(dirname "$cache")" 2>/dev/null && cp -a "$deps/prefix" "$cache.$$" 2>/dev/null; then
+  rm -rf "$cache" && mv -T "$cache.$$" "$cache" 2>/dev/null || rm -rf "$cache.$$"
+fi
 echo "windows-deps: built in $((SECONDS - start)) s into $deps/prefix"

@@ -259,4 +259,10 @@ TEST(Kiss2bmp, ShowsADollAsViewersDoAndSaysWhatTheBmpRunLeavesOut)
         RunProcess(KISS2BMP_PATH, {"-q", "--format=png", "--snapshot", dir / "s.png", cnf, out}, dir.Path().string());
     EXPECT_EQ(std::pair(png.status, ReadText(out + "/c.png").substr(16, 10)),
               std::pair(0, "\0\0\0\1\0\0\0\1\x08\x06"s)); // RGBA
+    // --check reads the start of the set --set names, or of set 0 when that is no number: a cel only in set 3.
+    WriteFile(doll + "three.cnf", "%pip.kcf\r\n#1 b.cel :3 ;%u\r\n$0 5,5\r\n");
+    for (const auto& [set, hidden] : {std::pair{"3", true}, {"3x", false}}) {
+        const auto r = RunProcess(KISS2BMP_PATH, {"--check", "--set", set, doll + "three.cnf"}, dir.Path().string());
+        EXPECT_EQ(r.out.ends_with("hidden at the start b.cel\n"), hidden) << set;
+    }
 }
