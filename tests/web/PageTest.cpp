@@ -351,11 +351,14 @@ TEST(Page, AboutThisDollShowsTheAuthorsTextsAsText)
     TempDir doll, scratch;
     fs::copy(kSource / "samples/pip", doll.Path());
     fs::create_directory(doll / "sub");
-    const std::string cafe = "caf\xC3\xA9", long_ = "a" + Repeat("\xC3\xA9", 40000);
+    // Cut at 64 KiB inside a character of two bytes, and of three.
+    const std::string cafe = "caf\xC3\xA9", long_ = "a" + Repeat("\xC3\xA9", 40000),
+                      long3 = "ab" + Repeat("\xE8\xA1\xA8", 30000);
     const std::pair<std::string, std::string> files[] = {{"readme.txt", "\x95\x5C</pre><b>&amp;"},
                                                          {"notes.DOC", cafe},
                                                          {"sub/more.txt", "\x83\x73\r\n\xFF ok\r"},
                                                          {"long.txt", long_},
+                                                         {"long3.txt", long3},
                                                          {"word.doc", std::string("\xD0\xCF\x11\xE0\0\0", 6)},
                                                          {"pip.cel", "no text"}};
     for (const auto& [name, text] : files)
@@ -370,9 +373,10 @@ TEST(Page, AboutThisDollShowsTheAuthorsTextsAsText)
                         r.out.substr(text, r.out.find("</pre>", text) - text));
     }
     static const std::regex button(R"(<button type="button" value)");
-    EXPECT_EQ(shown, (std::vector<std::string>{"long.txt: " + long_.substr(0, 65535), "notes.DOC: " + cafe,
-                                               "readme.txt: \xE8\xA1\xA8&lt;/pre&gt;&lt;b&gt;&amp;amp;",
-                                               "sub/more.txt: \xE3\x83\x94\n\xEF\xBF\xBD ok\n"}));
+    EXPECT_EQ(shown,
+              (std::vector<std::string>{"long.txt: " + long_.substr(0, 65535), "long3.txt: " + long3.substr(0, 65534),
+                                        "notes.DOC: " + cafe, "readme.txt: \xE8\xA1\xA8&lt;/pre&gt;&lt;b&gt;&amp;amp;",
+                                        "sub/more.txt: \xE3\x83\x94\n\xEF\xBF\xBD ok\n"}));
     EXPECT_EQ(std::distance(std::sregex_iterator(r.out.begin(), r.out.end(), button), std::sregex_iterator()), 3);
 }
 
