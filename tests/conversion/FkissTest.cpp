@@ -202,8 +202,8 @@ TEST(FkissStart, ReadFkiss)
     const auto many = ReadFkiss({{1, ";@EventHandler"}, {2, ";@" + Repeat("never() ", 70000)}, {3, ";@never()"}});
     std::vector<FkissLine> noisy(200, {2, ";@ bad()"});
     noisy[0] = {1, ";@EventHandler begin()"};
-    EXPECT_EQ(std::tuple(cut.events.size(), cut.events[0].actions.size(), cut.notes),
-              std::tuple(1u, 65536u, std::vector<std::string>{"line 2: the program is cut at 65536 actions"}));
+    EXPECT_EQ(std::tuple(cut.events.size(), cut.events[0].actions.size(), cut.level, cut.notes),
+              std::tuple(1u, 65536u, "1", std::vector<std::string>{"line 2: the program is cut at 65536 actions"}));
     ASSERT_EQ(wide.events.at(0).actions.size(), 4u);
     const FkissAction& foo = wide.events[0].actions[1];
     EXPECT_EQ(std::tuple(foo.arguments.size(), foo.arguments[0].text.size(), wide.events[0].actions[3].name.size()),
