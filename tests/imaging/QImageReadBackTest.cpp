@@ -65,6 +65,13 @@ TEST(QImageReadBack, AnotherReaderSeesOurPixelsInTheirColoursAndASetPictureInFro
     ASSERT_EQ(std::pair(p.width(), p.height()), std::pair(4, 3));
     for (int i = 0; i < 12; ++i)
         EXPECT_EQ(p.pixel(i % 4, i / 4), expected[static_cast<std::size_t>(i)]) << i;
+    // Fitted into 2 x 2: each pixel the rounded mean of the 2 x 2 it stands for (2 x 1 in the last row).
+    MemoryStream fitted;
+    picture.FittedInto(2, 2).EncodePng(fitted);
+    const QImage s = ReadPng(fitted);
+    EXPECT_EQ(
+        (std::vector<QRgb>{s.pixel(0, 0), s.pixel(1, 0), s.pixel(0, 1), s.pixel(1, 1), QRgb(s.width() * s.height())}),
+        (std::vector<QRgb>{qRgb(2, 4, 6), qRgb(1, 2, 3), qRgb(0, 15, 9), qRgb(4, 1, 6), 4}));
 }
 
 TEST(QImageReadBack, A32BitCelAsAnRgbaPngKeepsItsStraightAlpha)
