@@ -1,7 +1,8 @@
-// Text primitives against their rules: TextToInt's edge cases from a table, StrictTextToInt's message, the round trip
-// of any value through its text, NextToken, SplitAt, paths, accepted cel names' images inside the output folder.
-// Input: separator, text.
+// Text primitives against their rules: TextToInt's and IsUtf8's edge cases from tables, StrictTextToInt's message, the
+// round trip of any value through its text, NextToken, SplitAt, paths, accepted cel names' images inside the output
+// folder. Input: separator, text.
 #include "Fuzz.h"
+#include "conversion/TextUtf8.h"
 
 using namespace std::string_literals;
 using NumberRow = std::tuple<std::string, std::int32_t, bool>; // text, value, ok
@@ -23,6 +24,14 @@ static const std::vector<NumberRow> kLimits = {
     {"$7FFFFFFF", INT32_MAX, true},    {"$80000000", INT32_MIN, true},    {"$ffffffff", -1, true},
     {"$0000000FF", 255, true},         {"$100000000", 0x10000000, false}};
 static const std::pair<std::int32_t, const char*> kTexts[] = {{0, "0"}, {-7, "-7"}, {INT32_MIN, "-2147483648"}};
+// UTF-8 at the edges of each length: overlong forms, surrogates, past U+10FFFF, a bad or missing continuation byte.
+// clang-format off
+static const std::pair<std::string, bool> kUtf8[] = {
+    {"\x7F\xC2\x80\xDF\xBF", true}, {"\xC1\xBF", false}, {"\xE0\xA0\x80\xED\x9F\xBF", true}, {"\xE0\x9F\xBF", false},
+    {"\xED\xA0\x80", false}, {"\xE8\xA1(", false}, {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", true},
+    {"\xF4\x90\x80\x80", false}, {"\xF0\x90\x80(", false}, {"\xE8\xA1", false}, {"\x80", false},
+    {"\xF5\x80\x80\x80", false}};
+// clang-format on
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -34,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     std::fprintf(stderr, "TextToInt(\"%s\") is wrong\n", text.c_str());
                 assert(got.value == value && got.ok == ok);
             }
-        return std::ranges::all_of(kTexts, [](const auto& row) { return IntToText(row.first) == row.second; });
+        return std::ranges::all_of(kTexts, [](const auto& row) { return IntToText(row.first) == row.second; }) &&
+               std::ranges::all_of(kUtf8, [](const auto& row) { return IsUtf8(row.first) == row.second; });
     }();
     assert(numbersHold);
     if (size == 0) return 0;
