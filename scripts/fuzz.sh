@@ -4,9 +4,12 @@
 # non-zero on any finding. The committed corpus is never written: new inputs and finding files
 # stay under build/fuzz/run/NAME, with the log and the result ("no finding" or "finding").
 # Usage: bash scripts/fuzz.sh [--build | --run] [SECONDS] [NAME...]
-#   --build: only build; --run: only run what is built (scripts/test.sh builds beside other work).
+#   --build: only build; --run: only run what is built. KISS_FUZZ_BUILD names the build folder the
+#   harnesses are taken from (default build/fuzz): scripts/test.sh runs those of build/asan, built
+#   with its tests from the same objects.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+build=${KISS_FUZZ_BUILD:-build/fuzz}
 
 mode=all
 case "${1:-}" in --build | --run) mode=$1 && shift ;; esac
@@ -15,7 +18,7 @@ shift || true
 names=("$@")
 [ ${#names[@]} -gt 0 ] || names=(decode_cel text conversion archives page fkiss)
 
-if [ "$mode" != --run ]; then
+if [ "$mode" != --run ] && [ "$build" = build/fuzz ]; then
   targets=()
   for name in "${names[@]}"; do targets+=("fuzz_$name"); done
   cmake --preset fuzz >/dev/null
@@ -41,7 +44,7 @@ fuzz() {
   [ -d "tests/crashers/$name" ] && seeds+=("tests/crashers/$name")
   [ -f "fuzz/$name.dict" ] && dict=("-dict=fuzz/$name.dict")
   # A slow input (more than 10 s) counts as a finding: the tool must never hang.
-  if TMPDIR="$scratch/$name" "build/fuzz/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=10 \
+  if TMPDIR="$scratch/$name" "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=10 \
     -print_final_stats=1 -artifact_prefix="$run/findings/" "${dict[@]}" "${seeds[@]}" \
     >"$run/log" 2>&1 && [ -z "$(ls -A "$run/findings")" ]; then
     echo "no finding" >"$run/result"

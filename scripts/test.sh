@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: the whole suite once under the sanitizers, what differs in
-# the optimised build (kiss2bmp's process and its golden output, the page in a browser), the
-# desktop entry, manual page and Debian package, the portable tests, the sample doll and the shared
-# real dolls built for Windows (with its libraries from Debian's sources) and run under Wine, then
-# short fuzz runs. The builds for the later stages run at low priority beside the sanitizer build
-# and tests, on what those leave of the cores. Each stage says when it starts; the last line is the
+# Sets up, builds and runs every test: the whole suite once under the sanitizers, with short fuzz
+# runs of the same build, what differs in the optimised build (kiss2bmp's process and its golden
+# output, the page in a browser), the desktop entry, manual page and Debian package, the portable
+# tests, the sample doll and the shared real dolls built for Windows (with its libraries from
+# Debian's sources) and run under Wine. The builds for the later stages and the fuzz runs go at low
+# priority beside the rest, on what it leaves of the cores. Each stage says when it starts; the last line is the
 # verdict, summed over every stage: "N passed, N failed, N skipped" (a ctest test counts as one, and
 # so does each other check and each fuzz run). A failed set-up or build stops the run after its
 # verdict; the exit status is 1 when anything failed.
@@ -66,18 +66,18 @@ build_default() {
     cmake --build --preset default --target kiss2bmp kissconv package_files cli_tests web_tests
 }
 build_windows() { bash scripts/test-windows.sh --prepare; }
-build_fuzz() { bash scripts/fuzz.sh --build; }
 set -m # the chain in a process group of its own, ended whole if the run stops early
 (
   renice -n 10 "$BASHPID" >/dev/null
-  for name in default windows fuzz; do
+  for name in default windows; do
     "build_$name" >"$logs/build-$name.log" 2>&1
     echo $? >"$logs/build-$name.status"
   done
 ) &
 chain=$!
 set +m
-trap 'kill -- -"$chain" 2>/dev/null; wait' EXIT
+fuzzing=
+trap 'kill -- -"$chain" ${fuzzing:+-"$fuzzing"} 2>/dev/null; wait' EXIT
 
 stage "asan: configure, build (the other builds begin beside it)"
 configure() { cmake --preset "$1" >/dev/null; }
@@ -85,6 +85,17 @@ must "asan configure" configure asan
 must "asan build" cmake --build --preset asan
 stage "asan: every test"
 run_ctest asan
+
+# The fuzz runs take a fixed time whatever else runs: they go beside the stages that follow.
+rm -rf build/fuzz/run
+set -m
+(
+  renice -n 10 "$BASHPID" >/dev/null
+  KISS_FUZZ_BUILD=build/asan bash scripts/fuzz.sh --run "${FUZZ_SECONDS:-20}" >"$logs/fuzz.log" 2>&1
+  echo $? >"$logs/fuzz.status"
+) &
+fuzzing=$!
+set +m
 
 stage "default: the process tests"
 must "default build" built default
@@ -119,11 +130,11 @@ else
     build/windows/real-dolls.result
 fi
 
-stage "fuzz: short runs"
-must "fuzz build" built fuzz
-rm -f build/fuzz/run/*/result
-fuzzed=0
-bash scripts/fuzz.sh --run "${FUZZ_SECONDS:-20}" || fuzzed=$?
+stage "fuzz: short runs of the sanitizer build"
+wait "$fuzzing"
+fuzzing=
+grep -v '^== fuzz' "$logs/fuzz.log"
+fuzzed=$(cat "$logs/fuzz.status")
 for result in build/fuzz/run/*/result; do
   [ -f "$result" ] && check "fuzz $(basename "$(dirname "$result")")" grep -qx 'no finding' "$result"
 done

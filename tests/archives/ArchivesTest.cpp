@@ -96,7 +96,8 @@ TEST(Archives, RefuseDamageLimitsAndNamesOutside)
         {Zip, zipWith({{local + 6, "\x01"}, {central + 8, "\x01"}}), cnf + "の圧縮方式 8 (暗号化) には対応していません"}};
     // clang-format on
     for (const auto& [read, bytes, message] : rows)
-        EXPECT_EQ(MessageOf<EArchiveError>([&] { read(bytes, "a"); }), message) << bytes.size() << " bytes";
+        EXPECT_EQ(MessageOf<EArchiveError>([&read = read, &bytes = bytes] { read(bytes, "a"); }), message)
+            << bytes.size() << " bytes";
 }
 
 TEST(Archives, RealDollsAreTheirUnpackedFolders)

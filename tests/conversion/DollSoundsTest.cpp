@@ -26,7 +26,7 @@ std::string Au(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channel
 const std::string kWav =
     "RIFF\x26\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x80\x3e\0\0\x02\0\x10\0data\x02\0\0\0\x34\x12"s;
 
-struct Case {
+struct SoundCase {
     std::string file, bytes; // put in the doll's folder, unless file is empty
     std::string written;     // as the program's sound action names it
     std::string why;         // how its note goes on; empty with a file: the sound is played
@@ -36,7 +36,7 @@ struct Case {
 
 TEST(DollSounds, GivesWavAsItIsConvertsAuAndNotesTheRest)
 {
-    const std::vector<Case> cases = {
+    const std::vector<SoundCase> cases = {
         {"a.wav", kWav, "A.WAV", ""},
         {"mu.au", Au(1, 8000, 1, "\xFF\x80\x00"s), "mu.au", "", 8000, 1, {0, 32124, -32124}},
         {"s16.au", Au(3, 22050, 2, Be(0x123480007FFFFFFF, 8)), "S16.au", "", 22050, 2, {4660, -32768, 32767, -1}},
@@ -53,7 +53,7 @@ TEST(DollSounds, GivesWavAsItIsConvertsAuAndNotesTheRest)
     WriteFile(temp / "out.wav", kWav);
     WriteFile(temp / "doll/doll.cnf", "");
     std::string actions = ";@initialize()";
-    for (const Case& c : cases) {
+    for (const SoundCase& c : cases) {
         if (!c.file.empty()) WriteFile(temp / ("doll/" + c.file), c.bytes);
         actions += " sound(\"" + c.written + "\")";
     }
@@ -65,7 +65,7 @@ TEST(DollSounds, GivesWavAsItIsConvertsAuAndNotesTheRest)
         std::vector<std::string> notes;
         const std::vector<DollSound> sounds = DollSounds(*OpenDoll(doll, temp.Prefix()), program, notes);
         std::size_t sound = 0, note = 0;
-        for (const Case& c : cases) {
+        for (const SoundCase& c : cases) {
             const std::string text = "sound '" + c.written + "' is not played: " + c.why;
             if (c.file.empty() || !c.why.empty()) {
                 ASSERT_LT(note, notes.size());

@@ -69,7 +69,7 @@ TEST(Bmp256Image, SizesHeaderAndWrites)
         image.WritePixel(0, 0, 1);        // harmless on an empty image, new or after the error
         image.WritePaletteEntry(0, 1, 2, 3);
         image.SetSize(3, 1);
-        EXPECT_EQ(MessageOf([&] { image.SetSize(w, h); }), kNoMemory) << w << "x" << h;
+        EXPECT_EQ(MessageOf([&, w = w, h = h] { image.SetSize(w, h); }), kNoMemory) << w << "x" << h;
         EXPECT_EQ(image.Stream().Size() + image.FileSize() + image.RowStride(), 0);
     }
     image.SetSize(10, 4); // usable again; rows of 12 bytes, stored bottom-up
@@ -195,7 +195,8 @@ TEST(TruecolourCel, PicturesRunsAndSizes)
     MemoryStream huge = StreamOf(RawHeaded(32, {65535, 65535, 0, 0}));
     for (const auto& [w, h] : tooLarge) { // leaving the image empty
         image.SetSize(1, 1);
-        const std::string message = MessageOf([&] { w || h ? image.SetSize(w, h) : DecodeTruecolourCel(image, huge); });
+        const std::string message =
+            MessageOf([&, w = w, h = h] { w || h ? image.SetSize(w, h) : DecodeTruecolourCel(image, huge); });
         EXPECT_EQ(std::tuple(message, image.Width() + image.Height(), image.Rgba().size()),
                   std::tuple(kNoMemory, 0, 0u));
     }

@@ -134,7 +134,7 @@ TEST_F(MainWindowTest, TheControlsConvertAndMoveThroughTheDirectories)
         else if (verb == "drive")
             Find<QComboBox>("DriveComboBox2")->setCurrentIndex(QString(at).toInt());
         else if (verb == "choose") { // the dialog picks the file and filter, or cancels without a filter
-            QTimer::singleShot(0, &window_, [&] {
+            QTimer::singleShot(0, &window_, [&, at = at, by = by] {
                 auto& d = *qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
                 EXPECT_EQ(d.nameFilters().join(',') + QString::number(d.fileMode()),
                           "CNF file (*.cnf),all files (*.*),KiSS archives (*.lzh *.zip)1");

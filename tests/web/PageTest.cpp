@@ -240,7 +240,7 @@ TEST_P(PageFkiss, PlaysTheDollsFkiss)
     const std::string url = "file://" + (page.Path() / fs::path(cnf).stem()).string() + ".html";
     // Each picture's place and whether it is hidden: as the page opens, or after the steps of a fragment ("#" for
     // none) and the time given.
-    const auto shown = [&](const std::string& fragment) {
+    const auto shown = [&, budget = budget](const std::string& fragment) {
         const auto r = fragment.empty()
                            ? Chromium(shot, {"--dump-dom", url})
                            : Chromium(shot, {"--virtual-time-budget=" + budget, "--dump-dom", url + fragment});
