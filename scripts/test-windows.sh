@@ -69,19 +69,30 @@ echo "$result" | tee "$build/sample.result"
 
 echo "== windows: the shared real dolls from their archives, as the Linux build converts them"
 # Every configuration and set as PNG files with the snapshot and the page, and --check: the same
-# exit status and the same files and findings, byte for byte, as build/default's kiss2bmp.
+# exit status and the same files and findings, byte for byte, as build/default's kiss2bmp. A Wine
+# process spends most of its time starting: one comparison per core at a time.
 shared=../shared native=build/default/cli/kiss2bmp out=$build/real-dolls
 # One run: SIDE ROOT (how the program names the host's /) PROGRAM...; its status and what it wrote
-# (or, for --check, printed) in $out/SIDE.
+# (or, for --check, printed) in $dir/SIDE.
 run() {
-  local dir=$PWD/$out/$1 root=$2 status=0 && shift 2 && mkdir -p "$dir"
+  local side=$dir/$1 root=$2 status=0 && shift 2 && mkdir -p "$side"
   if [ "$set" = check ]; then
-    "$@" --check --cnf "$cnf" "$root$archive" >"$dir/printed" 2>/dev/null || status=$?
+    "$@" --check --cnf "$cnf" "$root$archive" >"$side/printed" 2>/dev/null || status=$?
   else
-    "$@" -q --cnf "$cnf" --set "$set" --format png --page --snapshot "$root$dir/set.png" \
-      "$root$archive" "$root$dir" >/dev/null 2>&1 || status=$?
+    "$@" -q --cnf "$cnf" --set "$set" --format png --page --snapshot "$root$side/set.png" \
+      "$root$archive" "$root$side" >/dev/null 2>&1 || status=$?
   fi
-  echo "$status" >"$dir/status"
+  echo "$status" >"$side/status"
+}
+# One comparison: N ARCHIVE CNF SET in $out/N; a difference leaves $out/N/differs naming the run.
+compare() {
+  local dir=$PWD/$out/$1 archive=$2 cnf=$3 set=$4
+  run linux "" "$native" && run windows Z: win "$build/cli/kiss2bmp.exe"
+  # A difference is looked at again once, in case it was Wine's own failure (above).
+  diff -rq "$dir/linux" "$dir/windows" >/dev/null ||
+    { rm -rf "$dir/windows" && run windows Z: win "$build/cli/kiss2bmp.exe"; }
+  diff -r "$dir/linux" "$dir/windows" >"$dir/diff" 2>&1 ||
+    echo "$(basename "$archive") $cnf ($set)" >"$dir/differs"
 }
 dolls=("$shared"/dolls/*.lzh "$shared"/kiss-tests/*.lzh)
 if [ ! -f "${dolls[0]}" ]; then
@@ -89,21 +100,25 @@ if [ ! -f "${dolls[0]}" ]; then
 elif [ ! -x "$native" ]; then
   result="kiss2bmp.exe and the real dolls: skipped, no Linux build at $native"
 else
-  result="kiss2bmp.exe: ${#dolls[*]} real dolls, every configuration and set, as the Linux build"
+  rm -rf "$out" && mkdir -p "$out"
+  n=0
   for archive in "${dolls[@]}"; do
     archive=$(realpath "$archive")
     for cnf in $(cd "${archive%.lzh}" && find . -iname '*.cnf' -printf '%P\n'); do
       for set in check 0 1 2 3 4 5 6 7 8 9; do
-        rm -rf "$out"
-        run linux "" "$native" && run windows Z: win "$build/cli/kiss2bmp.exe"
-        # A difference is looked at again once, in case it was Wine's own failure (above).
-        diff -rq "$out/linux" "$out/windows" >/dev/null ||
-          { rm -rf "$out/windows" && run windows Z: win "$build/cli/kiss2bmp.exe"; }
-        diff -r "$out/linux" "$out/windows" >&2 ||
-          { result="kiss2bmp.exe: $(basename "$archive") $cnf ($set) differs from the Linux build" && break 3; }
+        printf '%s\0%s\0%s\0%s\0' $((n += 1)) "$archive" "$cnf" "$set"
       done
     done
-  done
+  done >"$out/jobs"
+  export -f win run compare && export build locale native out
+  xargs -0 -n 4 -P "$(nproc)" bash -c 'compare "$@"' compare <"$out/jobs"
+  differs=$(find "$out" -name differs | sort -V | head -n 1)
+  if [ -n "$differs" ]; then
+    cat "$(dirname "$differs")/diff" >&2
+    result="kiss2bmp.exe: $(cat "$differs") differs from the Linux build"
+  else
+    result="kiss2bmp.exe: ${#dolls[*]} real dolls, every configuration and set, as the Linux build"
+  fi
 fi
 echo "$result" | tee "$build/real-dolls.result"
 [[ $result == *"as the Linux build" || $result == *skipped* ]] || status=1

@@ -66,13 +66,18 @@ build_default() {
     cmake --build --preset default --target kiss2bmp kissconv package_files cli_tests web_tests
 }
 build_windows() { bash scripts/test-windows.sh --prepare; }
+# The tests under Wine go as soon as their build is done, beside the stages here: Wine's processes and
+# Chromium's spend much of their time waiting, and each fills the other's gaps.
+rm -f build/windows/{ctest.log,sample.result,real-dolls.result} # a run that ends early counts as failed
 set -m # the chain in a process group of its own, ended whole if the run stops early
 (
-  renice -n 10 "$BASHPID" >/dev/null
   for name in default windows; do
-    "build_$name" >"$logs/build-$name.log" 2>&1
+    nice -n 10 bash -c "$(declare -f "build_$name"); build_$name" >"$logs/build-$name.log" 2>&1
     echo $? >"$logs/build-$name.status"
+    [ "$(cat "$logs/build-$name.status")" = 0 ] || exit
   done
+  bash scripts/test-windows.sh --run >"$logs/windows-run.log" 2>&1
+  echo $? >"$logs/windows-run.status"
 ) &
 chain=$!
 set +m
@@ -85,17 +90,6 @@ must "asan configure" configure asan
 must "asan build" cmake --build --preset asan
 stage "asan: every test"
 run_ctest asan
-
-# The fuzz runs take a fixed time whatever else runs: they go beside the stages that follow.
-rm -rf build/fuzz/run
-set -m
-(
-  renice -n 10 "$BASHPID" >/dev/null
-  KISS_FUZZ_BUILD=build/asan bash scripts/fuzz.sh --run "${FUZZ_SECONDS:-20}" >"$logs/fuzz.log" 2>&1
-  echo $? >"$logs/fuzz.status"
-) &
-fuzzing=$!
-set +m
 
 stage "default: the process tests"
 must "default build" built default
@@ -116,10 +110,22 @@ package() {
 }
 check "Debian package" package
 
-stage "windows: the portable tests and the sample doll under Wine"
+# The fuzz runs take a fixed time whatever else runs: they take what the Windows stage leaves of the
+# cores.
+rm -rf build/fuzz/run
+set -m
+(
+  renice -n 19 "$BASHPID" >/dev/null
+  KISS_FUZZ_BUILD=build/asan bash scripts/fuzz.sh --run "${FUZZ_SECONDS:-20}" >"$logs/fuzz.log" 2>&1
+  echo $? >"$logs/fuzz.status"
+) &
+fuzzing=$!
+set +m
+
+stage "windows: the portable tests, the sample doll and the real dolls under Wine"
 must "windows build" built windows
-rm -f build/windows/{ctest.log,sample.result,real-dolls.result} # a run that ends early counts as failed
-bash scripts/test-windows.sh --run
+while [ ! -f "$logs/windows-run.status" ]; do sleep 1; done
+cat "$logs/windows-run.log"
 count_ctest build/windows/ctest.log
 check "kiss2bmp.exe gives the golden files" grep -q '^kiss2bmp.exe: sets 0 to 2 .* byte-identical' \
   build/windows/sample.result
