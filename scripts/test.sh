@@ -66,8 +66,7 @@ build_default() {
     cmake --build --preset default --target kiss2bmp kissconv package_files cli_tests web_tests
 }
 build_windows() { bash scripts/test-windows.sh --prepare; }
-# The tests under Wine go as soon as their build is done, beside the stages here: Wine's processes and
-# Chromium's spend much of their time waiting, and each fills the other's gaps.
+# The tests under Wine go as soon as their build is done, beside the stages here.
 rm -f build/windows/{ctest.log,sample.result,real-dolls.result} # a run that ends early counts as failed
 set -m # the chain in a process group of its own, ended whole if the run stops early
 (
@@ -91,11 +90,19 @@ must "asan build" cmake --build --preset asan
 stage "asan: every test"
 run_ctest asan
 
-stage "default: the process tests"
-must "default build" built default
-run_ctest default
+# The fuzz runs take a fixed time whatever else runs: they go beside the builds of the later stages.
+rm -rf build/fuzz/run
+set -m
+(
+  renice -n 10 "$BASHPID" >/dev/null
+  KISS_FUZZ_BUILD=build/asan bash scripts/fuzz.sh --run "${FUZZ_SECONDS:-10}" >"$logs/fuzz.log" 2>&1
+  echo $? >"$logs/fuzz.status"
+) &
+fuzzing=$!
+set +m
 
 stage "desktop entry, manual page, Debian package"
+must "default build" built default
 check "desktop entry" desktop-file-validate ui/kissconv.desktop
 manual_page() {
   local warnings
@@ -110,20 +117,13 @@ package() {
 }
 check "Debian package" package
 
-# The fuzz runs take a fixed time whatever else runs: they take what the Windows stage leaves of the
-# cores.
-rm -rf build/fuzz/run
-set -m
-(
-  renice -n 19 "$BASHPID" >/dev/null
-  KISS_FUZZ_BUILD=build/asan bash scripts/fuzz.sh --run "${FUZZ_SECONDS:-20}" >"$logs/fuzz.log" 2>&1
-  echo $? >"$logs/fuzz.status"
-) &
-fuzzing=$!
-set +m
+# The browser's rows and Wine's tests spend much of their time waiting: they run together, once the
+# builds are done.
+stage "default: the process tests and the page in a browser (the tests under Wine beside them)"
+must "windows build" built windows
+run_ctest default
 
 stage "windows: the portable tests, the sample doll and the real dolls under Wine"
-must "windows build" built windows
 while [ ! -f "$logs/windows-run.status" ]; do sleep 1; done
 cat "$logs/windows-run.log"
 count_ctest build/windows/ctest.log
