@@ -1,23 +1,10 @@
-// The page of a doll with any title, pixels, cel and sound names, FKiSS and readme texts: valid UTF-8, and one end of
-// its script, so nothing a doll names can end the script early. Input: separator, then title and names between
-// separators.
+// The page of a doll with any title, pixels, names, FKiSS and readmes: valid UTF-8 (IsUtf8 is pinned by the text
+// tests), one end of its script, so nothing a doll names ends it early. Input: separator, title and names between them.
 #include "Fuzz.h"
 
 #include "conversion/DollPage.h"
 #include "conversion/TextUtf8.h"
 #include "web/PlayPage.h"
-
-static bool IsUtf8(const std::string& text)
-{
-    for (std::size_t i = 0, length = 1; i < text.size(); i += length) {
-        const unsigned char c = text[i];
-        length = c < 0x80 ? 1 : c >> 5 == 6 && c >= 0xC2 ? 2 : c >> 4 == 14 ? 3 : c >> 3 == 30 && c <= 0xF4 ? 4 : 0;
-        if (length == 0 || i + length > text.size()) return false;
-        for (std::size_t k = 1; k < length; ++k)
-            if ((text[i + k] & 0xC0) != 0x80) return false;
-    }
-    return true;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

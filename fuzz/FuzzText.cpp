@@ -1,6 +1,5 @@
-// Text primitives against their rules: TextToInt's and IsUtf8's edge cases from tables, StrictTextToInt's message, the
-// round trip of any value through its text, NextToken, SplitAt, paths, accepted cel names' images inside the output
-// folder. Input: separator, text.
+// Text primitives against their rules: TextToInt's and IsUtf8's edges from tables, StrictTextToInt's message, any value
+// through its text and back, NextToken, SplitAt, paths, accepted cel names' images inside. Input: separator, text.
 #include "Fuzz.h"
 #include "conversion/TextUtf8.h"
 

@@ -3,7 +3,6 @@
 #include "cli/Arguments.h"
 #include "support/Test.h"
 
-#include <map>
 #include <regex>
 #include <thread>
 #ifndef _WIN32
@@ -31,19 +30,6 @@ TEST(Kiss2bmp, SampleDollGivesTheGoldenFilesInEverySet)
     TempDir made; // the generator and the committed doll agree
     EXPECT_EQ(RunProcess(MAKE_SAMPLE_DOLL_PATH, {made.Path().string()}, made.Path().string()).status, 0);
     EXPECT_TRUE(FilesUnder(made.Path()) == FilesUnder(kSource / "samples/pip"));
-}
-
-TEST(Kiss2bmp, SampleDollAsPngFiles)
-{
-    TempDir png; // as PNG files: the same names, report and pictures (the readers' tests compare the pixels)
-    const std::string p = png.Path().string();
-    const auto r = RunProcess(KISS2BMP_PATH, {"--format=png", "--snapshot", png / "set.png", kSample, p}, p);
-    std::string names;
-    for (const auto& [name, bytes] : FilesUnder(png.Path()))
-        names += name + (name.ends_with(".png") && bytes.starts_with("\x89PNG\r\n\x1a\n") ? " " : "? ");
-    EXPECT_EQ(std::pair(r.status, names), std::pair(0, "back.png body.png hair.png pip.txt? set.png shirt.png "s));
-    EXPECT_EQ(ReadText(png / "set.png").substr(16, 10), "\0\0\0\x60\0\0\0\x64\x08\x02"s); // Pip's (96,100), RGB
-    EXPECT_EQ(ReadText(png / "pip.txt"), ReadText((kSource / "tests/cli/golden/set0/pip.txt").string()));
 }
 
 // The command line read in-process, then through the process: the exit status and all it prints, nothing written.

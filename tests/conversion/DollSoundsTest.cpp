@@ -16,8 +16,7 @@ std::string Be(std::uint64_t value, int count)
         bytes += static_cast<char>(value >> 8 * i);
     return bytes;
 }
-// An AU file: its 24-byte header (data offset, data size unknown: up to the end, encoding, rate, channels), then the
-// samples.
+// An AU file: its 24-byte header (data offset, size unknown: up to the end, encoding, rate, channels), the samples.
 std::string Au(std::uint32_t encoding, std::uint32_t rate, std::uint32_t channels, const std::string& data)
 {
     return ".snd" + Be(24, 4) + Be(~0u, 4) + Be(encoding, 4) + Be(rate, 4) + Be(channels, 4) + data;

@@ -1,4 +1,3 @@
-#include "conversion/BufferedTextFile.h"
 #include "conversion/FkissJson.h"
 #include "conversion/FkissStart.h"
 #include "conversion/StartState.h"
@@ -219,22 +218,6 @@ TEST(FkissStart, ReadFkiss)
         ReadFkiss({{1, ";@EventHandler begin()"}, {2, ";@" + Repeat(" f(" + Repeat("1,", 63) + "1)", 16400)}});
     EXPECT_EQ(std::tuple(heavy.events[0].actions.size(), heavy.notes.back()),
               std::tuple(16384u, "line 2: the program is cut at 1048576 arguments"s));
-}
-
-// The shared doll, read as viewers read it (266 cel lines): its initialize() unmaps 164 names, 5 of them of no cel it
-// has, so 159 cels start hidden; the page is left its timers.
-TEST(FkissStart, TheSharedDollHidesItsCels)
-{
-    const fs::path path = KISS_SOURCE_DIR "/../shared/dolls/2ranmas/fkisswav.cnf";
-    if (!fs::exists(path)) GTEST_SKIP() << "the shared doll is not at " << path;
-    BufferedTextFile file;
-    file.OpenForReading(path.string());
-    const auto c = std::make_unique<KissConfiguration>();
-    ReadConfiguration(file, *c, Reading::Viewer);
-    const DollStart start = StartOf(*c, 0);
-    const auto hidden = std::ranges::count(start.state.cels, false, &DollState::Cel::mapped);
-    EXPECT_EQ(std::tuple(c->celCount, start.program.notes, start.program.level, hidden, start.notes.size()),
-              std::tuple(266, std::vector<std::string>{}, "1"s, 159, 6u));
 }
 
 } // namespace

@@ -13,7 +13,6 @@
 #include <csignal>
 #include <fstream>
 #include <regex>
-#include <set>
 #include <sstream>
 #ifndef _WIN32
 #include <sys/mount.h>
@@ -86,8 +85,7 @@ const auto Cut = Step([](Scene& s, Text path, std::uintmax_t size) { fs::resize_
 // Links in the output folder to a path under the root.
 const auto Link = Step([](Scene& s, Text name, Text to) { fs::create_symlink(s.root + to, s.out + "/" + name); });
 const auto HardLink = Step([](Scene& s, Text name, Text to) { fs::create_hard_link(s.root + to, s.out + "/" + name); });
-// A file of the doll's folder replaced by a link to a target as written ("{root}" at its start for the root), a folder
-// or a FIFO.
+// A file of the doll's folder replaced by a link (to a path as written, "{root}" first for the root), folder or FIFO.
 const auto DollLink = Step([](Scene& s, Text name, Text to) {
     fs::remove(s.doll + name);
     fs::create_symlink(to.starts_with("{root}") ? s.root + to.substr(6) : to, s.doll + name);
@@ -200,8 +198,7 @@ const Check Golden = [](const Scene& s, Log) {
         EXPECT_EQ(s.Made(name), ReadText(kGolden + name)) << name;
 };
 
-// message: "" for success, {doll}, {out} and {root} standing for the folders; changed: what the run made or changed,
-// relative to out; report: kNone for none.
+// message: "" on success, {doll}, {out}, {root} for the folders; changed: what the run made or changed in out.
 struct Row {
     const char* id;
     Prepare prepare;

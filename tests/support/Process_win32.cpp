@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-// One argument as the C runtime splits a command line: quoted, a quote escaped, and backslashes doubled where a quote
-// follows them.
+// One argument as the C runtime splits a command line: quoted, a quote escaped, backslashes before a quote doubled.
 static std::string Quoted(const std::string& argument)
 {
     std::string quoted = "\"";

@@ -11,14 +11,12 @@ namespace fs = std::filesystem;
 using namespace std::string_literals;
 
 #ifdef _WIN32
-// MinGW's std::filesystem reads a name given in bytes in the C runtime's code page (and gives names in UTF-8): made
-// the ANSI one, it reads a name as the system's own calls do (on a Japanese Windows "\x95\x5C" is "表", not "\x95"
-// and a separator).
+// MinGW's std::filesystem reads a name in bytes in the C runtime's code page (and gives names in UTF-8): made the ANSI
+// one, it reads names as the system's calls do (on a Japanese Windows "\x95\x5C" is "表", not "\x95" and a separator).
 inline const bool kFileNamesInTheAnsiCodePage = std::setlocale(LC_CTYPE, "") != nullptr;
 #endif
 
-// The message of the error of type E that action raises, or "(no error)": tests compare the whole text the user
-// would read, not only that something was thrown.
+// The message of the E that action raises, or "(no error)": tests compare the whole text the user would read.
 template <class E = Exception, class Action> std::string MessageOf(Action&& action)
 try {
     action();
@@ -27,8 +25,7 @@ try {
     return e.Message();
 }
 
-// A path or message as the system reads names: on Windows "/" is "\\" and case does not count (a name is found as
-// written, not as the folder spells it).
+// A path or message as the system reads names: on Windows "/" is "\\", and a name is found in any case, as written.
 inline std::string Native(std::string text)
 {
 #ifdef _WIN32

@@ -191,8 +191,7 @@ TEST(Volumes, KeepTheCurrentFoldersVolumeAndNoPseudoFileSystems)
     QDir::setCurrent(was);
 }
 
-// Ended by a signal (logout, a closed terminal, Ctrl-C), the program exits at once with 128 + its number and leaves
-// nothing in the temporary folder.
+// Ended by a signal (logout, a closed terminal, Ctrl-C), it exits at once with 128 + its number and no temporary file.
 TEST(Program, EndsCleanlyOnSignals)
 {
     for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
