@@ -84,26 +84,14 @@ set +m
 fuzzing=
 trap 'kill -- -"$chain" ${fuzzing:+-"$fuzzing"} 2>/dev/null; wait' EXIT
 
-stage "asan: configure, build (the other builds begin beside it)"
+stage "asan: configure, build (the other builds begin beside it; its tests run later)"
 configure() { cmake --preset "$1" >/dev/null; }
 must "asan configure" configure asan
 must "asan build" cmake --build --preset asan
-stage "asan: every test"
-run_ctest asan
 
-# The fuzz runs take a fixed time whatever else runs: they go beside the builds of the later stages.
-rm -rf build/fuzz/run
-set -m
-(
-  renice -n 10 "$BASHPID" >/dev/null
-  KISS_FUZZ_BUILD=build/asan bash scripts/fuzz.sh --run "${FUZZ_SECONDS:-5}" >"$logs/fuzz.log" 2>&1
-  echo $? >"$logs/fuzz.status"
-) &
-fuzzing=$!
-set +m
-
-# The browser's rows spend much of their time waiting: they run beside the Windows build, and the
-# tests under Wine only after them (beside each other, both take several times as long).
+# The browser's rows spend much of their time waiting: they run as soon as the optimised build is
+# done, beside the Windows build, and the tests under Wine only after them (beside each other, both
+# take several times as long).
 stage "default: the process tests and the page in a browser"
 must "default build" built default
 run_ctest default
@@ -123,6 +111,22 @@ package() {
   (cd build/default && cpack -G DEB >/dev/null && lintian --fail-on error kissconv_*.deb)
 }
 check "Debian package" package
+
+# The sanitizer build's tests and the fuzz runs go last, beside the end of the Windows build and the
+# tests under Wine: none of them needs a browser.
+stage "asan: every test"
+run_ctest asan
+
+# The fuzz runs take a fixed time whatever else runs: they go beside the tests under Wine.
+rm -rf build/fuzz/run
+set -m
+(
+  renice -n 10 "$BASHPID" >/dev/null
+  KISS_FUZZ_BUILD=build/asan bash scripts/fuzz.sh --run "${FUZZ_SECONDS:-5}" >"$logs/fuzz.log" 2>&1
+  echo $? >"$logs/fuzz.status"
+) &
+fuzzing=$!
+set +m
 
 stage "windows: the portable tests, the sample doll and the real dolls under Wine"
 must "windows build" built windows
