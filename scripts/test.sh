@@ -3,11 +3,11 @@
 # runs of the same build, what differs in the optimised build (kiss2bmp's process and its golden
 # output, the page in a browser), the desktop entry, manual page and Debian package, the portable
 # tests, the sample doll and the shared real dolls built for Windows (with its libraries from
-# Debian's sources) and run under Wine. The builds for the later stages and the fuzz runs go at low
-# priority beside the rest, on what it leaves of the cores. Each stage says when it starts; the last line is the
-# verdict, summed over every stage: "N passed, N failed, N skipped" (a ctest test counts as one, and
-# so does each other check and each fuzz run). A failed set-up or build stops the run after its
-# verdict; the exit status is 1 when anything failed.
+# Debian's sources) and run under Wine. The builds for the later stages go beside the rest, the
+# optimised one at low priority. Each stage says when it starts; the last line is the verdict,
+# summed over every stage: "N passed, N failed, N skipped" (a ctest test counts as one, and so does
+# each other check and each fuzz run). A failed set-up or build stops the run after its verdict;
+# the exit status is 1 when anything failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -70,8 +70,10 @@ build_windows() { bash scripts/test-windows.sh --prepare; }
 rm -f build/windows/{ctest.log,sample.result,real-dolls.result} # a run that ends early counts as failed
 set -m # the chain in a process group of its own, ended whole if the run stops early
 (
+  # The Windows build is the longest way to the end: only the first build gives way to the rest.
   for name in default windows; do
-    nice -n 10 bash -c "$(declare -f "build_$name"); build_$name" >"$logs/build-$name.log" 2>&1
+    niceness=0 && [ "$name" = windows ] || niceness=10
+    nice -n "$niceness" bash -c "$(declare -f "build_$name"); build_$name" >"$logs/build-$name.log" 2>&1
     echo $? >"$logs/build-$name.status"
     [ "$(cat "$logs/build-$name.status")" = 0 ] || exit
   done
@@ -84,14 +86,26 @@ set +m
 fuzzing=
 trap 'kill -- -"$chain" ${fuzzing:+-"$fuzzing"} 2>/dev/null; wait' EXIT
 
-stage "asan: configure, build (the other builds begin beside it; its tests run later)"
+stage "asan: configure, build (the other builds begin beside it)"
 configure() { cmake --preset "$1" >/dev/null; }
 must "asan configure" configure asan
 must "asan build" cmake --build --preset asan
+stage "asan: every test"
+run_ctest asan
 
-# The browser's rows spend much of their time waiting: they run as soon as the optimised build is
-# done, beside the Windows build, and the tests under Wine only after them (beside each other, both
-# take several times as long).
+# The fuzz runs take a fixed time whatever else runs: they go beside the builds of the later stages.
+rm -rf build/fuzz/run
+set -m
+(
+  renice -n 10 "$BASHPID" >/dev/null
+  KISS_FUZZ_BUILD=build/asan bash scripts/fuzz.sh --run "${FUZZ_SECONDS:-5}" >"$logs/fuzz.log" 2>&1
+  echo $? >"$logs/fuzz.status"
+) &
+fuzzing=$!
+set +m
+
+# The browser's rows spend much of their time waiting: they run beside the Windows build, and the
+# tests under Wine only after them (beside each other, both take several times as long).
 stage "default: the process tests and the page in a browser"
 must "default build" built default
 run_ctest default
@@ -111,22 +125,6 @@ package() {
   (cd build/default && cpack -G DEB >/dev/null && lintian --fail-on error kissconv_*.deb)
 }
 check "Debian package" package
-
-# The sanitizer build's tests and the fuzz runs go last, beside the end of the Windows build and the
-# tests under Wine: none of them needs a browser.
-stage "asan: every test"
-run_ctest asan
-
-# The fuzz runs take a fixed time whatever else runs: they go beside the tests under Wine.
-rm -rf build/fuzz/run
-set -m
-(
-  renice -n 10 "$BASHPID" >/dev/null
-  KISS_FUZZ_BUILD=build/asan bash scripts/fuzz.sh --run "${FUZZ_SECONDS:-5}" >"$logs/fuzz.log" 2>&1
-  echo $? >"$logs/fuzz.status"
-) &
-fuzzing=$!
-set +m
 
 stage "windows: the portable tests, the sample doll and the real dolls under Wine"
 must "windows build" built windows
