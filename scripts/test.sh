@@ -49,9 +49,11 @@ run_ctest() {
   ctest --preset "$1" 2>&1 | tee "$logs/ctest-$1.log" | grep -vE '^\s+Start|Test +#[0-9]+: .* Passed'
   count_ctest "$logs/ctest-$1.log"
 }
+# Waits for a file the background chain leaves.
+await() { while [ ! -f "$1" ]; do sleep 1; done; }
 # Waits for a build of the background chain and shows its log when it failed.
 built() {
-  while [ ! -f "$logs/build-$1.status" ]; do sleep 1; done
+  await "$logs/build-$1.status"
   [ "$(cat "$logs/build-$1.status")" = 0 ] || { tail -n 40 "$logs/build-$1.log" >&2 && return 1; }
 }
 
@@ -72,12 +74,13 @@ set -m # the chain in a process group of its own, ended whole if the run stops e
 (
   # The Windows build is the longest way to the end: only the first build gives way to the rest.
   for name in default windows; do
-    niceness=0 && [ "$name" = windows ] || niceness=10
+    niceness=10 && [ "$name" = windows ] && niceness=0
     nice -n "$niceness" bash -c "$(declare -f "build_$name"); build_$name" >"$logs/build-$name.log" 2>&1
-    echo $? >"$logs/build-$name.status"
-    [ "$(cat "$logs/build-$name.status")" = 0 ] || exit
+    status=$?
+    echo "$status" >"$logs/build-$name.status"
+    [ "$status" = 0 ] || exit
   done
-  while [ ! -f "$logs/browser.done" ]; do sleep 1; done # Wine beside Chromium slows both down
+  await "$logs/browser.done" # Wine beside Chromium slows both down
   bash scripts/test-windows.sh --run >"$logs/windows-run.log" 2>&1
   echo $? >"$logs/windows-run.status"
 ) &
@@ -128,7 +131,7 @@ check "Debian package" package
 
 stage "windows: the portable tests, the sample doll and the real dolls under Wine"
 must "windows build" built windows
-while [ ! -f "$logs/windows-run.status" ]; do sleep 1; done
+await "$logs/windows-run.status"
 cat "$logs/windows-run.log"
 count_ctest build/windows/ctest.log
 check "kiss2bmp.exe gives the golden files" grep -q '^kiss2bmp.exe: sets 0 to 2 .* byte-identical' \

@@ -13,6 +13,7 @@
 
 static const fs::path kSource = KISS_SOURCE_DIR;
 static const fs::path kDolls = KISS_SHARED_DIR "/dolls";
+static const std::string kPip = (kSource / "samples/pip/pip.cnf").string();
 
 // Chromium, started as the test command does: no sandbox (root), nothing fetched, a profile of its own.
 static ProcessResult Chromium(const TempDir& scratch, std::vector<std::string> arguments)
@@ -139,8 +140,7 @@ TEST_P(PageInput, MovesObjectsWholeLoosensFixedOnesKeepsThemInThePlayAreaAndPose
 {
     if (!fs::exists("/usr/bin/chromium")) GTEST_SKIP() << "no /usr/bin/chromium (the test command installs it)";
     TempDir dir, page;
-    const std::string pip = (kSource / "samples/pip/pip.cnf").string();
-    ASSERT_EQ(Kiss2bmp(dir, {"--page", "--format=png", pip, page.Path().string()}), "");
+    ASSERT_EQ(Kiss2bmp(dir, {"--page", "--format=png", kPip, page.Path().string()}), "");
     // Set 0 places the body (object 1, in front of everything) at 32,30 and the hair (object 2, fixed 40) at 36,30.
     const QImage body(QString::fromStdString(page / "body.png")), hair(QString::fromStdString(page / "hair.png"));
     const auto opaque = [](const QImage& i, int x, int y) { return i.rect().contains(x, y) && qAlpha(i.pixel(x, y)); };
@@ -357,8 +357,7 @@ TEST(Page, GalleryLinksEachDollsPageWithItsStartPicture)
     fs::copy(kSource / "samples/pip", dir / "big");
     std::string cnf = ReadText(dir / "big/pip.cnf");
     WriteFile(dir / "big/pip.cnf", cnf.replace(cnf.find("(96,100)"), 8, "(400,300)"));
-    const std::string pip = (kSource / "samples/pip/pip.cnf").string();
-    const std::vector<std::string> run = {"--page", "-q", pip, "none.cnf", dir / "big/pip.cnf", "-o", dir / "out"};
+    const std::vector<std::string> run = {"--page", "-q", kPip, "none.cnf", dir / "big/pip.cnf", "-o", dir / "out"};
     ASSERT_EQ(RunProcess(KISS2BMP_PATH, run, dir.Path().string()).status, 1);
     const auto r = Chromium(dir, {"--dump-dom", "file://" + dir / "out/index.html"});
     static const std::regex item(
