@@ -1,6 +1,7 @@
 // kiss2bmp --page opened from disk in headless Chromium: each set as the page first shows it is, pixel for pixel,
 // the --snapshot picture of that set, on the border colour; dragging moves, loosens and clamps objects.
 #include "support/Test.h"
+#include "web/Browser.h"
 
 #include <QImage>
 #include <array>
@@ -15,16 +16,6 @@ static const fs::path kSource = KISS_SOURCE_DIR;
 static const fs::path kDolls = KISS_SHARED_DIR "/dolls";
 static const std::string kPip = (kSource / "samples/pip/pip.cnf").string();
 
-// Chromium, started as the test command does: no sandbox (root), nothing fetched, a profile of its own.
-static ProcessResult Chromium(const TempDir& scratch, std::vector<std::string> arguments)
-{
-    arguments.insert(arguments.begin(),
-                     {"--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars", "--no-first-run",
-                      "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                      "--force-device-scale-factor=1", "--user-data-dir=" + (scratch / "profile")});
-    return RunProcess("/usr/bin/chromium", arguments, scratch.Path().string());
-}
-
 // A name for each row of a table whose rows run on their own.
 static std::function<std::string(const ::testing::TestParamInfo<int>&)> RowNames(std::vector<std::string> names)
 {
@@ -37,7 +28,7 @@ static std::string Kiss2bmp(const TempDir& scratch, const std::vector<std::strin
     return r.status == 0 ? "" : r.err;
 }
 
-// Each row runs on its own: it starts Chromium and kiss2bmp twice.
+// Each row runs kiss2bmp twice and opens one tab.
 class PageSets : public ::testing::TestWithParam<int> {};
 TEST_P(PageSets, EachSetShowsAsItsSnapshotOnItsBorder)
 {
@@ -90,9 +81,7 @@ TEST_P(PageSets, EachSetShowsAsItsSnapshotOnItsBorder)
     const std::string url = "file://" + (page.Path() / fs::path(cnf).stem()).string() + ".html" +
                             (button < 0 ? "" : "#set:" + std::to_string(button));
     const QSize window = phone ? QSize(phone, 667) : QSize(w + 32, h + 100);
-    const std::string size = "--window-size=" + std::to_string(window.width()) + "," + std::to_string(window.height());
-    ASSERT_EQ(Chromium(shot, {"--virtual-time-budget=1000", "--screenshot=" + shot / "page.png", size, url}).status, 0);
-    const QImage screen = QImage(QString::fromStdString(shot / "page.png")).convertToFormat(QImage::Format_RGB32);
+    const QImage screen = Browser::Shared().Screenshot(url, window, 1000).convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(screen.size(), window);
     // On a phone, as wide as the window but its padding, never blurred: each pixel the snapshot's under its middle.
     const double k = phone ? (phone - 32.0) / w : 1;
@@ -134,7 +123,7 @@ static std::set<std::string> Words(const std::string& text)
 }
 
 // Drags and keys replayed through the page's fragment, read back from the page Chromium leaves, and from the page
-// the link to its pose opens: each object's position. Each row runs on its own: it starts Chromium twice.
+// the link to its pose opens: each object's position.
 class PageInput : public ::testing::TestWithParam<int> {};
 TEST_P(PageInput, MovesObjectsWholeLoosensFixedOnesKeepsThemInThePlayAreaAndPoseLinksReopenThem)
 {
@@ -170,11 +159,10 @@ TEST_P(PageInput, MovesObjectsWholeLoosensFixedOnesKeepsThemInThePlayAreaAndPose
     static_assert(sizeof rows / sizeof rows[0] == 9, "one instance below for each row");
     const auto& [fragment, expected] = rows[GetParam()];
     // As the fragment leaves it, then as the link to its pose opens it.
-    const auto r = Chromium(dir, {"--dump-dom", "file://" + (page / "pip.html") + "#" + fragment});
+    const std::string left = Browser::Shared().Dom("file://" + (page / "pip.html") + "#" + fragment);
     std::smatch link;
-    ASSERT_TRUE(std::regex_search(r.out, link, std::regex(R"re(id="pose" href="(#[^"]*)")re"))) << fragment;
-    for (const std::string& dom :
-         {r.out, Chromium(dir, {"--dump-dom", "file://" + (page / "pip.html") + link[1].str()}).out}) {
+    ASSERT_TRUE(std::regex_search(left, link, std::regex(R"re(id="pose" href="(#[^"]*)")re"))) << fragment;
+    for (const std::string& dom : {left, Browser::Shared().Dom("file://" + (page / "pip.html") + link[1].str())}) {
         static const std::regex img(
             R"re(<canvas [^>]*data-object="([12])" style="left: (-?\d+)px; top: (-?\d+)px;">)re");
         std::set<std::string> positions;
@@ -189,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(Page, PageInput, ::testing::Range(0, 9),
 
 // The doll's FKiSS played in the page, read back from the page Chromium leaves once the virtual time given has run,
 // against the page as it opens: pictures newly hidden (-) and shown (+), objects moved. A press is on a pixel where
-// the snapshot shows the picture named; the sample's FKiSS has timers the start sets and a press sets. Rows run alone.
+// the snapshot shows the picture named; the sample's FKiSS has timers the start sets and a press sets.
 class PageFkiss : public ::testing::TestWithParam<int> {};
 TEST_P(PageFkiss, PlaysTheDollsFkiss)
 {
@@ -224,18 +212,16 @@ TEST_P(PageFkiss, PlaysTheDollsFkiss)
     const std::string url = "file://" + (page.Path() / fs::path(cnf).stem()).string() + ".html";
     // Each picture's place and whether it is hidden: as the page opens, or after a fragment's steps and the time given.
     const auto shown = [&, budget = budget](const std::string& fragment) {
-        const auto r = fragment.empty()
-                           ? Chromium(shot, {"--dump-dom", url})
-                           : Chromium(shot, {"--virtual-time-budget=" + budget, "--dump-dom", url + fragment});
+        const std::string dom = Browser::Shared().Dom(url + fragment, fragment.empty() ? 0 : std::stoi(budget));
         static const std::regex img(R"re(<canvas [^>]*?data-cel="([^"]*)" data-object="(\d+)"( hidden="")? )re"
                                     R"re(style="left: (-?\d+)px; top: (-?\d+)px;[^"]*"( hidden="")?>)re");
         std::map<std::string, std::tuple<std::string, int, int, bool>> pictures;
-        for (std::sregex_iterator i(r.out.begin(), r.out.end(), img), end; i != end; ++i)
+        for (std::sregex_iterator i(dom.begin(), dom.end(), img), end; i != end; ++i)
             pictures[(*i)[1]] = {(*i)[2], std::stoi((*i)[4]), std::stoi((*i)[5]), (*i)[3].matched || (*i)[6].matched};
         // Found by hand: std::regex recurses a byte deep, and a sound's data is long.
-        for (std::size_t at = r.out.find(" data-sound=\""); at != std::string::npos;
-             at = r.out.find(" data-sound=\"", at + 1))
-            pictures["~" + r.out.substr(at + 13, r.out.find('"', at + 13) - at - 13)] = {};
+        for (std::size_t at = dom.find(" data-sound=\""); at != std::string::npos;
+             at = dom.find(" data-sound=\"", at + 1))
+            pictures["~" + dom.substr(at + 13, dom.find('"', at + 13) - at - 13)] = {};
         return pictures;
     };
     const auto before = shown("");
@@ -333,19 +319,18 @@ TEST(Page, AboutThisDollShowsTheAuthorsTextsAsText)
         WriteFile(doll / name, text);
     for (const char* set : {"0", "5"}) // the second reads the first's report
         ASSERT_EQ(Kiss2bmp(scratch, {"--set", set, "--page", doll / "pip.cnf", doll / "."}), "");
-    const auto r = Chromium(scratch, {"--dump-dom", "file://" + (doll / "pip.html")});
+    const std::string dom = Browser::Shared().Dom("file://" + (doll / "pip.html"));
     std::vector<std::string> shown; // each <h2>NAME</h2><pre>TEXT</pre>, found by hand: std::regex recurses a byte deep
-    for (std::size_t at = r.out.find("<h2>"); at != std::string::npos; at = r.out.find("<h2>", at + 1)) {
-        const std::size_t name = at + 4, text = r.out.find("</h2><pre>", name) + 10;
-        shown.push_back(r.out.substr(name, text - 10 - name) + ": " +
-                        r.out.substr(text, r.out.find("</pre>", text) - text));
+    for (std::size_t at = dom.find("<h2>"); at != std::string::npos; at = dom.find("<h2>", at + 1)) {
+        const std::size_t name = at + 4, text = dom.find("</h2><pre>", name) + 10;
+        shown.push_back(dom.substr(name, text - 10 - name) + ": " + dom.substr(text, dom.find("</pre>", text) - text));
     }
     static const std::regex button(R"(<button type="button" value)");
     EXPECT_EQ(shown,
               (std::vector<std::string>{"long.txt: " + long_.substr(0, 65535), "long3.txt: " + long3.substr(0, 65534),
                                         "notes.DOC: " + cafe, "readme.txt: \xE8\xA1\xA8&lt;/pre&gt;&lt;b&gt;&amp;amp;",
                                         "sub/more.txt: \xE3\x83\x94\n\xEF\xBF\xBD ok\n"}));
-    EXPECT_EQ(std::distance(std::sregex_iterator(r.out.begin(), r.out.end(), button), std::sregex_iterator()), 3);
+    EXPECT_EQ(std::distance(std::sregex_iterator(dom.begin(), dom.end(), button), std::sregex_iterator()), 3);
 }
 
 // Several dolls with --page: the gallery Chromium shows links each converted doll's page by its folder and shows its
@@ -359,11 +344,11 @@ TEST(Page, GalleryLinksEachDollsPageWithItsStartPicture)
     WriteFile(dir / "big/pip.cnf", cnf.replace(cnf.find("(96,100)"), 8, "(400,300)"));
     const std::vector<std::string> run = {"--page", "-q", kPip, "none.cnf", dir / "big/pip.cnf", "-o", dir / "out"};
     ASSERT_EQ(RunProcess(KISS2BMP_PATH, run, dir.Path().string()).status, 1);
-    const auto r = Chromium(dir, {"--dump-dom", "file://" + dir / "out/index.html"});
+    const std::string dom = Browser::Shared().Dom("file://" + dir / "out/index.html");
     static const std::regex item(
         R"re(<a href="([^"]+)"><img src="data:image/png;base64,([^"]+)" alt="([^"]+)"><span>\3</span>)re");
     std::vector<std::string> shown;
-    for (std::sregex_iterator i(r.out.begin(), r.out.end(), item), end; i != end; ++i) {
+    for (std::sregex_iterator i(dom.begin(), dom.end(), item), end; i != end; ++i) {
         const QImage picture = QImage::fromData(QByteArray::fromBase64(QByteArray::fromStdString((*i)[2].str())));
         const std::string link = (*i)[1].str(), missing = fs::exists(dir / ("out/" + link)) ? "" : " (missing)";
         shown.push_back((*i)[3].str() + " " + link + " " + std::to_string(picture.width()) + "x" +
