@@ -2,10 +2,13 @@
 
 #include <QJsonDocument>
 #include <fcntl.h>
+#include <iterator>
 #include <signal.h>
+#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 Browser& Browser::Shared()
 {
@@ -18,32 +21,27 @@ Browser::Browser()
 {
     int to[2], from[2];
     if (::pipe2(to, O_CLOEXEC) != 0 || ::pipe2(from, O_CLOEXEC) != 0) throw std::runtime_error("no pipe for Chromium");
-    const std::string profile = "--user-data-dir=" + profile_.Path().string();
-    const char* argv[] = {"/usr/bin/chromium",
-                          "--headless",
-                          "--no-sandbox",
-                          "--disable-gpu",
-                          "--hide-scrollbars",
-                          "--no-first-run",
-                          "--disable-background-networking",
-                          "--disable-component-update",
-                          "--disable-sync",
-                          "--force-device-scale-factor=1",
-                          "--remote-debugging-pipe",
-                          profile.c_str(),
-                          "about:blank",
-                          nullptr};
+    std::istringstream flags("--headless --no-sandbox --disable-gpu --hide-scrollbars --no-first-run "
+                             "--disable-background-networking --disable-component-update --disable-sync "
+                             "--force-device-scale-factor=1 --remote-debugging-pipe about:blank");
+    std::vector<std::string> words{"/usr/bin/chromium", "--user-data-dir=" + profile_.Path().string()};
+    words.insert(words.end(), std::istream_iterator<std::string>(flags), {});
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
     pid_ = ::fork();
     if (pid_ == 0) { // above 4 first, so that neither end is closed by moving the other
         const int in = ::fcntl(to[0], F_DUPFD, 5), out = ::fcntl(from[1], F_DUPFD, 5),
                   null = ::open("/dev/null", O_RDWR);
         if (::dup2(in, 3) == 3 && ::dup2(out, 4) == 4 && ::dup2(null, 1) == 1 && ::dup2(null, 2) == 2)
-            ::execv(argv[0], const_cast<char**>(argv));
+            ::execv(argv[0], argv.data());
         ::_exit(127);
     }
     ::close(to[0]);
     ::close(from[1]);
-    to_ = to[1], from_ = from[0];
+    to_ = to[1];
+    from_ = from[0];
     if (pid_ < 0) throw std::runtime_error("cannot start Chromium");
 }
 
