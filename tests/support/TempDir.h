@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+#include <zlib.h>
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -67,14 +68,9 @@ inline std::string ZipOf(const std::filesystem::path& folder)
     std::string zip, directory;
     const auto files = FilesUnder(folder);
     for (const auto& [name, data] : files) {
-        std::uint32_t crc = ~0u;
-        for (const unsigned char c : data) {
-            crc ^= c;
-            for (int bit = 0; bit < 8; ++bit)
-                crc = crc >> 1 ^ (0xEDB88320u & (0u - (crc & 1)));
-        }
+        const auto crc = ::crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()));
         // version 2.0, no flags, stored, 1980-01-01, CRC, both sizes, the name's size, no extra field
-        const std::string fields = u16(20) + u16(0) + u16(0) + u32(0x210000) + u32(~crc) + u32(data.size()) +
+        const std::string fields = u16(20) + u16(0) + u16(0) + u32(0x210000) + u32(crc) + u32(data.size()) +
                                    u32(data.size()) + u16(name.size()) + u16(0);
         directory += u32(0x02014B50) + u16(20) + fields + u16(0) + u32(0) + u32(0) + u32(zip.size()) + name;
         zip += u32(0x04034B50) + fields + name + data;
