@@ -66,7 +66,7 @@ check "page logic" timeout 120 node --test tests/web/ # a player that hangs fail
 # The optimised build needs only what the process tests and the package use.
 build_default() {
   cmake --preset default >/dev/null &&
-    cmake --build --preset default --target kiss2bmp kissconv package_files cli_tests web_tests
+    cmake --build --preset default --target kiss2bmp kissconv package_files cli_tests
 }
 build_windows() { bash scripts/test-windows.sh --prepare; }
 # The tests under Wine go once their build and the browser's rows are done.

@@ -372,12 +372,10 @@ std::vector<Row> Rows()
 
 // Rows also run through kiss2bmp, by id, with the English line it adds to the message.
 const std::map<std::string, std::string> kThroughKiss2bmp = {
-    {"SampleDoll", ""},
     {"CelNameWithDotDot", "cannot convert the cel '..\\EVIL.CEL': its name leads outside the output folder"},
     {"ControlBytesInACelName", "cannot open the cel '\x1b[2J.CEL': no such file"},
     {"MissingConfiguration", "cannot open '{doll}none.cnf': no such file"},
     {"SetTextEmpty", "cannot read the set number: '' is not a whole number"},
-    {"LinkInPlaceOfTheReport", ""},
     {"FifoInPlaceOfTheReport", "cannot create the report '{out}/pip.txt': access denied"},
     {"FifoInPlaceOfACel", "cannot open the cel 'BODY.CEL': access denied"},
     {"AnotherRunIntoTheSameFolder", "another run is writing into the output folder '{out}'"},

@@ -14,7 +14,7 @@ export const pip = join(source, "samples/pip/pip.cnf");
 // The reason a browser suite skips, or false.
 export const noBrowser = !existsSync("/usr/bin/chromium") && "no /usr/bin/chromium (the test command installs it)";
 const { chromium } = noBrowser ? {} : await import("playwright-core"); // npm ci --prefix tests/web installs it
-let browser;
+let browser, decoder;
 const folders = [];
 after(async () => {
   await browser?.close();
@@ -32,11 +32,8 @@ export const kiss2bmp = (cwd, runs, status = 0) => {
   }
 };
 
-const launched = async () =>
-  (browser ??= await chromium.launch({
-    executablePath: "/usr/bin/chromium",
-    args: ["--hide-scrollbars", "--force-device-scale-factor=1", "--disable-component-update"],
-  }));
+// Headless, it hides scrollbars and fetches no updates by itself; a page's pixels are the window's.
+const launched = async () => (browser ??= await chromium.launch({ executablePath: "/usr/bin/chromium" }));
 
 // What read gives of the page at url in a window of that size, once loaded or once `budget` ms of virtual time have run
 // from its navigation.
@@ -65,7 +62,6 @@ export const screenshot = (url, width, height, budget) =>
 
 // A PNG (a file's name or its bytes) as Chromium decodes it: its size and a pixel's red, green, blue and alpha (all 0
 // outside the picture).
-let decoder;
 export const picture = async (png) => {
   decoder ??= await (await launched()).newPage();
   const base64 = (typeof png === "string" ? readFileSync(png) : png).toString("base64");

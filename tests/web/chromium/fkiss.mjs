@@ -47,7 +47,6 @@ for (const [name, [cnf, steps, pressed, budget, expected]] of Object.entries(row
     kiss2bmp(shot, [["--page", cnf, page], ["--format=png", "--snapshot", "snapshot.png", cnf, "."]]);
     const url = "file://" + join(page, basename(cnf, ".cnf")) + ".html";
     const before = pictures(await dom(url));
-    assert.ok(before.size > 0);
     let fragment = "#" + steps;
     if (pressed) {
       const snapshot = await picture(join(shot, "snapshot.png")), image = await picture(join(shot, pressed + ".png"));

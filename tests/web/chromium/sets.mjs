@@ -2,16 +2,15 @@
 // that set, on the border colour. Each row runs kiss2bmp twice and opens one page.
 import { test } from "node:test";
 import assert from "node:assert/strict";
-import { cpSync, existsSync, readFileSync, renameSync, rmSync, writeFileSync } from "node:fs";
+import { cpSync, existsSync, readFileSync, renameSync, writeFileSync } from "node:fs";
 import { basename, join } from "node:path";
 import { dolls, kiss2bmp, noBrowser, picture, pip, scratch, screenshot, source } from "./browser.mjs";
 
 const dir = scratch(), sample = join(source, "samples/pip");
-const text = (file) => readFileSync(file, "latin1"); // bytes as they are, Shift-JIS too
 // The sample doll copied to a folder of dir, its configuration made by edit from the sample's.
 const doll = (name, edit) => {
   cpSync(sample, join(dir, name), { recursive: true });
-  writeFileSync(join(dir, name, "pip.cnf"), edit(text(pip)), "latin1");
+  writeFileSync(join(dir, name, "pip.cnf"), edit(readFileSync(pip, "latin1")), "latin1"); // bytes, Shift-JIS too
   return join(dir, name, "pip.cnf");
 };
 // With a border colour line: the border is colour 3 of the set's group.
