@@ -60,7 +60,6 @@ built() {
 stage "set-up"
 must "set-up" bash scripts/setup.sh --tests
 check "test ratio" bash scripts/test-ratio.sh
-check "the page tests' playwright-core, from its lockfile" npm ci --prefix tests/web --no-audit --no-fund --silent
 check "page logic" timeout 120 node --test tests/web/ # a player that hangs fails too
 
 # The optimised build needs only what the process tests and the package use.

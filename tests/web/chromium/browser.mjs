@@ -13,7 +13,7 @@ export const dolls = join(source, "../shared/dolls");
 export const pip = join(source, "samples/pip/pip.cnf");
 // The reason a browser suite skips, or false.
 export const noBrowser = !existsSync("/usr/bin/chromium") && "no /usr/bin/chromium (the test command installs it)";
-const { chromium } = noBrowser ? {} : await import("playwright-core"); // npm ci --prefix tests/web installs it
+const { chromium } = noBrowser ? {} : await import("playwright-core"); // ctest installs it first
 let browser, decoder;
 const folders = [];
 after(async () => {
