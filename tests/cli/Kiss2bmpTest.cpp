@@ -110,9 +110,9 @@ TEST(Kiss2bmp, OpensTheReportByItsAbsolutePathAndFailsWhenTheSummaryIsLost)
     EXPECT_EQ(ReadText(args), dir / "./pip.txt\n");
 }
 
+#ifndef _WIN32 // no script(1) there, no signals (Ctrl-C goes to a console handler), no tab, "<" or '"' in a name
 // On a terminal (script(1) gives it one) the work done is one line rewritten in place, cleared before what follows;
 // -q shows none. Elsewhere nothing: the other tests read stderr from a pipe.
-#ifndef _WIN32
 TEST(Kiss2bmp, ShowsProgressOnATerminalOnly)
 {
     const auto clear = [](std::size_t n) { return "\r" + std::string(n, ' ') + "\r"; };
@@ -135,11 +135,9 @@ TEST(Kiss2bmp, ShowsProgressOnATerminalOnly)
         EXPECT_EQ(r.out, std::regex_replace(shown, std::regex("\\$0"), kSample)) << arguments;
     }
 }
-#endif
 
 // Held at its summary by a full pipe, after the run, kiss2bmp is sent signals: one it was started ignoring stays
 // ignored (nohup), the others end it with 128 + their number (rows: SIGHUP ignored at start, signals, exit status).
-#ifndef _WIN32 // no signals there: Ctrl-C reaches a console program through its control handler
 TEST(Kiss2bmp, ExitStatusOfASignal)
 {
     const std::tuple<bool, std::vector<int>, int> rows[] = {
@@ -169,6 +167,46 @@ TEST(Kiss2bmp, ExitStatusOfASignal)
         ::waitpid(pid, &got, 0);
         ::close(pipe[0]);
         EXPECT_EQ(std::pair(WIFEXITED(got), WEXITSTATUS(got)), std::pair(true, status)) << signals.front();
+    }
+}
+
+// What --page writes: the page and the report alone, or with --format png the set's images too (the report as with BMP
+// files), never over the configuration; its title is the configuration's name as HTML text, from UTF-8 or Shift-JIS.
+TEST(Kiss2bmp, PageWritesThePageAndTheReportAloneTitledAsTheConfiguration)
+{
+    const std::tuple<std::string, std::string, std::string> rows[] = {
+        // option, configuration, title or message
+        {"-q", "pip.cnf", "pip"},
+        {"--format=png", "pip.cnf", "pip"},
+        {"-q", "caf\xC3\xA9.cnf", "caf\xC3\xA9"},
+        {"-q", "\xE8\xA1\xA8.cnf", "\xE8\xA1\xA8"},
+        {"-q", "\x83\x73.cnf", "\xE3\x83\x94"},
+        {"-q", "<b>&\"x\".cnf", "&lt;b&gt;&amp;&quot;x&quot;"},
+        {"-q", "tab\there.cnf", "tab here"},
+        {"-q", "\xFF\xFF.cnf", "KiSS"},
+        {"-q", "pip.html", // into the doll's own folder, where the page would take the configuration's name
+         "ﾌｧｲﾙ {doll}/./pip.html は変換の入力ﾌｧｲﾙ {doll}/pip.html と同じため書き込めません.\n"
+         "kiss2bmp: cannot write the page '{doll}/./pip.html': it is the input '{doll}/pip.html'\n"}};
+    for (const auto& [option, cnf, shown] : rows) {
+        TempDir doll, scratch;
+        fs::copy(kSource / "samples/pip", doll.Path());
+        fs::rename(doll / "pip.cnf", doll / cnf);
+        const auto inputs = FilesUnder(doll.Path());
+        const bool refused = cnf.ends_with(".html");
+        const std::string out = refused ? doll / "." : scratch / ".", stem = cnf.substr(0, cnf.rfind('.'));
+        const auto r = RunProcess(KISS2BMP_PATH, {option, "--page", doll / cnf, out}, scratch.Path().string());
+        EXPECT_EQ(std::regex_replace(r.err, std::regex(doll.Path().string()), "{doll}"), refused ? shown : "");
+        std::set<std::string> written{stem + ".html", stem + ".txt"};
+        if (option != "-q") written.insert({"back.png", "body.png", "hair.png", "shirt.png"});
+        std::set<std::string> made; // the names of files that were not there
+        for (const auto& [name, bytes] : FilesUnder(out))
+            if (!inputs.contains(name)) made.insert(name);
+        EXPECT_EQ(made, refused ? std::set<std::string>{} : written) << cnf;
+        if (refused) continue;
+        const std::string html = ReadText(out + "/" + stem + ".html");
+        const auto at = html.find("<title>") + 7;
+        EXPECT_EQ(html.substr(at, html.find("</title>") - at), shown) << cnf;
+        EXPECT_EQ(ReadText(out + "/" + stem + ".txt"), ReadText(kSource / "tests/cli/golden/set0/pip.txt"));
     }
 }
 #endif
@@ -227,7 +265,9 @@ TEST(Kiss2bmp, ShowsADollAsViewersDoAndSaysWhatTheBmpRunLeavesOut)
     fs::create_directories(doll);
     fs::copy_file(kSource / "samples/pip/pip.kcf", doll + "pip.kcf");
     fs::copy_file(kSource / "samples/pip/body.cel", doll + "b.cel");
-    WriteFile(doll + "c.cel", "KiSS\x20\x20\0\0\x01\0\x01\0\0\0\0\0"s + std::string(16, '\0') + "\x10\x20\x30\x80");
+    // Its pixels blue, green, red and alpha: coloured where transparent, half transparent between.
+    WriteFile(doll + "c.cel", "KiSS\x20\x20\0\0\x03\0\x01\0\0\0\0\0"s + std::string(16, '\0') +
+                                  "\x0a\x14\x1e\0\x10\x20\x30\x80\x46\x50\x5a\0"s);
     WriteFile(doll + "own.cnf",
               "%pip.kcf\r\n#1 c.cel :0\r\n#2 b.cel *0 :0 ;%u %t64\r\n$0 5,5 0,0\r\n;@EventHandler\r\n"
               ";@initialize() map(\"b.cel\")\r\n;@begin() timer(1,10) unmap(\"x.cel\") music(\"m.mid\")\r\n");
@@ -246,7 +286,10 @@ TEST(Kiss2bmp, ShowsADollAsViewersDoAndSaysWhatTheBmpRunLeavesOut)
     const auto png =
         RunProcess(KISS2BMP_PATH, {"-q", "--format=png", "--snapshot", dir / "s.png", cnf, out}, dir.Path().string());
     EXPECT_EQ(std::pair(png.status, ReadText(out + "/c.png").substr(16, 10)),
-              std::pair(0, "\0\0\0\1\0\0\0\1\x08\x06"s)); // RGBA
+              std::pair(0, "\0\0\0\3\0\0\0\1\x08\x06"s)); // RGBA
+    // In the page: 3 x 1, red, green, blue and alpha, palette 0, its opaque pixels from 1,0 to 2,1 (the ends past).
+    EXPECT_EQ(RunProcess(KISS2BMP_PATH, {"--page", cnf, dir / "page"}, dir.Path().string()).status, 0);
+    EXPECT_NE(ReadText(dir / "page/own.html").find("\"images\":[[3,1,2,0,1,0,2,1]"), std::string::npos);
     // --check reads the start of the set --set names, or of set 0 when that is no number: a cel only in set 3.
     WriteFile(doll + "three.cnf", "%pip.kcf\r\n#1 b.cel :3 ;%u\r\n$0 5,5\r\n");
     for (const auto& [set, hidden] : {std::pair{"3", true}, {"3x", false}}) {
@@ -254,45 +297,3 @@ TEST(Kiss2bmp, ShowsADollAsViewersDoAndSaysWhatTheBmpRunLeavesOut)
         EXPECT_EQ(r.out.ends_with("hidden at the start b.cel\n"), hidden) << set;
     }
 }
-
-// What --page writes: the page and the report alone, or with --format png the set's images too (the report as with BMP
-// files), never over the configuration; its title is the configuration's name as HTML text, from UTF-8 or Shift-JIS.
-#ifndef _WIN32 // names there hold no tab, "<" or '"'
-TEST(Kiss2bmp, PageWritesThePageAndTheReportAloneTitledAsTheConfiguration)
-{
-    const std::tuple<std::string, std::string, std::string> rows[] = {
-        // option, configuration, title or message
-        {"-q", "pip.cnf", "pip"},
-        {"--format=png", "pip.cnf", "pip"},
-        {"-q", "caf\xC3\xA9.cnf", "caf\xC3\xA9"},
-        {"-q", "\xE8\xA1\xA8.cnf", "\xE8\xA1\xA8"},
-        {"-q", "\x83\x73.cnf", "\xE3\x83\x94"},
-        {"-q", "<b>&\"x\".cnf", "&lt;b&gt;&amp;&quot;x&quot;"},
-        {"-q", "tab\there.cnf", "tab here"},
-        {"-q", "\xFF\xFF.cnf", "KiSS"},
-        {"-q", "pip.html", // into the doll's own folder, where the page would take the configuration's name
-         "ﾌｧｲﾙ {doll}/./pip.html は変換の入力ﾌｧｲﾙ {doll}/pip.html と同じため書き込めません.\n"
-         "kiss2bmp: cannot write the page '{doll}/./pip.html': it is the input '{doll}/pip.html'\n"}};
-    for (const auto& [option, cnf, shown] : rows) {
-        TempDir doll, scratch;
-        fs::copy(kSource / "samples/pip", doll.Path());
-        fs::rename(doll / "pip.cnf", doll / cnf);
-        const auto inputs = FilesUnder(doll.Path());
-        const bool refused = cnf.ends_with(".html");
-        const std::string out = refused ? doll / "." : scratch / ".", stem = cnf.substr(0, cnf.rfind('.'));
-        const auto r = RunProcess(KISS2BMP_PATH, {option, "--page", doll / cnf, out}, scratch.Path().string());
-        EXPECT_EQ(std::regex_replace(r.err, std::regex(doll.Path().string()), "{doll}"), refused ? shown : "");
-        std::set<std::string> written{stem + ".html", stem + ".txt"};
-        if (option != "-q") written.insert({"back.png", "body.png", "hair.png", "shirt.png"});
-        std::set<std::string> made; // the names of files that were not there
-        for (const auto& [name, bytes] : FilesUnder(out))
-            if (!inputs.contains(name)) made.insert(name);
-        EXPECT_EQ(made, refused ? std::set<std::string>{} : written) << cnf;
-        if (refused) continue;
-        const std::string html = ReadText(out + "/" + stem + ".html");
-        const auto at = html.find("<title>") + 7;
-        EXPECT_EQ(html.substr(at, html.find("</title>") - at), shown) << cnf;
-        EXPECT_EQ(ReadText(out + "/" + stem + ".txt"), ReadText(kSource / "tests/cli/golden/set0/pip.txt"));
-    }
-}
-#endif
