@@ -1,7 +1,7 @@
 // The conversion run as a table: each row prepares a copy of the sample doll beside an output folder, with decoys
 // above, beside and inside it, and runs it once. Every row checks the exact message, which files the run made or
 // changed (every other file stays as it was, byte for byte), the report, that the editor starts only after success,
-// and that every image it left is a whole BMP. A few rows also run through kiss2bmp. Ids match the README's table.
+// and that every image it left is a whole BMP. A few rows also run through kiss2bmp. Ids match docs/tests.md's table.
 #include "conversion/ConvertConfiguration.h"
 #include "platform/File.h"
 #include "platform/Folder.h"
