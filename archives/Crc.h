@@ -1,13 +1,16 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string_view>
 
-// The reflected CRCs the archives store for their members, one table per polynomial.
-template <std::uint32_t kPolynomial>
-std::uint32_t ReflectedCrc(std::string_view data, std::uint32_t crc)
+#include <zlib.h>
+
+// LHA's CRC-16 of a member: reflected, polynomial 0xA001, starting at 0 (zlib has none).
+inline std::uint32_t LhaCrc(std::string_view data)
 {
+    constexpr std::uint32_t kPolynomial = 0xA001;
     static constexpr auto kTable = [] {
         std::array<std::uint32_t, 256> table{};
         for (std::uint32_t i = 0; i < table.size(); ++i) {
@@ -17,17 +20,19 @@ std::uint32_t ReflectedCrc(std::string_view data, std::uint32_t crc)
         }
         return table;
     }();
+    std::uint32_t crc = 0;
     for (const char byte : data)
         crc = crc >> 8 ^ kTable[(crc ^ static_cast<std::uint8_t>(byte)) & 0xFF];
     return crc;
 }
 
-// LHA: CRC-16 starting at 0. ZIP: CRC-32, starting and ending inverted.
-inline std::uint32_t LhaCrc(std::string_view data)
-{
-    return ReflectedCrc<0xA001>(data, 0);
-}
+// ZIP's CRC-32 of a member, in pieces zlib's length type holds.
 inline std::uint32_t ZipCrc(std::string_view data)
 {
-    return ~ReflectedCrc<0xEDB88320>(data, 0xFFFFFFFF);
+    uLong crc = crc32(0, nullptr, 0);
+    for (std::size_t at = 0; at < data.size(); at += 1u << 30) {
+        const auto piece = static_cast<uInt>(std::min<std::size_t>(data.size() - at, 1u << 30));
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(data.data() + at), piece);
+    }
+    return static_cast<std::uint32_t>(crc);
 }

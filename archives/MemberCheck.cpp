@@ -1,20 +1,13 @@
 #include "MemberCheck.h"
 
-namespace {
-
-bool IsShiftJisLead(unsigned char byte)
-{
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-} // namespace
+#include "platform/Names.h"
 
 std::string MemberCheck::Name(std::string_view stored, bool shiftJis) const
 {
     std::string name(stored);
     for (std::size_t i = 0; i < name.size(); ++i) {
         const auto byte = static_cast<unsigned char>(name[i]);
-        if (shiftJis && IsShiftJisLead(byte))
+        if (shiftJis && IsShiftJisLead(name[i]))
             ++i; // its trail byte may be 0x5C
         else if (byte == '\\' || byte == 0xFF)
             name[i] = '/';

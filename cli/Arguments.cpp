@@ -1,6 +1,6 @@
 #include "Arguments.h"
 
-#include "conversion/DollFiles.h"
+#include "doll/DollFiles.h"
 #include "conversion/TextNumbers.h"
 #include "conversion/TextPaths.h"
 

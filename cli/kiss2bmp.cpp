@@ -3,10 +3,10 @@
 
 #include "conversion/CheckDoll.h"
 #include "conversion/ConvertConfiguration.h"
-#include "conversion/DollFiles.h"
-#include "conversion/TextErrors.h"
 #include "conversion/TextNumbers.h"
 #include "conversion/TextPaths.h"
+#include "doll/DollFiles.h"
+#include "platform/InOutError.h"
 
 #include "imaging/MemoryStream.h"
 #include "imaging/SetPicture.h"
@@ -211,7 +211,7 @@ void RunDoll(const Command& command, const std::string& path, const std::string&
     RunOptions options;
     options.format = command.format;
     options.snapshotPath = command.snapshotPath;
-    if (command.page) options.page = PlayPage;
+    if (command.page) options.page = PlayPageOf;
     if (gallery)
         options.startPicture = [&](const SetPicture& picture) {
             MemoryStream png;

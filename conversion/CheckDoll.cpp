@@ -1,12 +1,13 @@
 #include "CheckDoll.h"
 
 #include "BufferedTextFile.h"
-#include "DollFiles.h"
-#include "FkissWords.h"
+#include "DollConfiguration.h"
 #include "KissConfiguration.h"
 #include "StartState.h"
 #include "TextNumbers.h"
 #include "TextPaths.h"
+#include "doll/DollFiles.h"
+#include "fkiss/FkissWords.h"
 
 #include "imaging/ImageFileKind.h"
 #include "imaging/MemoryStream.h"
@@ -23,7 +24,7 @@ std::unique_ptr<KissConfiguration> Read(DollFiles& doll, Reading reading)
 {
     auto c = std::make_unique<KissConfiguration>();
     BufferedTextFile file;
-    doll.OpenConfiguration(file);
+    OpenConfiguration(doll, file);
     ReadConfiguration(file, *c, reading);
     file.Close();
     return c;

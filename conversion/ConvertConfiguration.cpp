@@ -1,29 +1,20 @@
 #include "ConvertConfiguration.h"
 
 #include "BufferedTextFile.h"
-#include "CelPaths.h"
-#include "DollFiles.h"
-#include "DollReadmes.h"
-#include "DollSounds.h"
+#include "CelDecoder.h"
+#include "DollConfiguration.h"
 #include "KissConfiguration.h"
-#include "PageModel.h"
+#include "RunDoll.h"
 #include "RunOutput.h"
+#include "StartPicture.h"
 #include "StartState.h"
-#include "TextErrors.h"
 #include "TextNumbers.h"
 #include "TextPaths.h"
 
-#include "imaging/Bmp256Image.h"
-#include "imaging/DecodeCel.h"
-#include "imaging/ImageFileKind.h"
-#include "imaging/KissHeaders.h"
-#include "imaging/MemoryStream.h"
-#include "imaging/RgbaImage.h"
+#include "doll/DollFiles.h"
 #include "imaging/SetPicture.h"
-#include "imaging/TruecolourCel.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
-#include "platform/Folder.h"
 
 #include <algorithm>
 #include <memory>
@@ -50,24 +41,8 @@ public:
     }
 };
 
-class ECelIsAnImageFile : public Exception {
-public:
-    ECelIsAnImageFile(const std::string& name, const std::string& kind)
-        : Exception(FormatMessage("ｾﾙ %s は " + kind + " 画像ﾌｧｲﾙです", name),
-                    "'" + name + "' is a " + kind + " image, not a KiSS cel")
-    {
-    }
-};
-
 // A set without a "$" line has palette group 0 and no positions.
 const KissSet kEmptySet;
-
-// An index without a "%" line names the configuration's folder itself, which fails to open.
-std::string PaletteNameOf(const KissConfiguration& c, const TKissCel& cel)
-{
-    const bool listed = cel.paletteIndex < KissConfiguration::kMaxPalettes;
-    return listed ? c.paletteFiles[cel.paletteIndex] : "";
-}
 
 void WritePiece(BufferedTextFile& report, const std::string& text)
 {
@@ -90,88 +65,6 @@ void WriteReportLine(BufferedTextFile& report, int index, const std::string& ima
     report.WriteLineEnd();
 }
 
-// The doll's cels decoded one at a time, each in a palette group, into the one image they share.
-// As viewers read a doll, 12-bit colours are scaled as they show them, and a 32-bit cel is also
-// decoded with its alpha and needs no palette line; as designed it is an image of colour 0.
-class CelDecoder {
-public:
-    struct Decoded {
-        const TBmp256Image& image;
-        const RgbaImage* truecolour; // the 32-bit cel's picture, as viewers read a doll
-        bool nibbles;                // a 4-bit cel's pixels, which a palette group moves
-    };
-
-    CelDecoder(DollFiles& doll, const KissConfiguration& c, const RunOutput& output)
-        : doll_(doll), configuration_(c), output_(output)
-    {
-    }
-    Decoded Decode(const TKissCel& cel, int group)
-    {
-        const std::string& name = cel.fileName;
-        return Doing("cannot convert the cel '" + name + "'", [&]() -> Decoded {
-            output_.RequireInside(name);
-            ObjectOf(cel, configuration_);
-            Doing("cannot open the cel '" + name + "'", [&] { doll_.Load(name, cel_); });
-            if (const char* kind = ImageFileKind(cel_)) throw ECelIsAnImageFile(name, kind);
-            const bool viewer = configuration_.reading == Reading::Viewer;
-            const bool truecolour = IsTruecolourCel(cel_);
-            if (truecolour && !std::count(truecolourCels_.begin(), truecolourCels_.end(), name))
-                truecolourCels_.push_back(name);
-            const std::string palette = PaletteNameOf(configuration_, cel);
-            if (truecolour && viewer && palette.empty())
-                palette_.SetSize(0);
-            else
-                Doing(palette.empty() ? "cannot open the palette of the cel '" + name +
-                                            "' (no palette line has its number)"
-                                      : "cannot open the palette '" + palette + "'",
-                      [&] { doll_.Load(palette, palette_); });
-            DecodeCel(image_, cel_, palette_, static_cast<std::uint8_t>(16 * group),
-                      viewer ? ColourScale::Viewer : ColourScale::Designed);
-            cel_.Seek(0);
-            const bool nibbles = ReadCelHeader(cel_).bitsPerPixel == 4;
-            if (!truecolour || !viewer) return {image_, nullptr, nibbles};
-            cel_.Seek(0);
-            DecodeTruecolourCel(truecolour_, cel_);
-            return {image_, &truecolour_, false};
-        });
-    }
-    // The 32-bit cels decoded so far, each once, in the order met.
-    const std::vector<std::string>& TruecolourCels() const { return truecolourCels_; }
-
-private:
-    DollFiles& doll_;
-    const KissConfiguration& configuration_;
-    const RunOutput& output_;
-    MemoryStream cel_, palette_;
-    TBmp256Image image_;
-    RgbaImage truecolour_;
-    std::vector<std::string> truecolourCels_;
-};
-
-// The colours of the play area and its border come from the first palette, read once when first
-// asked for; black without a palette line.
-class FirstPalette {
-public:
-    FirstPalette(DollFiles& doll, const KissConfiguration& c) : doll_(doll), configuration_(c) {}
-    TBmp256Image::Colour Colour(int group, int index)
-    {
-        if (configuration_.paletteCount == 0) return {};
-        const std::string& name = configuration_.paletteFiles[0];
-        if (!read_)
-            Doing("cannot open the palette '" + name + "'", [&] { doll_.Load(name, palette_); });
-        read_ = true;
-        return PaletteColour(palette_, group, index,
-                             configuration_.reading == Reading::Viewer ? ColourScale::Viewer
-                                                                       : ColourScale::Designed);
-    }
-
-private:
-    DollFiles& doll_;
-    const KissConfiguration& configuration_;
-    MemoryStream palette_;
-    bool read_ = false;
-};
-
 // The sets the page shows: each the configuration defines, the chosen one and the one it opens
 // on. A cel line names sets 0 to 9 only; "$" lines past the tenth are never shown.
 std::vector<int> PageSets(const KissConfiguration& c, int chosen, int opening)
@@ -182,153 +75,172 @@ std::vector<int> PageSets(const KissConfiguration& c, int chosen, int opening)
     return sets;
 }
 
-// The start state's set as one picture, on colour 0 of the first palette in its group: its cels
-// that are shown and placed, drawn back to front.
-SetPicture StartPicture(const KissConfiguration& c, const DollState& start, CelDecoder& cels,
-                        FirstPalette& firstPalette)
+int CelsIn(const KissConfiguration& c, int set)
 {
-    const int group = start.paletteGroup[start.set];
-    SetPicture picture(c.playWidth, c.playHeight, firstPalette.Colour(group, 0));
-    for (int j = c.celCount - 1; j >= 0; --j) {
-        const TKissCel& cel = c.cels[j];
-        if (!cel.inSet[start.set] || !start.cels[j].mapped) continue;
-        const KissPosition& at = start.positions[start.set].at(ObjectOf(cel, c));
-        if (at.x == -1 && at.y == -1) continue;
-        const auto opacity = static_cast<std::uint8_t>(255 - start.cels[j].transparency);
-        const CelDecoder::Decoded decoded = cels.Decode(cel, group);
-        if (decoded.truecolour)
-            picture.DrawOver(*decoded.truecolour, at.x, at.y, opacity);
-        else
-            picture.DrawOver(decoded.image, at.x, at.y, opacity);
-    }
-    return picture;
+    return static_cast<int>(std::count_if(c.cels.begin(), c.cels.begin() + c.celCount,
+                                          [&](const TKissCel& cel) { return cel.inSet[set]; }));
 }
 
-// Converts the chosen set's cels, adds every set the page shows and draws the snapshot.
-void ConvertSets(const KissConfiguration& c, RunOutput& output, CelDecoder& cels,
-                 FirstPalette& firstPalette, PageModel* page, BufferedTextFile& report,
-                 RunControls& controls, const RunOptions& options, DollStart& started)
-{
-    controls.ShowPaletteCount(IntToText(c.paletteCount));
-    controls.ShowCelCount(IntToText(c.celCount));
-    const std::int32_t setNumber = Doing(
-        "cannot read the set number", [&] { return StrictTextToInt(controls.SetSelectorText()); });
-    if (setNumber < 0 || setNumber > 9) throw ESetOutOfRange(setNumber);
-    const KissSet& set = setNumber < c.setCount ? c.sets[setNumber] : kEmptySet;
+// One run over an opened doll: the report created first, the configuration read, the chosen
+// set's images and report lines, then the page and the snapshot when asked for.
+class Run {
+public:
+    Run(DollFiles& doll, const std::string& outputDirectory, RunControls& controls,
+        const RunOptions& options, Reading reading)
+        : doll_(doll), controls_(controls), options_(options), reading_(reading),
+          output_(doll, outputDirectory, options.format)
+    {
+    }
+    void Convert();
 
-    // What the page opens on and the snapshot shows: the doll as a viewer first shows it.
-    const bool drawn = !options.snapshotPath.empty() || options.startPicture;
-    if (page || drawn) started = StartOf(c, setNumber);
-    const DollState& start = started.state;
-    const std::vector<int> pageSets = page ? PageSets(c, setNumber, start.set) : std::vector<int>{};
-    for (int j = 0; j < c.celCount; ++j) { // every file the run reads, before any is written
-        const TKissCel& cel = c.cels[j];
-        const bool read = cel.inSet[setNumber] || std::any_of(pageSets.begin(), pageSets.end(),
-                                                              [&](int n) { return cel.inSet[n]; });
-        if (!read || !StaysInside(cel.fileName)) continue;
-        output.AddInput(cel.fileName);
-        output.AddInput(PaletteNameOf(c, cel));
-    }
-    // Steps for the progress: each cel of the chosen set, then of each set the page shows.
-    const auto celsIn = [&](int number) {
-        return static_cast<int>(
-            std::count_if(c.cels.begin(), c.cels.begin() + c.celCount,
-                          [&](const TKissCel& cel) { return cel.inSet[number]; }));
-    };
-    int done = 0, all = celsIn(setNumber);
-    for (const int number : pageSets)
-        all += celsIn(number);
-    for (int j = 0; j < c.celCount; ++j) {
-        const TKissCel& cel = c.cels[j];
-        if (!cel.inSet[setNumber]) continue;
-        const std::string imageName = ImageNameOf(cel);
-        if (output.Format() != ImageFormat::None) {
-            const CelDecoder::Decoded decoded = cels.Decode(cel, set.paletteGroup);
-            const std::string fileName =
-                output.WriteImage(decoded.image, imageName, decoded.truecolour);
-            controls.FileWritten(RunControls::Written::Image, output.PathOf(fileName));
-        }
-        const KissPosition at = set.At(ObjectOf(cel, c));
-        Doing("cannot write the report '" + report.ShownPath() + "'",
-              [&] { WriteReportLine(report, j, imageName, cel, at); });
-        controls.ShowProgress(++done, all);
-    }
-    if (!cels.TruecolourCels().empty() && output.Format() == ImageFormat::Bmp) {
-        std::string names;
-        for (const std::string& name : cels.TruecolourCels())
-            names += " " + name;
-        controls.Notice("32-bit cels are blank in BMP files (--format png keeps them):" + names);
-    }
-    if (!page && !drawn) return;
-    for (const int number : page ? pageSets : std::vector<int>{}) {
-        page->AddSet(number, start);
-        controls.ShowProgress(done += celsIn(number), all);
-    }
-    for (int group = 0; page && group < static_cast<int>(start.paletteGroup.size()); ++group)
-        page->AddGroupColours(firstPalette.Colour(group, 0),
-                              firstPalette.Colour(group, c.borderColour));
-    if (!drawn) return;
-    const SetPicture picture = StartPicture(c, start, cels, firstPalette);
-    if (!options.snapshotPath.empty()) {
-        output.WriteSnapshot(picture, options.snapshotPath);
-        controls.FileWritten(RunControls::Written::Snapshot, options.snapshotPath);
-    }
-    if (options.startPicture) options.startPicture(picture);
-}
+private:
+    void ReadTheConfiguration();
+    // Shows the counts, reads the set number and lists every file the run reads, before any is
+    // written; the doll's start when the page or the picture needs it.
+    int ChooseSet();
+    void ConvertSet(int number);
+    std::string MakePage();
+    void DrawStart();
 
-void Convert(DollFiles& doll, const std::string& outputDirectory, RunControls& controls,
-             const RunOptions& options, ImageFormat format, Reading reading)
+    DollFiles& doll_;
+    RunControls& controls_;
+    const RunOptions& options_;
+    const Reading reading_;
+    RunOutput output_;
+    BufferedTextFile report_; // closed, and so kept, on every path
+    std::string reportPath_;
+    std::unique_ptr<KissConfiguration> configuration_;
+    std::optional<CelDecoder> cels_;
+    std::optional<FirstPalette> firstPalette_;
+    std::optional<DollStart> start_; // as the page opens and the snapshot shows the doll
+    std::vector<int> pageSets_;
+    int done_ = 0, all_ = 0; // steps of the progress: a cel shown in a set
+};
+
+void Run::Convert()
 {
-    RunOutput output(doll, outputDirectory, format);
-    const std::string configurationPath = doll.ConfigurationPath();
+    const std::string configurationPath = doll_.ConfigurationPath();
     const std::string reportName = ReportNameFor(configurationPath);
     const std::string pageName = PageNameFor(configurationPath);
-    const std::string reportPath = output.PathOf(reportName), pagePath = output.PathOf(pageName);
-    output.AddInput("");
-    Doing("cannot create the report '" + reportPath + "'", [&] { output.RefuseInput(reportPath); });
-    if (options.page)
-        Doing("cannot write the page '" + pagePath + "'", [&] { output.RefuseInput(pagePath); });
-    BufferedTextFile report; // closed, and so kept, on every path
-    Doing("cannot create the report '" + reportPath + "'",
-          [&] { output.CreateReport(report, reportName); });
-    const auto configuration = std::make_unique<KissConfiguration>();
-    {
-        BufferedTextFile configurationFile;
-        Doing("cannot open '" + configurationPath + "'",
-              [&] { doll.OpenConfiguration(configurationFile); });
-        Doing("cannot read the configuration '" + configurationPath + "'", [&] {
-            ReadConfiguration(configurationFile, *configuration, reading);
-            configurationFile.Close();
-        });
+    const std::string pagePath = output_.PathOf(pageName);
+    reportPath_ = output_.PathOf(reportName);
+    output_.AddInput("");
+    Doing("cannot create the report '" + reportPath_ + "'",
+          [&] { output_.RefuseInput(reportPath_); });
+    if (options_.page)
+        Doing("cannot write the page '" + pagePath + "'", [&] { output_.RefuseInput(pagePath); });
+    Doing("cannot create the report '" + reportPath_ + "'",
+          [&] { output_.CreateReport(report_, reportName); });
+    ReadTheConfiguration();
+    std::string page;
+    if (configuration_->celCount > 0) {
+        ConvertSet(ChooseSet());
+        if (options_.page) page = MakePage();
+        DrawStart();
+    } else if (options_.page) { // nothing to show
+        page = MakePage();
     }
-    const KissConfiguration& c = *configuration;
-    CelDecoder cels(doll, c, output);
-    FirstPalette firstPalette(doll, c);
-    std::optional<PageModel> page;
-    DollStart start; // as the page opens and the snapshot shows the doll
-    if (options.page)
-        page.emplace(c, [&](const TKissCel& cel) -> PageModel::Decoded {
-            const CelDecoder::Decoded decoded = cels.Decode(cel, 0);
-            return {decoded.image, decoded.truecolour, decoded.nibbles};
-        });
-    if (c.celCount > 0) {
-        ConvertSets(c, output, cels, firstPalette, page ? &*page : nullptr, report, controls,
-                    options, start);
+    if (options_.page) {
+        Doing("cannot write the page '" + pagePath + "'",
+              [&] { output_.WriteFile(pageName, page); });
+        controls_.FileWritten(RunControls::Written::Page, pagePath);
     }
-    if (page) { // once every cel it shows is decoded
-        std::vector<std::string> notes; // the sounds the page cannot play, and why
-        std::vector<DollSound> sounds = DollSounds(doll, start.program, notes);
-        for (const std::string& note : notes)
-            controls.Notice(note);
-        Doing("cannot write the page '" + pagePath + "'", [&] {
-            const DollPage& model = page->Finish(BaseName(StripExtension(configurationPath)), start,
-                                                 DollReadmes(doll), std::move(sounds));
-            output.WriteFile(pageName, options.page(model));
-        });
-        controls.FileWritten(RunControls::Written::Page, pagePath);
+    Doing("cannot write the report '" + reportPath_ + "'", [&] { report_.Close(); });
+    controls_.FileWritten(RunControls::Written::Report, reportPath_);
+}
+
+void Run::ReadTheConfiguration()
+{
+    configuration_ = std::make_unique<KissConfiguration>();
+    const std::string path = doll_.ConfigurationPath();
+    BufferedTextFile file;
+    Doing("cannot open '" + path + "'", [&] { OpenConfiguration(doll_, file); });
+    Doing("cannot read the configuration '" + path + "'", [&] {
+        ReadConfiguration(file, *configuration_, reading_);
+        file.Close();
+    });
+    cels_.emplace(doll_, *configuration_, output_);
+    firstPalette_.emplace(doll_, *configuration_);
+}
+
+int Run::ChooseSet()
+{
+    const KissConfiguration& c = *configuration_;
+    controls_.ShowPaletteCount(IntToText(c.paletteCount));
+    controls_.ShowCelCount(IntToText(c.celCount));
+    const std::int32_t number = Doing("cannot read the set number",
+                                      [&] { return StrictTextToInt(controls_.SetSelectorText()); });
+    if (number < 0 || number > 9) throw ESetOutOfRange(number);
+    // What the page opens on and the snapshot shows: the doll as a viewer first shows it.
+    if (options_.page || !options_.snapshotPath.empty() || options_.startPicture)
+        start_ = StartOf(c, number);
+    if (options_.page) pageSets_ = PageSets(c, number, start_->state.set);
+    all_ = CelsIn(c, number);
+    for (const int shown : pageSets_)
+        all_ += CelsIn(c, shown);
+    for (int j = 0; j < c.celCount; ++j) {
+        const TKissCel& cel = c.cels[j];
+        const bool read = cel.inSet[number] || std::any_of(pageSets_.begin(), pageSets_.end(),
+                                                           [&](int n) { return cel.inSet[n]; });
+        if (!read || !StaysInside(cel.fileName)) continue;
+        output_.AddInput(cel.fileName);
+        output_.AddInput(PaletteNameOf(c, cel));
     }
-    Doing("cannot write the report '" + reportPath + "'", [&] { report.Close(); });
-    controls.FileWritten(RunControls::Written::Report, reportPath);
+    return number;
+}
+
+void Run::ConvertSet(int number)
+{
+    const KissConfiguration& c = *configuration_;
+    const KissSet& set = number < c.setCount ? c.sets[number] : kEmptySet;
+    for (int j = 0; j < c.celCount; ++j) {
+        const TKissCel& cel = c.cels[j];
+        if (!cel.inSet[number]) continue;
+        const std::string imageName = ImageNameOf(cel);
+        if (output_.Format() != ImageFormat::None) {
+            const CelDecoder::Decoded decoded = cels_->Decode(cel, set.paletteGroup);
+            const std::string fileName =
+                output_.WriteImage(decoded.image, imageName, decoded.truecolour);
+            controls_.FileWritten(RunControls::Written::Image, output_.PathOf(fileName));
+        }
+        const KissPosition at = set.At(ObjectOf(cel, c));
+        Doing("cannot write the report '" + reportPath_ + "'",
+              [&] { WriteReportLine(report_, j, imageName, cel, at); });
+        controls_.ShowProgress(++done_, all_);
+    }
+    if (!cels_->TruecolourCels().empty() && output_.Format() == ImageFormat::Bmp) {
+        std::string names;
+        for (const std::string& name : cels_->TruecolourCels())
+            names += " " + name;
+        controls_.Notice("32-bit cels are blank in BMP files (--format png keeps them):" + names);
+    }
+}
+
+// Once every cel of the chosen set is written: the page decodes every cel it shows.
+std::string Run::MakePage()
+{
+    static const DollStart kNoStart;
+    const RunDoll doll{
+        doll_,
+        *configuration_,
+        start_ ? *start_ : kNoStart,
+        pageSets_,
+        *cels_,
+        *firstPalette_,
+        controls_,
+        [&](int set) { controls_.ShowProgress(done_ += CelsIn(*configuration_, set), all_); }};
+    return options_.page(doll);
+}
+
+void Run::DrawStart()
+{
+    if (options_.snapshotPath.empty() && !options_.startPicture) return;
+    const SetPicture picture = StartPicture(*configuration_, start_->state, *cels_, *firstPalette_);
+    if (!options_.snapshotPath.empty()) {
+        output_.WriteSnapshot(picture, options_.snapshotPath);
+        controls_.FileWritten(RunControls::Written::Snapshot, options_.snapshotPath);
+    }
+    if (options_.startPicture) options_.startPicture(picture);
 }
 
 } // namespace
@@ -365,7 +277,7 @@ void ConvertDoll(std::unique_ptr<DollFiles> doll, const std::string& outputDirec
     // BMP images alone are the designed run; anything more shows the doll as viewers do.
     const bool designed = options.format == ImageFormat::Bmp && options.snapshotPath.empty() &&
                           !options.startPicture && !options.page;
-    Convert(*doll, outputDirectory, controls, options, options.format,
-            designed ? Reading::Designed : Reading::Viewer);
+    Run(*doll, outputDirectory, controls, options, designed ? Reading::Designed : Reading::Viewer)
+        .Convert();
     controls.StartEditor(ReportPathFor(doll->ConfigurationPath(), outputDirectory));
 }

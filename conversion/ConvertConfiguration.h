@@ -9,7 +9,7 @@
 
 class DollFiles;
 class SetPicture;
-struct DollPage;
+struct RunDoll;
 
 // The conversion run: reads the configuration, converts every cel of the chosen set into a BMP
 // file in the output directory, writes the report of applet parameter lines and starts the
@@ -23,10 +23,10 @@ struct RunOptions {
     // When not empty: where the set is drawn as one picture (a PNG file), as a viewer shows it at
     // the start, once every image is written.
     std::string snapshotPath;
-    // When set: the run also writes, beside the report and named like it, the page this gives
-    // for the doll (NAME.html), which holds the pixels of each cel of each set the configuration
-    // defines; the images are written in the format asked, or not at all for ImageFormat::None.
-    std::function<std::string(const DollPage&)> page;
+    // When set: the run also writes, beside the report and named like it, the page this makes
+    // of the doll (NAME.html), once the chosen set's images are written; the images are written
+    // in the format asked, or not at all for ImageFormat::None.
+    std::function<std::string(const RunDoll&)> page;
     // When set: given the set drawn as one picture, as for the snapshot, once its images are
     // written.
     std::function<void(const SetPicture&)> startPicture;

@@ -2,6 +2,7 @@
 
 #include "BufferedTextFile.h"
 #include "TextNumbers.h"
+#include "TextPaths.h"
 #include "TextTokens.h"
 
 #include "platform/Exception.h"
@@ -38,7 +39,10 @@ std::string TakeToken(std::string& line)
     return token;
 }
 
-std::int32_t ValueOf(const std::string& text) { return TextToInt(text).value; }
+std::int32_t ValueOf(const std::string& text)
+{
+    return TextToInt(text).value;
+}
 
 // As viewers read a line, its lists end where a comment begins, blanks before it included.
 std::string WithoutComment(const std::string& line, Reading reading)
@@ -103,9 +107,8 @@ void ReadCelLine(std::string line, TKissCel& cel, Reading reading)
     cel.paletteIndex = 0;
     if (star != std::string::npos) {
         const auto colon = rest.find(':', star + 1);
-        std::string mark = rest.substr(star + 1, colon == std::string::npos
-                                                     ? std::string::npos
-                                                     : colon - star - 1);
+        std::string mark = rest.substr(star + 1, colon == std::string::npos ? std::string::npos
+                                                                            : colon - star - 1);
         cel.paletteIndex = static_cast<std::uint8_t>(ValueOf(TakeToken(mark)));
     }
     const auto colon = rest.find(':');
@@ -183,4 +186,9 @@ std::size_t ObjectOf(const TKissCel& cel, const KissConfiguration& configuration
     if (cel.objectNumber < 0 || cel.objectNumber >= configuration.MaxObjects())
         throw EObjectOutOfRange(cel.objectNumber, configuration.MaxObjects() - 1);
     return static_cast<std::size_t>(cel.objectNumber);
+}
+
+std::string ImageNameOf(const TKissCel& cel)
+{
+    return NameLowerCase(StripExtension(cel.fileName));
 }

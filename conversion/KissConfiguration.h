@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fkiss/KissPosition.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -24,11 +26,6 @@ struct TKissCel {
     // Read as viewers read them only: ";%tN" (0 opaque to 255 invisible) and ";%u".
     std::int32_t transparency = 0;
     bool unmapped = false;
-};
-
-struct KissPosition {
-    std::int32_t x = -1;
-    std::int32_t y = -1; // (-1, -1): the object is absent from the set
 };
 
 // One "$" line with its continuation lines.
@@ -84,3 +81,6 @@ void ReadConfiguration(BufferedTextFile& file, KissConfiguration& configuration,
 // The cel's object as an index into a set's positions, which exist for objects 0 to
 // MaxObjects() - 1 only: any other number fails with a message naming it.
 std::size_t ObjectOf(const TKissCel& cel, const KissConfiguration& configuration);
+
+// A cel's image name: its file name lowered, without the extension.
+std::string ImageNameOf(const TKissCel& cel);

@@ -1,9 +1,9 @@
 #include "RunOutput.h"
 
 #include "BufferedTextFile.h"
-#include "CelPaths.h"
 #include "TextErrors.h"
 #include "TextPaths.h"
+#include "doll/CelPaths.h"
 
 #include "imaging/Bmp256Image.h"
 #include "imaging/PngImage.h"

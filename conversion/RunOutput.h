@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DollFiles.h"
 #include "ImageFormat.h"
+#include "doll/DollFiles.h"
 
 #include "imaging/MemoryStream.h"
 #include "platform/File.h"
@@ -40,7 +40,6 @@ public:
     void CreateReport(BufferedTextFile& report, const std::string& name) const;
     // The file name an image name (lowered, no extension) is written under.
     std::string ImageFileName(const std::string& imageName) const;
-    bool HasWritten(const std::string& fileName) const { return imageNames_.contains(fileName); }
     // Writes an image under its name in the run's format; returns its file name. A 32-bit cel's
     // picture (truecolour) is what a PNG file holds; a BMP file holds the 8-bit image.
     std::string WriteImage(const TBmp256Image& image, const std::string& imageName,

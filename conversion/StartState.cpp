@@ -1,7 +1,7 @@
 #include "StartState.h"
 
-#include "FkissStart.h"
 #include "TextPaths.h"
+#include "fkiss/FkissStart.h"
 
 #include <algorithm>
 
@@ -12,8 +12,8 @@ DollState InitialState(const KissConfiguration& c, int set)
     std::int32_t highest = -1;
     for (int j = 0; j < c.celCount; ++j) {
         const TKissCel& cel = c.cels[j];
-        state.cels.push_back({NameLowerCase(cel.fileName), cel.objectNumber, !cel.unmapped,
-                              cel.transparency});
+        state.cels.push_back(
+            {NameLowerCase(cel.fileName), cel.objectNumber, !cel.unmapped, cel.transparency});
         if (cel.objectNumber < c.MaxObjects()) highest = std::max(highest, cel.objectNumber);
     }
     const std::size_t objects = static_cast<std::size_t>(highest + 1);

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "DollState.h"
-#include "FkissProgram.h"
+#include "KissConfiguration.h"
+
+#include "fkiss/DollState.h"
+#include "fkiss/FkissProgram.h"
 
 #include <string>
 #include <vector>

@@ -1,36 +1,12 @@
 #pragma once
 
+#include "platform/Names.h" // DirectoryOf, AsciiLowerCase and the separators
+
 #include <string>
-#include <vector>
 
 // Path operations on byte strings. Every byte counts on its own (no double-byte awareness).
-// "\" and "/" both separate directories on every system: DOS-style names from configuration
-// files work everywhere, and Windows itself takes "/" in a path (Z:/dolls/doll.cnf).
-
-bool IsDirectorySeparator(char c);
 
 // The text up to its last "." (the whole text searched, directory part included).
 std::string StripExtension(const std::string& text);
 // The last path component up to its first "."; a path without separator is one component.
 std::string BaseName(const std::string& path);
-// The path up to and including its last separator; empty when it holds none.
-std::string DirectoryOf(const std::string& path);
-// Every byte from 'A' to 'Z' lowered; all other bytes and the length unchanged.
-std::string AsciiLowerCase(const std::string& text);
-// Whether text ends in the lower-case suffix, in any case of A to Z.
-bool EndsWithCaseBlind(const std::string& text, const std::string& lowerSuffix);
-
-// Names written in a configuration file or stored in an archive are Shift-JIS: a double-byte
-// character (lead byte 0x81-0x9F or 0xE0-0xFC) counts as a whole, so its second byte is never
-// taken for a separator and never lowered. Paths given by the user are not names: they keep the
-// byte-wise functions above.
-bool IsShiftJisLead(char c);
-// The components of a name between separators, empty ones kept.
-std::vector<std::string> NameComponents(const std::string& name);
-// The name with its ASCII letters lowered, double-byte characters unchanged.
-std::string NameLowerCase(const std::string& name);
-
-// The components of a name made for this system's files (platform::FileNameFromShiftJis), empty
-// ones kept, split as the system reads it: a double-byte character of its file names' code page
-// (the ANSI one on Windows) counts as a whole.
-std::vector<std::string> FileNameComponents(const std::string& fileName);

@@ -4,7 +4,7 @@
 #include "support/TempDir.h"
 
 #include "conversion/BufferedTextFile.h"
-#include "conversion/CelPaths.h"
+#include "doll/CelPaths.h"
 #include "conversion/ConvertConfiguration.h"
 #include "conversion/KissConfiguration.h"
 #include "conversion/TextErrors.h" // and platform/Exception.h

@@ -4,7 +4,7 @@
 // snapshot); report lines are well formed; no control is asked twice; the editor starts iff the run succeeds.
 #include "Fuzz.h"
 
-#include "conversion/DollFiles.h"
+#include "doll/DollFiles.h"
 #include "web/PlayPage.h"
 
 namespace fs = std::filesystem;
@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ImageFormat format = flag('p') ? ImageFormat::Png : flag('w') ? ImageFormat::None : ImageFormat::Bmp;
     const RunOptions options{.format = format,
                              .snapshotPath = flag('s') ? root / "work/snapshot.png" : "",
-                             .page = flag('w') ? PlayPage : nullptr,
+                             .page = flag('w') ? PlayPageOf : nullptr,
                              .startPicture = nullptr};
     if (!WithinLimits(cnf, doll, flag('w'))) return 0;
 

@@ -2,7 +2,7 @@
 // limits, and the run leaves a state the page can show. Input: ";@" lines, split at '\n'.
 #include "Fuzz.h"
 
-#include "conversion/FkissStart.h"
+#include "fkiss/FkissStart.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -2,8 +2,8 @@
 // tests), one end of its script, so nothing a doll names ends it early. Input: separator, title and names between them.
 #include "Fuzz.h"
 
-#include "conversion/DollPage.h"
-#include "conversion/TextUtf8.h"
+#include "web/DollPage.h"
+#include "platform/TextUtf8.h"
 #include "web/PlayPage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -1,7 +1,7 @@
 // Text primitives against their rules: TextToInt's and IsUtf8's edges from tables, StrictTextToInt's message, any value
 // through its text and back, NextToken, SplitAt, paths, accepted cel names' images inside. Input: separator, text.
 #include "Fuzz.h"
-#include "conversion/TextUtf8.h"
+#include "platform/TextUtf8.h"
 
 using namespace std::string_literals;
 using NumberRow = std::tuple<std::string, std::int32_t, bool>; // text, value, ok

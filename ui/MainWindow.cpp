@@ -9,7 +9,7 @@
 #include "SpinEdit.h"
 
 #include "conversion/ConvertConfiguration.h"
-#include "conversion/DollFiles.h"
+#include "doll/DollFiles.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
 #include "platform/ShiftJis.h"
@@ -231,13 +231,11 @@ void TfrmMain::btnConvClick()
     if (edInFile->text().isEmpty()) return;
     const BusyCursor busy;
     const std::string output = OutputDirectory();
-    std::unique_ptr<DollFiles> doll;
-    if (!archivePath_.empty() && edInFile->text() == archiveText_) {
-        doll = archiveDoll_ ? std::move(archiveDoll_) : OpenDoll(archivePath_, output);
-        if (!archiveMember_.empty()) doll->SelectConfiguration(archiveMember_);
-    } else {
-        doll = OpenDoll(PathBytes(edInFile->text()), output);
-    }
+    if (archivePath_.empty() || edInFile->text() != archiveText_)
+        return ConvertConfiguration(PathBytes(edInFile->text()), output, *this);
+    std::unique_ptr<DollFiles> doll =
+        archiveDoll_ ? std::move(archiveDoll_) : OpenDoll(archivePath_, output);
+    if (!archiveMember_.empty()) doll->SelectConfiguration(archiveMember_);
     ConvertDoll(std::move(doll), output, *this);
 }
 

@@ -3,7 +3,7 @@
 #include "OpenDialog.h"
 #include "Volumes.h"
 
-#include "conversion/DollFiles.h"
+#include "doll/DollFiles.h"
 #include "conversion/RunControls.h"
 
 #include <QWidget>

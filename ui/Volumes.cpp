@@ -1,6 +1,6 @@
 #include "Volumes.h"
 
-#include "conversion/TextErrors.h"
+#include "platform/InOutError.h"
 #include "conversion/TextPaths.h"
 #include "platform/File.h"
 

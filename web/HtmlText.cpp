@@ -1,8 +1,8 @@
 #include "HtmlText.h"
 
-#include "conversion/TextUtf8.h"
 #include "platform/Hex.h"
 #include "platform/ShiftJis.h"
+#include "platform/TextUtf8.h"
 
 #include <cctype>
 #include <cstring>

@@ -5,8 +5,10 @@
 #include "HtmlText.h"
 #include "PlayPageAssets.h"
 
-#include "conversion/DollPage.h"
-#include "conversion/FkissJson.h"
+#include "DollPage.h"
+#include "FkissJson.h"
+#include "JsonString.h"
+#include "PageModel.h"
 #include "platform/Hex.h"
 
 #include <algorithm>
@@ -32,32 +34,6 @@ template <typename Numbers> std::string JsonArray(const Numbers& numbers)
 std::string CssColour(const TBmp256Image::Colour& c)
 {
     return "#" + platform::Hex((c.red << 16) | (c.green << 8) | c.blue, 6);
-}
-
-// A UTF-8 text as a JSON string the script reads as text: every character past ASCII, and every
-// '<', '>' and '&', as \uXXXX (two for one past U+FFFF), so that it cannot end the script element.
-std::string JsonText(const std::string& utf8)
-{
-    std::string json = "\"";
-    const auto escape = [&](std::uint32_t unit) { json += "\\u" + platform::Hex(unit, 4); };
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        const std::size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-        std::uint32_t code = length == 1 ? c : c & (0x7Fu >> length);
-        for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k)
-            code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        i += length;
-        if (code == '"' || code == '\\')
-            json += {'\\', static_cast<char>(code)};
-        else if (code >= 0x10000) {
-            escape(0xD800 + ((code - 0x10000) >> 10));
-            escape(0xDC00 + ((code - 0x10000) & 0x3FF));
-        } else if (code < 0x20 || code >= 0x7F || code == '<' || code == '>' || code == '&')
-            escape(code);
-        else
-            json += static_cast<char>(code);
-    }
-    return json + "\"";
 }
 
 // The title as HTML text: a configuration's name is Shift-JIS when it came from an archive.
@@ -122,7 +98,7 @@ std::string PackedPixels(const DollPage& doll)
     return Base64(Deflated(bytes));
 }
 
-// The doll's data for the script. Texts are written as JsonString or JsonText writes them, the
+// The doll's data for the script. Texts are written as JsonString writes them, the
 // pixels and sounds in base 64, the rest is numbers, so nothing in it can end the script element.
 std::string DollData(const DollPage& doll)
 {
@@ -149,7 +125,8 @@ std::string DollData(const DollPage& doll)
         Add(colours, "[\"" + CssColour(background) + "\",\"" + CssColour(border) + "\"]", ",");
     std::string readmes = "[", sounds = "[";
     for (const auto& [name, text] : doll.readmes)
-        Add(readmes, "[" + JsonText(name) + "," + JsonText(text) + "]");
+        Add(readmes, "[" + JsonString(name, JsonChars::Utf8) + "," +
+                         JsonString(text, JsonChars::Utf8) + "]");
     for (const DollSound& sound : doll.sounds)
         Add(sounds,
             "[" + JsonString(sound.name) + ",\"data:audio/wav;base64," + Base64(sound.wav) + "\"]");
@@ -183,4 +160,9 @@ std::string PlayPage(const DollPage& doll)
            "</main>\n<script>\nconst doll = " +
            DollData(doll) + ";\n" + kInflateScript + "\n" + kFkissScript + kPoseScript +
            kPlayPageScript + "</script>\n</body>\n</html>\n";
+}
+
+std::string PlayPageOf(const RunDoll& doll)
+{
+    return PlayPage(PageOf(doll));
 }

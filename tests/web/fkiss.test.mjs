@@ -95,7 +95,7 @@ const play = (c) => {
 };
 
 test("the start's cases come out as the start's runner leaves them", () => {
-  const cases = read("tests/conversion/fkiss-start-cases.txt");
+  const cases = read("tests/fkiss/fkiss-start-cases.txt");
   assert.ok(cases.length >= 20);
   // The runners word what they leave out and where they stop differently.
   const compared = (lines) => lines.filter((l) => !/ is not played| is stopped after /.test(l));

@@ -56,3 +56,6 @@ struct FkissProgram {
 // quotes is a comment. Arguments are typed by what each known event or action takes; a mismatch,
 // an unknown name or a cut limit is a note, and what could be read is kept.
 FkissProgram ReadFkiss(const std::vector<FkissLine>& lines);
+
+// The files the program's sound actions name, as written, in the order they are met.
+std::vector<std::string> SoundFiles(const FkissProgram& program);

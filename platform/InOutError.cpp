@@ -1,6 +1,6 @@
-#include "TextErrors.h"
+#include "InOutError.h"
 
-#include "platform/File.h"
+#include "File.h"
 
 EInOutError EInOutError::FromSystemError(int errorCode, const std::string& path)
 {
@@ -16,7 +16,8 @@ EInOutError EInOutError::FromSystemError(int errorCode, const std::string& path)
         return error("ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます");
     case platform::ErrorKind::AccessDenied:
         return error("ﾌｧｲﾙへのｱｸｾｽが拒否されました");
-    case platform::ErrorKind::Other: break;
+    case platform::ErrorKind::Other:
+        break;
     }
     return error(FormatMessage("I/O ｴﾗｰ (%d)", std::to_string(errorCode)));
 }

@@ -1,5 +1,5 @@
-#include "conversion/DirectoryListings.h"
-#include "conversion/CelPaths.h"
+#include "doll/DirectoryListings.h"
+#include "doll/CelPaths.h"
 
 #include "support/Test.h"
 

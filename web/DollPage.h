@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DollSounds.h"
-#include "DollState.h"
-#include "FkissProgram.h"
+#include "doll/DollSounds.h"
+#include "fkiss/DollState.h"
+#include "fkiss/FkissProgram.h"
 
 #include "imaging/Bmp256Image.h"
 
@@ -41,9 +41,9 @@ struct DollPage {
         bool defined = false;                   // the configuration has a "$" line for it
     };
 
-    std::string title;                   // the configuration's base name, UTF-8
-    std::int32_t width = 0, height = 0;  // the play area
-    int startSet = 0;                    // index into sets
+    std::string title;                  // the configuration's base name, UTF-8
+    std::int32_t width = 0, height = 0; // the play area
+    int startSet = 0;                   // index into sets
     // The doll as the page starts it: each cel line's name, object, whether it is shown and how
     // much it lets through (0 opaque to 255 invisible); each set's palette group; each object's
     // fix value (tries before it comes loose); the variables and the timers running.

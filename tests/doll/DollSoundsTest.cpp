@@ -1,6 +1,6 @@
-#include "conversion/DollSounds.h"
-#include "conversion/DollFiles.h"
-#include "conversion/FkissProgram.h"
+#include "doll/DollSounds.h"
+#include "doll/DollFiles.h"
+#include "fkiss/FkissProgram.h"
 
 #include "support/Test.h"
 
@@ -62,7 +62,7 @@ TEST(DollSounds, GivesWavAsItIsConvertsAuAndNotesTheRest)
     for (const std::string& doll : {temp / "doll/doll.cnf", temp / "doll.zip"}) {
         SCOPED_TRACE(doll);
         std::vector<std::string> notes;
-        const std::vector<DollSound> sounds = DollSounds(*OpenDoll(doll, temp.Prefix()), program, notes);
+        const std::vector<DollSound> sounds = DollSounds(*OpenDoll(doll, temp.Prefix()), SoundFiles(program), notes);
         std::size_t sound = 0, note = 0;
         for (const SoundCase& c : cases) {
             const std::string text = "sound '" + c.written + "' is not played: " + c.why;

@@ -3,6 +3,8 @@
 #include "FkissNotes.h"
 #include "FkissWords.h"
 
+#include "platform/Hex.h"
+
 #include <algorithm>
 #include <optional>
 
@@ -34,12 +36,10 @@ std::string Lowered(std::string text)
 // Text as a note quotes it: short, and only printable ASCII as it is.
 std::string Shown(const std::string& text)
 {
-    static const char kHex[] = "0123456789abcdef";
     std::string shown;
     for (const char c : text.substr(0, P::kMaxName)) {
         const auto b = static_cast<unsigned char>(c);
-        shown += b >= 0x20 && b < 0x7f ? std::string(1, c)
-                                       : std::string{'\\', 'x', kHex[b >> 4], kHex[b & 15]};
+        shown += b >= 0x20 && b < 0x7f ? std::string(1, c) : "\\x" + platform::Hex(b, 2);
     }
     return text.size() > P::kMaxName ? shown + "..." : shown;
 }
@@ -297,4 +297,15 @@ FkissProgram ReadFkiss(const std::vector<FkissLine>& lines)
         if (!reader.Read(line)) break;
     reader.Finish();
     return program;
+}
+
+std::vector<std::string> SoundFiles(const FkissProgram& program)
+{
+    std::vector<std::string> names;
+    for (const FkissEvent& event : program.events)
+        for (const FkissAction& action : event.actions)
+            if (action.name == "sound" && !action.arguments.empty() &&
+                action.arguments[0].kind == FkissValue::Kind::Text)
+                names.push_back(action.arguments[0].text);
+    return names;
 }

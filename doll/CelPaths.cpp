@@ -2,7 +2,7 @@
 
 #include "DirectoryListings.h"
 
-#include "TextPaths.h"
+#include "platform/Names.h"
 
 #include "platform/File.h"
 #include "platform/ShiftJis.h"

@@ -1,5 +1,7 @@
 #include "FkissJson.h"
 
+#include "JsonString.h"
+
 namespace {
 
 std::string ArgumentsJson(const std::vector<FkissValue>& arguments)
@@ -18,22 +20,6 @@ std::string ArgumentsJson(const std::vector<FkissValue>& arguments)
 }
 
 } // namespace
-
-std::string JsonString(const std::string& text)
-{
-    static const char kHex[] = "0123456789abcdef";
-    std::string json = "\"";
-    for (const char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b == '"' || b == '\\')
-            json += {'\\', c};
-        else if (b < 0x20 || b >= 0x7f || b == '<' || b == '>' || b == '&')
-            json += {'\\', 'u', '0', '0', kHex[b >> 4], kHex[b & 15]};
-        else
-            json += c;
-    }
-    return json + "\"";
-}
 
 std::string ProgramJson(const FkissProgram& program)
 {

@@ -1,8 +1,8 @@
 #include "DollReadmes.h"
 
 #include "DollFiles.h"
-#include "TextPaths.h"
-#include "TextUtf8.h"
+#include "platform/Names.h"
+#include "platform/TextUtf8.h"
 
 #include "imaging/MemoryStream.h"
 #include "platform/Exception.h"

@@ -5,7 +5,6 @@
 #include <vector>
 
 class DollFiles;
-struct FkissProgram;
 
 // A sound the doll's program plays, as a browser plays it: a RIFF/WAVE file.
 struct DollSound {
@@ -19,10 +18,10 @@ inline constexpr std::int64_t kMaxSoundBytes = 16 << 20;
 inline constexpr std::int64_t kMaxSoundBytesInAll = 64 << 20;
 inline constexpr std::size_t kMaxSoundNotes = 100;
 
-// The files the program's sound actions name, each once (case-blind), in the order they are met,
-// read through doll: a WAV file as it is, an AU file made a 16-bit WAV. A sound that cannot be
+// The sound files named (by a doll's program), each once (case-blind), in the order given, read
+// through doll: a WAV file as it is, an AU file made a 16-bit WAV. A sound that cannot be
 // played (missing, outside the doll's folder, MIDI, of another kind, damaged, too large) adds
 // "sound 'NAME' is not played: WHY" to notes, up to kMaxSoundNotes and one for the rest, and
 // never fails the run.
-std::vector<DollSound> DollSounds(DollFiles& doll, const FkissProgram& program,
+std::vector<DollSound> DollSounds(DollFiles& doll, const std::vector<std::string>& names,
                                   std::vector<std::string>& notes);

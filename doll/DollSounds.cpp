@@ -2,9 +2,8 @@
 
 #include "CelPaths.h"
 #include "DollFiles.h"
-#include "FkissProgram.h"
-#include "TextPaths.h"
-#include "TextUtf8.h"
+#include "platform/Names.h"
+#include "platform/TextUtf8.h"
 
 #include "imaging/MemoryStream.h"
 #include "platform/Exception.h"
@@ -133,35 +132,30 @@ std::string WavOf(DollFiles& doll, const std::string& name, std::int64_t& read, 
 
 } // namespace
 
-std::vector<DollSound> DollSounds(DollFiles& doll, const FkissProgram& program,
+std::vector<DollSound> DollSounds(DollFiles& doll, const std::vector<std::string>& names,
                                   std::vector<std::string>& notes)
 {
     std::vector<DollSound> sounds;
     std::unordered_set<std::string> met;
     std::int64_t read = 0, given = 0;
     std::size_t unplayed = 0;
-    for (const FkissEvent& event : program.events)
-        for (const FkissAction& action : event.actions) {
-            if (action.name != "sound" || action.arguments.empty() ||
-                action.arguments[0].kind != FkissValue::Kind::Text)
-                continue;
-            const std::string& name = action.arguments[0].text;
-            const std::string lowered = AsciiLowerCase(name);
-            if (!met.insert(lowered).second) continue;
-            std::string why;
-            try {
-                std::string wav = WavOf(doll, name, read, given);
-                given += static_cast<std::int64_t>(wav.size());
-                sounds.push_back({lowered, std::move(wav)});
-                continue;
-            } catch (const NotPlayed& e) {
-                why = e.why;
-            } catch (const std::bad_alloc&) {
-                why = "out of memory";
-            }
-            if (++unplayed <= kMaxSoundNotes)
-                notes.push_back("sound '" + TextAsUtf8(name) + "' is not played: " + why);
+    for (const std::string& name : names) {
+        const std::string lowered = AsciiLowerCase(name);
+        if (!met.insert(lowered).second) continue;
+        std::string why;
+        try {
+            std::string wav = WavOf(doll, name, read, given);
+            given += static_cast<std::int64_t>(wav.size());
+            sounds.push_back({lowered, std::move(wav)});
+            continue;
+        } catch (const NotPlayed& e) {
+            why = e.why;
+        } catch (const std::bad_alloc&) {
+            why = "out of memory";
         }
+        if (++unplayed <= kMaxSoundNotes)
+            notes.push_back("sound '" + TextAsUtf8(name) + "' is not played: " + why);
+    }
     if (unplayed > kMaxSoundNotes)
         notes.push_back(std::to_string(unplayed - kMaxSoundNotes) + " more sounds are not played");
     return sounds;

@@ -1,6 +1,6 @@
 #include "DirectoryListings.h"
 
-#include "TextPaths.h"
+#include "platform/Names.h"
 
 #include "platform/File.h"
 

@@ -1,10 +1,9 @@
 #include "DollFiles.h"
 
-#include "BufferedTextFile.h"
 #include "CelPaths.h"
 #include "DirectoryListings.h"
-#include "TextErrors.h"
-#include "TextPaths.h"
+#include "platform/InOutError.h"
+#include "platform/Names.h"
 
 #include "archives/Archive.h"
 #include "imaging/MemoryStream.h"
@@ -32,7 +31,6 @@ public:
     {
     }
     std::string ConfigurationPath() const override { return path_; }
-    void OpenConfiguration(BufferedTextFile& file) override { file.OpenForReading(path_); }
     void Load(const std::string& name, MemoryStream& stream, std::int64_t most) override
     {
         if (!resolvedFolder_) // once the configuration has been read
@@ -143,13 +141,13 @@ public:
                         "the archive '" + archivePath_ + "' holds several configurations (" + list +
                             "); choose one");
     }
-    void OpenConfiguration(BufferedTextFile& file) override
+    const std::string* ConfigurationBytes() override
     {
         RequireOneConfiguration();
         const ArchiveMember* m = Find(member_, "");
         if (!m) // as the system says it
             throw EInOutError("ﾌｧｲﾙが見つかりません", 2, "the archive has no such member");
-        file.OpenInMemory(m->data, ConfigurationPath());
+        return &m->data;
     }
     void Load(const std::string& name, MemoryStream& stream, std::int64_t most) override
     {

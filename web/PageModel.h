@@ -1,8 +1,8 @@
 #pragma once
 
 #include "DollPage.h"
-#include "KissConfiguration.h"
-#include "StartState.h"
+#include "conversion/KissConfiguration.h"
+#include "conversion/StartState.h"
 
 #include <functional>
 #include <map>
@@ -10,6 +10,7 @@
 #include <utility>
 
 class RgbaImage;
+struct RunDoll;
 
 // The doll as its page shows it: each set the page shows, with the pixels of every cel it places
 // and of the palettes they use, each cel decoded once whatever the sets it is in.
@@ -50,5 +51,6 @@ private:
     DollPage page_;
 };
 
-// A cel's image name: its file name lowered, without the extension.
-std::string ImageNameOf(const TKissCel& cel);
+// The page's model of the doll a run has read: each set it shows, the colours of each palette
+// group, the sounds its program plays (a notice for each it cannot) and the author's texts.
+DollPage PageOf(const RunDoll& doll);

@@ -1,5 +1,6 @@
-#include "conversion/FkissJson.h"
-#include "conversion/FkissStart.h"
+#include "web/FkissJson.h"
+#include "web/JsonString.h"
+#include "fkiss/FkissStart.h"
 #include "conversion/StartState.h"
 #include "conversion/TextPaths.h"
 
@@ -21,7 +22,7 @@ struct Case {
 };
 
 // The cases of fkiss-start-cases.txt (or of another file in its format), as its header gives them.
-std::vector<Case> ReadCases(const std::string& file = "tests/conversion/fkiss-start-cases.txt")
+std::vector<Case> ReadCases(const std::string& file = "tests/fkiss/fkiss-start-cases.txt")
 {
     std::ifstream in(KISS_SOURCE_DIR "/" + file);
     std::vector<Case> cases;

@@ -1,6 +1,6 @@
 #include "TextUtf8.h"
 
-#include "platform/ShiftJis.h"
+#include "ShiftJis.h"
 
 #include <algorithm>
 

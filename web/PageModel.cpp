@@ -1,6 +1,11 @@
 #include "PageModel.h"
 
-#include "TextPaths.h"
+#include "conversion/RunDoll.h"
+#include "doll/DollFiles.h"
+#include "doll/DollReadmes.h"
+#include "doll/DollSounds.h"
+
+#include "conversion/TextPaths.h"
 
 #include "imaging/RgbaImage.h"
 #include "imaging/StreamErrors.h"
@@ -33,11 +38,6 @@ std::string ColoursOf(const TBmp256Image& image)
 }
 
 } // namespace
-
-std::string ImageNameOf(const TKissCel& cel)
-{
-    return NameLowerCase(StripExtension(cel.fileName));
-}
 
 PageModel::PageModel(const KissConfiguration& configuration, Decode decode)
     : configuration_(configuration), decode_(std::move(decode))
@@ -111,4 +111,29 @@ const DollPage& PageModel::Finish(const std::string& title, const DollStart& sta
     page_.start = start.state;
     page_.program = start.program;
     return page_;
+}
+
+DollPage PageOf(const RunDoll& doll)
+{
+    const KissConfiguration& c = doll.configuration;
+    PageModel page(c, [&](const TKissCel& cel) -> PageModel::Decoded {
+        const CelDecoder::Decoded decoded = doll.cels.Decode(cel, 0);
+        return {decoded.image, decoded.truecolour, decoded.nibbles};
+    });
+    for (const int number : doll.sets) {
+        page.AddSet(number, doll.start.state);
+        doll.setAdded(number);
+    }
+    const std::size_t groups = doll.sets.empty() ? 0 : doll.start.state.paletteGroup.size();
+    for (std::size_t group = 0; group < groups; ++group) {
+        const int g = static_cast<int>(group);
+        page.AddGroupColours(doll.firstPalette.Colour(g, 0),
+                             doll.firstPalette.Colour(g, c.borderColour));
+    }
+    std::vector<std::string> notes; // the sounds the page cannot play, and why
+    std::vector<DollSound> sounds = DollSounds(doll.files, SoundFiles(doll.start.program), notes);
+    for (const std::string& note : notes)
+        doll.controls.Notice(note);
+    return page.Finish(BaseName(StripExtension(doll.files.ConfigurationPath())), doll.start,
+                       DollReadmes(doll.files), std::move(sounds));
 }

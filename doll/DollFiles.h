@@ -11,7 +11,6 @@
 #include <utility>
 #include <vector>
 
-class BufferedTextFile;
 class MemoryStream;
 
 // The files of a doll: its configuration, and the cels and palettes that configuration names,
@@ -31,8 +30,10 @@ public:
     virtual void RequireOneConfiguration() const {}
     // The configuration as a path: for the report's name and for messages.
     virtual std::string ConfigurationPath() const = 0;
-    // Opens the configuration for reading; fails as opening a missing file does.
-    virtual void OpenConfiguration(BufferedTextFile& file) = 0;
+    // The configuration's bytes when it is an archive's member, which fails as opening a missing
+    // file does when the archive has no such member; nullptr for a file on disk, which is read
+    // from ConfigurationPath().
+    virtual const std::string* ConfigurationBytes() { return nullptr; }
     // Loads the file a configuration line names (case-blind) into stream, its first `most` bytes
     // at most; a file that cannot be had fails with the stream's open message naming it.
     virtual void Load(const std::string& name, MemoryStream& stream,

@@ -1,0 +1,79 @@
+#include "CelDecoder.h"
+
+#include "RunOutput.h"
+
+#include "doll/DollFiles.h"
+#include "imaging/DecodeCel.h"
+#include "imaging/ImageFileKind.h"
+#include "imaging/KissHeaders.h"
+#include "imaging/SetPicture.h"
+#include "imaging/TruecolourCel.h"
+#include "platform/Exception.h"
+
+#include <algorithm>
+
+namespace {
+
+class ECelIsAnImageFile : public Exception {
+public:
+    ECelIsAnImageFile(const std::string& name, const std::string& kind)
+        : Exception(FormatMessage("ｾﾙ %s は " + kind + " 画像ﾌｧｲﾙです", name),
+                    "'" + name + "' is a " + kind + " image, not a KiSS cel")
+    {
+    }
+};
+
+ColourScale ScaleOf(const KissConfiguration& c)
+{
+    return c.reading == Reading::Viewer ? ColourScale::Viewer : ColourScale::Designed;
+}
+
+} // namespace
+
+// An index without a "%" line names the configuration's folder itself, which fails to open.
+std::string PaletteNameOf(const KissConfiguration& c, const TKissCel& cel)
+{
+    const bool listed = cel.paletteIndex < KissConfiguration::kMaxPalettes;
+    return listed ? c.paletteFiles[cel.paletteIndex] : "";
+}
+
+CelDecoder::Decoded CelDecoder::Decode(const TKissCel& cel, int group)
+{
+    const std::string& name = cel.fileName;
+    return Doing("cannot convert the cel '" + name + "'", [&]() -> Decoded {
+        output_.RequireInside(name);
+        ObjectOf(cel, configuration_);
+        Doing("cannot open the cel '" + name + "'", [&] { doll_.Load(name, cel_); });
+        if (const char* kind = ImageFileKind(cel_)) throw ECelIsAnImageFile(name, kind);
+        const bool viewer = configuration_.reading == Reading::Viewer;
+        const bool truecolour = IsTruecolourCel(cel_);
+        if (truecolour && !std::count(truecolourCels_.begin(), truecolourCels_.end(), name))
+            truecolourCels_.push_back(name);
+        const std::string palette = PaletteNameOf(configuration_, cel);
+        if (truecolour && viewer && palette.empty())
+            palette_.SetSize(0);
+        else
+            Doing(palette.empty() ? "cannot open the palette of the cel '" + name +
+                                        "' (no palette line has its number)"
+                                  : "cannot open the palette '" + palette + "'",
+                  [&] { doll_.Load(palette, palette_); });
+        DecodeCel(image_, cel_, palette_, static_cast<std::uint8_t>(16 * group),
+                  ScaleOf(configuration_));
+        cel_.Seek(0);
+        const bool nibbles = ReadCelHeader(cel_).bitsPerPixel == 4;
+        if (!truecolour || !viewer) return {image_, nullptr, nibbles};
+        cel_.Seek(0);
+        DecodeTruecolourCel(truecolour_, cel_);
+        return {image_, &truecolour_, false};
+    });
+}
+
+TBmp256Image::Colour FirstPalette::Colour(int group, int index)
+{
+    if (configuration_.paletteCount == 0) return {};
+    const std::string& name = configuration_.paletteFiles[0];
+    if (!read_)
+        Doing("cannot open the palette '" + name + "'", [&] { doll_.Load(name, palette_); });
+    read_ = true;
+    return PaletteColour(palette_, group, index, ScaleOf(configuration_));
+}
