@@ -132,14 +132,9 @@ void Run::Convert()
     Doing("cannot create the report '" + reportPath_ + "'",
           [&] { output_.CreateReport(report_, reportName); });
     ReadTheConfiguration();
-    std::string page;
-    if (configuration_->celCount > 0) {
-        ConvertSet(ChooseSet());
-        if (options_.page) page = MakePage();
-        DrawStart();
-    } else if (options_.page) { // nothing to show
-        page = MakePage();
-    }
+    if (configuration_->celCount > 0) ConvertSet(ChooseSet());
+    const std::string page = options_.page ? MakePage() : "";
+    DrawStart();
     if (options_.page) {
         Doing("cannot write the page '" + pagePath + "'",
               [&] { output_.WriteFile(pageName, page); });
@@ -219,22 +214,18 @@ void Run::ConvertSet(int number)
 // Once every cel of the chosen set is written: the page decodes every cel it shows.
 std::string Run::MakePage()
 {
-    static const DollStart kNoStart;
-    const RunDoll doll{
-        doll_,
-        *configuration_,
-        start_ ? *start_ : kNoStart,
-        pageSets_,
-        *cels_,
-        *firstPalette_,
-        controls_,
-        [&](int set) { controls_.ShowProgress(done_ += CelsIn(*configuration_, set), all_); }};
-    return options_.page(doll);
+    if (!start_) start_.emplace(); // no cel, nothing started
+    const auto setAdded = [&](int set) {
+        controls_.ShowProgress(done_ += CelsIn(*configuration_, set), all_);
+    };
+    return options_.page(
+        {doll_, *configuration_, *start_, pageSets_, *cels_, *firstPalette_, controls_, setAdded});
 }
 
 void Run::DrawStart()
 {
-    if (options_.snapshotPath.empty() && !options_.startPicture) return;
+    const bool drawn = !options_.snapshotPath.empty() || options_.startPicture;
+    if (configuration_->celCount == 0 || !drawn) return;
     const SetPicture picture = StartPicture(*configuration_, start_->state, *cels_, *firstPalette_);
     if (!options_.snapshotPath.empty()) {
         output_.WriteSnapshot(picture, options_.snapshotPath);
