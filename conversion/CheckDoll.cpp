@@ -38,12 +38,11 @@ void CheckAsViewersShowIt(DollFiles& doll, const KissConfiguration& c, int set, 
     std::vector<std::string>& findings = check.findings;
     if (!start.program.level.empty()) findings.push_back("fkiss level " + start.program.level);
     // name: times, first line; of what the page plays but the start picture does not, and of
-    // what neither plays (the page leaves out music, the viewer's window and what is past FKiSS 3)
+    // what neither plays, as the word table has it
     std::map<std::string, std::pair<int, int>> leftToThePage, notPlayed;
     const auto pagePlays = [](const std::string& name) {
         const FkissWord* word = FindFkissWord(name);
-        return word && word->level > 0 && name != "music" && name != "quit" && name != "shell" &&
-               name != "viewport" && name != "windowsize";
+        return word && word->page;
     };
     std::set<std::string> celNames;
     for (const DollState::Cel& cel : start.state.cels)

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <set>
-#include <span>
+#include <utility>
 
 namespace {
 
@@ -14,29 +14,23 @@ using Kind = FkissValue::Kind;
 constexpr int kMaxSteps = 100000;
 constexpr std::size_t kMaxDepth = 64;
 
-// clang-format off
-constexpr std::array<std::string_view, 35> kApplied = {
-    "add", "altmap", "changecol", "changeset", "div", "else", "endif", "exitevent", "gosub", "goto",
-    "ifequal", "ifgreaterthan", "iflessthan", "ifnotequal", "let", "letcatch", "letfix",
-    "letmapped", "letobjectx", "letobjecty", "letpal", "letset", "lettransparent", "map", "mod",
-    "move", "movebyx", "movebyy", "moveto", "mul", "nop", "setfix", "sub", "transparent", "unmap"};
-constexpr std::array<std::string_view, 6> kPlayedEvents = {
-    "begin", "initialize", "label", "never", "nothing", "version"};
-// clang-format on
-constexpr std::array<std::string_view, 8> kTimers = {"iffixed",     "ifmapped",    "ifmoved",
-                                                     "ifnotfixed",  "ifnotmapped", "ifnotmoved",
-                                                     "randomtimer", "timer"};
-static_assert(std::ranges::is_sorted(kApplied) && std::ranges::is_sorted(kPlayedEvents) &&
-              std::ranges::is_sorted(kTimers));
+using Start = FkissWord::Start;
 
-// Known to the runner, with arguments of the kinds it takes.
-template <class Statement>
-bool Playable(const Statement& statement, std::span<const std::string_view> names)
+// Known to the runner as the word table has it (played, or a timer kept for the page), with
+// arguments of the kinds the word takes.
+template <class Statement> bool Playable(const Statement& statement, Start start)
 {
-    if (!std::ranges::binary_search(names, statement.name)) return false;
-    const std::string_view parameters = FindFkissWord(statement.name)->parameters;
-    return statement.arguments.size() == parameters.size() &&
-           std::ranges::equal(statement.arguments, parameters, FkissFits);
+    const FkissWord* word = FindFkissWord(statement.name);
+    return word && word->start == start && statement.arguments.size() == word->parameters.size() &&
+           std::ranges::equal(statement.arguments, word->parameters, FkissFits);
+}
+
+// The handler of that name in a table sorted by name, or nullptr.
+template <class Handlers> auto HandlerOf(const Handlers& handlers, std::string_view name)
+{
+    const auto found =
+        std::ranges::lower_bound(handlers, name, {}, [](const auto& h) { return h.first; });
+    return found != handlers.end() && found->first == name ? found->second : nullptr;
 }
 
 bool IsIf(const std::string& name)
@@ -94,11 +88,26 @@ private:
     };
     void Run(const Handler& handler);
     void Apply(const FkissAction& a, std::size_t at);
-    bool ApplyToCels(const FkissAction& a);
-    bool ApplyMove(const FkissAction& a);
-    bool ApplyVariable(const FkissAction& a);
-    bool ApplyFlow(const FkissAction& a, std::size_t at);
-    void StartTimer(const FkissAction& a);
+
+    // The handlers of the words (kEvents, kActions below).
+    void Initialize(const FkissEvent& e) { initialize_.Add(e); }
+    void Begin(const FkissEvent& e) { begin_.Add(e); }
+    void Label(const FkissEvent& e)
+    {
+        const FkissValue& label = e.arguments[0];
+        (label.text.empty() ? numbered_[label.number] : named_[label.text]).Add(e);
+    }
+    void Version(const FkissEvent& e) { versions_.push_back(&e); } // run by its value after begin
+    void Never(const FkissEvent&) {}                               // nothing sets it off
+    void Cels(const FkissAction& a, std::size_t);
+    void Move(const FkissAction& a, std::size_t);
+    void Variable(const FkissAction& a, std::size_t);
+    void Flow(const FkissAction& a, std::size_t at);
+    void Nothing(const FkissAction&, std::size_t) {}
+    void ChangeSet(const FkissAction& a, std::size_t);
+    void ChangeCol(const FkissAction& a, std::size_t);
+    void SetFix(const FkissAction& a, std::size_t);
+    void StartTimer(const FkissAction& a, std::size_t);
 
     std::int32_t Value(const FkissValue& v) const;
     std::vector<DollState::Cel*> CelsOf(const FkissAction& a, const FkissValue& v);
@@ -111,8 +120,8 @@ private:
 
     DollState& s_;
     FkissNotes notes_;
-    const FkissProgram& program_;
     Handler initialize_, begin_, version_;
+    std::vector<const FkissEvent*> versions_;
     std::map<std::int32_t, Handler> numbered_;
     std::map<std::string, Handler> named_;
     std::set<std::int32_t> alarms_;                    // the numbers of the alarm() events
@@ -120,22 +129,51 @@ private:
     std::vector<Frame> stack_;
     std::set<std::string> leftNoted_;
     int steps_ = 0;
+
+public:
+    // Each word's handler, by name: the words the table has the runner play or keep the timer of.
+    using Take = void (Runner::*)(const FkissEvent&);
+    using Act = void (Runner::*)(const FkissAction&, std::size_t at);
+    // clang-format off
+    static constexpr auto kEvents = std::to_array<std::pair<std::string_view, Take>>({
+        {"begin", &Runner::Begin}, {"initialize", &Runner::Initialize}, {"label", &Runner::Label},
+        {"never", &Runner::Never}, {"nothing", &Runner::Never}, {"version", &Runner::Version}});
+    static constexpr auto kActions = std::to_array<std::pair<std::string_view, Act>>({
+        {"add", &Runner::Variable}, {"altmap", &Runner::Cels}, {"changecol", &Runner::ChangeCol},
+        {"changeset", &Runner::ChangeSet}, {"div", &Runner::Variable}, {"else", &Runner::Flow},
+        {"endif", &Runner::Nothing}, {"exitevent", &Runner::Flow}, {"gosub", &Runner::Flow},
+        {"goto", &Runner::Flow}, {"ifequal", &Runner::Flow}, {"iffixed", &Runner::StartTimer},
+        {"ifgreaterthan", &Runner::Flow}, {"iflessthan", &Runner::Flow},
+        {"ifmapped", &Runner::StartTimer}, {"ifmoved", &Runner::StartTimer},
+        {"ifnotequal", &Runner::Flow}, {"ifnotfixed", &Runner::StartTimer},
+        {"ifnotmapped", &Runner::StartTimer}, {"ifnotmoved", &Runner::StartTimer},
+        {"let", &Runner::Variable}, {"letcatch", &Runner::Variable}, {"letfix", &Runner::Variable},
+        {"letmapped", &Runner::Cels}, {"letobjectx", &Runner::Variable},
+        {"letobjecty", &Runner::Variable}, {"letpal", &Runner::Variable},
+        {"letset", &Runner::Variable}, {"lettransparent", &Runner::Cels}, {"map", &Runner::Cels},
+        {"mod", &Runner::Variable}, {"move", &Runner::Move}, {"movebyx", &Runner::Move},
+        {"movebyy", &Runner::Move}, {"moveto", &Runner::Move}, {"mul", &Runner::Variable},
+        {"nop", &Runner::Nothing}, {"randomtimer", &Runner::StartTimer},
+        {"setfix", &Runner::SetFix}, {"sub", &Runner::Variable}, {"timer", &Runner::StartTimer},
+        {"transparent", &Runner::Cels}, {"unmap", &Runner::Cels}});
+    // clang-format on
 };
+constexpr auto kName = [](const auto& handler) { return handler.first; };
+static_assert(std::ranges::is_sorted(Runner::kEvents, {}, kName) &&
+              std::ranges::is_sorted(Runner::kActions, {}, kName));
 
 Runner::Runner(FkissProgram& program, DollState& state, std::vector<std::string>& notes)
-    : s_(state), notes_(notes, FkissProgram::kMaxNotes), program_(program), placed_(state.positions)
+    : s_(state), notes_(notes, FkissProgram::kMaxNotes), placed_(state.positions)
 {
     for (FkissEvent& event : program.events) {
         if (event.name == "alarm" && event.arguments.size() == 1 &&
             event.arguments[0].kind == Kind::Number)
             alarms_.insert(event.arguments[0].number);
-        event.played = Playable(event, kPlayedEvents);
+        event.played = Playable(event, Start::Plays);
         for (FkissAction& action : event.actions)
-            action.played = Playable(action, kApplied);
-        if (event.played && event.name == "initialize") initialize_.Add(event);
-        if (event.played && event.name == "begin") begin_.Add(event);
-        if (const FkissValue* label = event.arguments.data(); event.played && event.name == "label")
-            (label->text.empty() ? numbered_[label->number] : named_[label->text]).Add(event);
+            action.played = Playable(action, Start::Plays);
+        if (const Take take = HandlerOf(kEvents, event.name); event.played && take)
+            (this->*take)(event);
     }
     for (Handler* handler : {&initialize_, &begin_})
         handler->Link();
@@ -154,10 +192,9 @@ void Runner::Run()
     Run(initialize_);
     Run(begin_);
     // After begin, the version codes of FKiSS 1 to 3: 0 "1", 1 "1b", 2 "2", 3 "2.1", 4 "3".
-    for (const FkissEvent& event : program_.events)
-        if (event.played && event.name == "version" && Value(event.arguments[0]) >= 0 &&
-            Value(event.arguments[0]) <= 4)
-            version_.Add(event);
+    for (const FkissEvent* event : versions_)
+        if (Value(event->arguments[0]) >= 0 && Value(event->arguments[0]) <= 4)
+            version_.Add(*event);
     version_.Link();
     Run(version_);
 }
@@ -188,48 +225,58 @@ void Runner::Run(const Handler& handler)
 
 void Runner::Apply(const FkissAction& a, std::size_t at)
 {
+    const Act act = HandlerOf(kActions, a.name);
     if (!a.played) {
-        if (std::ranges::binary_search(kApplied, a.name))
+        const FkissWord* word = FindFkissWord(a.name);
+        if (word && word->start == Start::Plays)
             Skip(a, "its arguments do not fit");
         else if (leftNoted_.insert(a.name).second)
             notes_.Add(a.line, a.name + " is not played for the start picture");
-        if (Playable(a, kTimers)) StartTimer(a);
-        return;
-    }
-    if (ApplyToCels(a) || ApplyMove(a) || ApplyVariable(a) || ApplyFlow(a, at)) return;
-    const std::int32_t n = a.arguments.empty() ? 0 : Value(a.arguments.back());
-    if (a.name == "changeset") {
-        // A set is in the doll when some object has a place in it.
-        const bool defined =
-            n >= 0 && n <= 9 &&
-            (n == s_.set || std::ranges::any_of(s_.positions[n], [](const KissPosition& p) {
-                 return p.x != -1 || p.y != -1;
-             }));
-        if (!defined) return Skip(a, "set " + std::to_string(n) + " is not in the doll");
-        s_.set = n;
-    } else if (a.name == "changecol") {
-        if (n < 0 || n > 9) return Skip(a, "palette group " + std::to_string(n) + " is no 0 to 9");
-        s_.paletteGroup[s_.set] = n;
-    } else if (a.name == "setfix") {
-        const std::int32_t o = a.arguments[0].number;
-        if (o < 0 || static_cast<std::size_t>(o) >= s_.fix.size())
-            return Skip(a, "there is no object #" + std::to_string(o));
-        s_.fix[o] = n;
+        if (act && Playable(a, Start::KeepsTimer)) (this->*act)(a, at);
+    } else if (act) {
+        (this->*act)(a, at);
     }
 }
 
-bool Runner::ApplyToCels(const FkissAction& a)
+void Runner::ChangeSet(const FkissAction& a, std::size_t)
+{
+    // A set is in the doll when some object has a place in it.
+    const std::int32_t n = Value(a.arguments[0]);
+    const bool defined =
+        n >= 0 && n <= 9 &&
+        (n == s_.set || std::ranges::any_of(s_.positions[n], [](const KissPosition& p) {
+             return p.x != -1 || p.y != -1;
+         }));
+    if (!defined) return Skip(a, "set " + std::to_string(n) + " is not in the doll");
+    s_.set = n;
+}
+
+void Runner::ChangeCol(const FkissAction& a, std::size_t)
+{
+    const std::int32_t n = Value(a.arguments[0]);
+    if (n < 0 || n > 9) return Skip(a, "palette group " + std::to_string(n) + " is no 0 to 9");
+    s_.paletteGroup[s_.set] = n;
+}
+
+void Runner::SetFix(const FkissAction& a, std::size_t)
+{
+    const std::int32_t o = a.arguments[0].number;
+    if (o < 0 || static_cast<std::size_t>(o) >= s_.fix.size())
+        return Skip(a, "there is no object #" + std::to_string(o));
+    s_.fix[o] = Value(a.arguments[1]);
+}
+
+void Runner::Cels(const FkissAction& a, std::size_t)
 {
     const bool map = a.name == "map", unmap = a.name == "unmap", alt = a.name == "altmap";
     const bool transparent = a.name == "transparent";
     const bool read = a.name == "letmapped" || a.name == "lettransparent";
-    if (!map && !unmap && !alt && !transparent && !read) return false;
     const std::vector<DollState::Cel*> cels = CelsOf(a, a.arguments[read ? 1 : 0]);
-    if (cels.empty()) return true;
+    if (cels.empty()) return;
     if (read) { // of several cels of that name, the first answers
         s_.variables[a.arguments[0].text] =
             a.name == "letmapped" ? cels[0]->mapped : cels[0]->transparency;
-        return true;
+        return;
     }
     const std::int64_t delta = transparent ? Value(a.arguments[1]) : 0;
     for (DollState::Cel* cel : cels) {
@@ -238,39 +285,32 @@ bool Runner::ApplyToCels(const FkissAction& a)
             cel->transparency = static_cast<std::int32_t>(
                 std::clamp<std::int64_t>(cel->transparency + delta, 0, 255));
     }
-    return true;
 }
 
-bool Runner::ApplyMove(const FkissAction& a)
+void Runner::Move(const FkissAction& a, std::size_t)
 {
     const bool move = a.name == "move", to = a.name == "moveto";
     const bool byX = a.name == "movebyx", byY = a.name == "movebyy";
-    if (!move && !to && !byX && !byY) return false;
     KissPosition* position = PositionOf(a, a.arguments[0]);
-    if (!position) return true;
+    if (!position) return;
     KissPosition moved = *position;
     const std::int32_t d1 = Value(a.arguments[1]), d2 = Value(a.arguments[2]);
     if (move) moved = {Wrap(std::int64_t{moved.x} + d1), Wrap(std::int64_t{moved.y} + d2)};
     if (to) moved = {d1, d2};
     if (byX || byY) { // to the other object's place along one axis, plus d2
         const KissPosition* other = PositionOf(a, a.arguments[1]);
-        if (!other) return true;
+        if (!other) return;
         (byX ? moved.x : moved.y) = Wrap(std::int64_t{byX ? other->x : other->y} + d2);
     }
     // The place -1,-1 stands for "not in this set": an object moved there would vanish.
-    if (moved.x == -1 && moved.y == -1) {
-        Skip(a, "-1,-1 would take the object out of the set");
-        return true;
-    }
+    if (moved.x == -1 && moved.y == -1)
+        return Skip(a, "-1,-1 would take the object out of the set");
     *position = moved;
-    return true;
 }
 
-bool Runner::ApplyVariable(const FkissAction& a)
+void Runner::Variable(const FkissAction& a, std::size_t)
 {
     const std::string& n = a.name;
-    if (!n.starts_with("let") && n != "add" && n != "sub" && n != "mul" && n != "div" && n != "mod")
-        return false;
     const auto& v = a.arguments;
     std::int64_t value = 0;
     if (n == "let") {
@@ -283,25 +323,18 @@ bool Runner::ApplyVariable(const FkissAction& a)
         value = -1; // nothing is being dragged before the first picture
     } else if (n == "letfix") {
         const std::int32_t o = v[1].number;
-        if (o < 0 || static_cast<std::size_t>(o) >= s_.fix.size()) {
-            Skip(a, "there is no object #" + std::to_string(o));
-            return true;
-        }
+        if (o < 0 || static_cast<std::size_t>(o) >= s_.fix.size())
+            return Skip(a, "there is no object #" + std::to_string(o));
         value = s_.fix[o];
     } else if (n == "letobjectx" || n == "letobjecty") {
         const std::int32_t o = v[1].number;
         const auto& places = s_.positions[s_.set];
-        if (o < 0 || static_cast<std::size_t>(o) >= places.size()) {
-            Skip(a, "there is no object #" + std::to_string(o));
-            return true;
-        }
+        if (o < 0 || static_cast<std::size_t>(o) >= places.size())
+            return Skip(a, "there is no object #" + std::to_string(o));
         value = n == "letobjectx" ? places[o].x : places[o].y;
     } else {
         const std::int64_t x = Value(v[1]), y = Value(v[2]);
-        if ((n == "div" || n == "mod") && y == 0) {
-            Skip(a, "division by zero");
-            return true;
-        }
+        if ((n == "div" || n == "mod") && y == 0) return Skip(a, "division by zero");
         value = n == "add"   ? x + y
                 : n == "sub" ? x - y
                 : n == "mul" ? x * y
@@ -309,10 +342,9 @@ bool Runner::ApplyVariable(const FkissAction& a)
                              : x % y;
     }
     s_.variables[v[0].text] = Wrap(value);
-    return true;
 }
 
-bool Runner::ApplyFlow(const FkissAction& a, std::size_t at)
+void Runner::Flow(const FkissAction& a, std::size_t at)
 {
     const std::string& n = a.name;
     Frame& frame = stack_.back();
@@ -327,23 +359,18 @@ bool Runner::ApplyFlow(const FkissAction& a, std::size_t at)
         frame.next = frame.handler->next[at]; // come to from the if's true part
     } else if (n == "exitevent") { // ends the handler it is in: a label's returns to its gosub
         stack_.pop_back();
-    } else if (n == "goto" || n == "gosub") {
-        const Handler* label = LabelOf(a);
-        if (!label) return true;
-        if (n == "goto") {
-            frame = {label, 0}; // the handler that jumps ends with the label's
-        } else if (stack_.size() > kMaxDepth) {
-            Skip(a, "gosub is nested deeper than " + std::to_string(kMaxDepth));
-        } else {
-            stack_.push_back({label, 0});
-        }
+    } else if (const Handler* label = LabelOf(a); !label) {
+        return;
+    } else if (n == "goto") {
+        frame = {label, 0}; // the handler that jumps ends with the label's
+    } else if (stack_.size() > kMaxDepth) {
+        Skip(a, "gosub is nested deeper than " + std::to_string(kMaxDepth));
     } else {
-        return n == "nop" || n == "endif";
+        stack_.push_back({label, 0});
     }
-    return true;
 }
 
-void Runner::StartTimer(const FkissAction& a)
+void Runner::StartTimer(const FkissAction& a, std::size_t)
 {
     const std::string& n = a.name;
     const std::int32_t o = a.arguments[0].number;
@@ -423,4 +450,15 @@ void RunStart(FkissProgram& program, DollState& state, std::vector<std::string>&
 {
     Runner runner(program, state, notes);
     runner.Run();
+}
+
+std::vector<std::string_view> StartRunnerWords()
+{
+    std::vector<std::string_view> words;
+    for (const auto& [name, take] : Runner::kEvents)
+        words.push_back(name);
+    for (const auto& [name, act] : Runner::kActions)
+        words.push_back(name);
+    std::ranges::sort(words);
+    return words;
 }

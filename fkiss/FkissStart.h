@@ -4,6 +4,7 @@
 #include "FkissProgram.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What a viewer does before it shows the first picture: runs the actions of every initialize()
@@ -24,8 +25,12 @@
 // the place the state had before the run); an alarm's last one set, 0 or less stopping it, and
 // only for an alarm that has an alarm(n) event.
 //
-// Marks played on every event and action of the program it knows how to apply. Adds notes for
-// what it could not apply (a missing cel or object, division by zero...) and for each kind of
-// action it leaves to the page. At most 100,000 actions run in all and gosub nests 64 deep: a
-// loop ends with a note, never a hang.
+// Marks played on every event and action of the program that the word table has it play, with
+// arguments of the kinds the word takes. Adds notes for what it could not apply (a missing cel or
+// object, division by zero...) and for each kind of action it leaves to the page. At most 100,000
+// actions run in all and gosub nests 64 deep: a loop ends with a note, never a hang.
 void RunStart(FkissProgram& program, DollState& state, std::vector<std::string>& notes);
+
+// The words the runner has a handler for, sorted: those the word table has it play or keep the
+// timer of, no more and no fewer.
+std::vector<std::string_view> StartRunnerWords();

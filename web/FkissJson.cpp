@@ -1,6 +1,7 @@
 #include "FkissJson.h"
 
 #include "JsonString.h"
+#include "fkiss/FkissWords.h"
 
 namespace {
 
@@ -34,4 +35,16 @@ std::string ProgramJson(const FkissProgram& program)
                 "]]";
     }
     return json + "]";
+}
+
+std::string PageWordsJson()
+{
+    std::string events = "{", actions = "{";
+    for (const FkissWord& word : FkissWords()) {
+        std::string& json = word.event ? events : actions;
+        if (word.page)
+            json += (json.size() > 1 ? "," : "") + JsonString(std::string(word.name)) + ":" +
+                    JsonString(std::string(word.parameters));
+    }
+    return "{\"events\":" + events + "},\"actions\":" + actions + "}}";
 }

@@ -44,7 +44,7 @@ std::string TitleText(const std::string& title)
 }
 
 // What the page starts from, as its player reads it: the cel lines, the program, the variables
-// (name, value) and the timers running (alarm, delay, variance).
+// (name, value), the timers running (alarm, delay, variance) and the words the player plays.
 std::string StartData(const DollPage& doll)
 {
     const DollState& start = doll.start;
@@ -61,7 +61,7 @@ std::string StartData(const DollPage& doll)
     return "\"fix\":" + JsonArray(start.fix) + ",\"groups\":" + JsonArray(start.paletteGroup) +
            ",\n\"mapped\":" + mapped + "],\n\"transparency\":" + transparency +
            "],\n\"cels\":" + cels + "],\n\"variables\":" + variables + "],\"timers\":" + timers +
-           "],\n\"program\":" + ProgramJson(doll.program);
+           "],\n\"program\":" + ProgramJson(doll.program) + ",\n\"words\":" + PageWordsJson();
 }
 
 // Where an image's opaque pixels are: left, top, right and bottom past them; all 0 for none.

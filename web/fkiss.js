@@ -5,7 +5,8 @@
 // The state, as the page builds it: cels [{name, object, mapped, transparency, sets (a bit a set
 // it is placed in), mask}] in cel line order, set, paletteGroup[10], positions[10][object] and
 // home[10][object] ([x, y], -1,-1 for none; home as the configuration places it), fix[object],
-// variables (a Map), width and height. The program: the page's list of events (ProgramJson).
+// variables (a Map), width and height. The words: those the page plays, {events, actions}, each
+// name: what it takes (PageWordsJson). The program: the page's list of events (ProgramJson).
 // masks: each picture's opaque runs by row, [first, end, first, end...] (see Mask). The hooks:
 // schedule(f, ms) and cancel(handle) for timers, random() in [0, 1), sound(name), notify(text), note(text),
 // changed() after each outside cause has run.
@@ -18,25 +19,18 @@ const Fkiss = (() => {
   const kMinDelay = 10; // ms: a shorter timer would keep the page from anything else
   const kMaxFix = 32767; // a fix this high never comes loose
 
-  // What each played event and action takes, one letter an argument: c a cel, o an object, b
-  // either, n a number or a variable, v a variable, s a text, l a label.
-  const kEvents = {
-    alarm: "n", apart: "cc", begin: "", catch: "b", col: "n", collide: "cc", drop: "b", end: "",
-    fixcatch: "b", fixdrop: "b", in: "oo", initialize: "", label: "l", out: "oo", press: "b",
-    release: "b", set: "n", stillin: "oo", stillout: "oo", unfix: "b", version: "n",
+  // The events the player sets off, each by what (never and nothing: by nothing, as they ask). The
+  // words it plays and what each takes come from the page's data (the word table's "page" column,
+  // PageWordsJson); the tests hold this and kDo below to that list.
+  const kSetOff = {
+    alarm: "its timer", apart: "a drag", begin: "the start", catch: "a press", col: "a palette group shown",
+    collide: "a drag", drop: "a release", end: "the page closing", fixcatch: "a press", fixdrop: "a release",
+    in: "a drag", initialize: "the start", label: "goto, gosub", never: "nothing", nothing: "nothing", out: "a drag",
+    press: "a press", release: "a release", set: "a set shown", stillin: "a drag", stillout: "a drag",
+    unfix: "a press, setfix", version: "the start",
   };
-  const kActions = {
-    add: "vnn", altmap: "b", changecol: "n", changeset: "n", debug: "s", div: "vnn", else: "",
-    endif: "", exitevent: "", gosub: "n", gosubrandom: "nnn", goto: "n", gotorandom: "nnn",
-    ifequal: "nn", iffixed: "onn", ifgreaterthan: "nn", iflessthan: "nn", ifmapped: "cnn",
-    ifmoved: "onn", ifnotequal: "nn", ifnotfixed: "onn", ifnotmapped: "cnn", ifnotmoved: "onn",
-    let: "vn", letcatch: "v", letcollide: "vcc", letfix: "vo", letinside: "voo", letmapped: "vc",
-    letmousex: "v", letmousey: "v", letobjectx: "vo", letobjecty: "vo", letpal: "v", letset: "v",
-    lettransparent: "vc", map: "b", mod: "vnn", move: "onn", movebyx: "oon", movebyy: "oon",
-    moverandx: "onn", moverandy: "onn", moveto: "onn", movetorand: "o", mul: "vnn", nop: "",
-    notify: "s", random: "vnn", randomtimer: "nnn", setfix: "on", sound: "s", sub: "vnn",
-    timer: "nn", transparent: "bn", unmap: "b",
-  };
+  // The kinds of argument each letter of what a word takes fits: c a cel, o an object, b either, n a
+  // number or a variable, v a variable, s a text, l a label.
   const kFits = { c: "c", o: "o", b: "co", n: "nv", v: "v", s: "s", l: "l" };
 
   // An argument of the page's data, [kind, value]; anything else is of no kind that fits.
@@ -47,13 +41,14 @@ const Fkiss = (() => {
     if (one && typeof value === "number" && "nol".includes(kind)) return { kind, text: "", number: value | 0 };
     return { kind: "?", text: "", number: 0 };
   };
-  // An event or action, [name, [arguments], line], and whether it is played as it is written.
-  const statement = (raw, table) => {
+  // An event or action, [name, [arguments], line], and whether it is played as it is written: a
+  // word of the table (name: what it takes) that the player has a handler for.
+  const statement = (raw, table, handlers) => {
     const [name, args, line] = Array.isArray(raw) ? raw : [];
     const s = { name: String(name), args: Array.isArray(args) ? args.map(argument) : [], line: line | 0 };
-    s.known = Object.hasOwn(table, s.name);
-    s.fits = s.known && table[s.name].length === s.args.length &&
-      s.args.every((a, i) => kFits[table[s.name][i]].includes(a.kind));
+    s.known = Object.hasOwn(table, s.name) && Object.hasOwn(handlers, s.name);
+    s.takes = s.known ? table[s.name] : "";
+    s.fits = s.known && s.takes.length === s.args.length && s.args.every((a, i) => kFits[s.takes[i]].includes(a.kind));
     return s;
   };
 
@@ -78,7 +73,7 @@ const Fkiss = (() => {
   // The key an event is found by, or null when nothing sets it off.
   const keyOf = (e) => {
     if (!e.fits || e.name === "version") return null;
-    if (kEvents[e.name] === "n") return e.args[0].kind === "n" ? e.name + " " + e.args[0].number : null;
+    if (e.takes === "n") return e.args[0].kind === "n" ? e.name + " " + e.args[0].number : null;
     if (e.name === "label") return "label " + (e.args[0].text ? "v:" + e.args[0].text : "n:" + e.args[0].number);
     return [e.name, ...e.args.map(key)].join(" ");
   };
@@ -196,7 +191,7 @@ const Fkiss = (() => {
   }
 
   class Player {
-    constructor(program, state, hooks = {}, masks = []) {
+    constructor(words, program, state, hooks = {}, masks = []) {
       this.state = state;
       this.hooks = {
         schedule: (f, ms) => setTimeout(f, ms), cancel: (h) => clearTimeout(h), random: Math.random,
@@ -212,8 +207,8 @@ const Fkiss = (() => {
       this.queue = null; // the events the cause running has set off
       this.steps = 0;
       this.events = (Array.isArray(program) ? program : []).map((raw, index) => {
-        const e = statement(raw, kEvents);
-        e.actions = (Array.isArray(raw?.[3]) ? raw[3] : []).map((a) => statement(a, kActions));
+        const e = statement(raw, words?.events ?? {}, kSetOff);
+        e.actions = (Array.isArray(raw?.[3]) ? raw[3] : []).map((a) => statement(a, words?.actions ?? {}, kDo));
         return { ...e, index };
       });
       this.index = new Map(); // key: its events, in file order
@@ -540,6 +535,6 @@ const Fkiss = (() => {
     }
   }
 
-  return { Player, kMaxSteps, kMinDelay };
+  return { Player, kMaxSteps, kMinDelay, handled: { events: Object.keys(kSetOff), actions: Object.keys(kDo) } };
 })();
 if (typeof module !== "undefined") module.exports = Fkiss;

@@ -130,7 +130,7 @@
     mute.setAttribute("aria-pressed", String(muted));
     if (muted) for (const sound of sounds.values()) sound.audio?.pause();
   });
-  const player = new Fkiss.Player(doll.program, state, {
+  const player = new Fkiss.Player(doll.words, doll.program, state, {
     sound: (written) => {
       const name = written.replace(/[A-Z]/g, (c) => c.toLowerCase()), sound = sounds.get(name);
       if (!touched || muted || !sound) return;

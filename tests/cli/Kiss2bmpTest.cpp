@@ -270,15 +270,18 @@ TEST(Kiss2bmp, ShowsADollAsViewersDoAndSaysWhatTheBmpRunLeavesOut)
                                   "\x0a\x14\x1e\0\x10\x20\x30\x80\x46\x50\x5a\0"s);
     WriteFile(doll + "own.cnf",
               "%pip.kcf\r\n#1 c.cel :0\r\n#2 b.cel *0 :0 ;%u %t64\r\n$0 5,5 0,0\r\n;@EventHandler\r\n"
-              ";@initialize() map(\"b.cel\")\r\n;@begin() timer(1,10) unmap(\"x.cel\") music(\"m.mid\")\r\n");
+              ";@initialize() map(\"b.cel\")\r\n;@begin() timer(1,10) unmap(\"x.cel\") music(\"m.mid\")"
+              " letmouse(x,y)\r\n");
     const std::string cnf = doll + "own.cnf", out = dir / "out";
     const auto check = RunProcess(KISS2BMP_PATH, {"--check", cnf}, dir.Path().string());
     EXPECT_EQ(std::pair(check.status, check.out.substr(check.out.find("fkiss level"))),
               std::pair(0,
-                        "fkiss level 2\nplayed by the page only timer: 1 time, first on line 7\n"
-                        "not played music: 1 time, first on line 7\nfkiss line 7: timer is not played for the start picture\n"
+                        "fkiss level 3\nplayed by the page only timer: 1 time, first on line 7\n"
+                        "not played letmouse: 1 time, first on line 7\nnot played music: 1 time, first on line 7\n"
+                        "fkiss line 7: timer is not played for the start picture\n"
                         "fkiss line 7: unmap is skipped: there is no cel \"x.cel\"\n"
-                        "fkiss line 7: music is not played for the start picture\nno cel line x.cel (fkiss line 7)\n"
+                        "fkiss line 7: music is not played for the start picture\n"
+                        "fkiss line 7: letmouse is not played for the start picture\nno cel line x.cel (fkiss line 7)\n"
                         "32-bit cel c.cel: blank in BMP files, kept by --format png\n"s));
     const auto bmp = RunProcess(KISS2BMP_PATH, {"-q", cnf, out}, dir.Path().string());
     EXPECT_EQ(std::pair(bmp.status, bmp.err),

@@ -1,8 +1,9 @@
-#include "web/FkissJson.h"
-#include "web/JsonString.h"
-#include "fkiss/FkissStart.h"
 #include "conversion/StartState.h"
 #include "conversion/TextPaths.h"
+#include "fkiss/FkissStart.h"
+#include "fkiss/FkissWords.h"
+#include "web/FkissJson.h"
+#include "web/JsonString.h"
 
 #include "support/Test.h"
 
@@ -109,8 +110,9 @@ TEST(FkissStart, TheSharedCases)
     }
 }
 
-// The programs of the start's and the page's cases as the page's player reads them, with the reader's notes: the page
-// logic's tests run them from tests/web/fkiss-programs.json, which KISS_WRITE_FIXTURE=1 writes anew.
+// The programs of the start's and the page's cases as the page's player reads them, with the reader's notes, and the
+// words it plays: the page logic's tests run them from tests/web/fkiss-programs.json and fkiss-words.json, which
+// KISS_WRITE_FIXTURE=1 writes anew.
 TEST(FkissStart, TheCasesProgramsAsThePageReadsThem)
 {
     std::vector<Case> cases = ReadCases(), page = ReadCases("tests/web/fkiss-page-cases.txt");
@@ -125,9 +127,20 @@ TEST(FkissStart, TheCasesProgramsAsThePageReadsThem)
     }
     json.back() = '\n';
     json += "}\n";
-    const std::string fixture = KISS_SOURCE_DIR "/tests/web/fkiss-programs.json";
-    if (std::getenv("KISS_WRITE_FIXTURE")) WriteFile(fixture, json);
-    EXPECT_EQ(ReadText(fixture), json) << "KISS_WRITE_FIXTURE=1 writes it anew";
+    for (const auto& [file, text] : {std::pair{"programs", json}, {"words", PageWordsJson() + "\n"}}) {
+        const std::string fixture = KISS_SOURCE_DIR "/tests/web/fkiss-"s + file + ".json";
+        if (std::getenv("KISS_WRITE_FIXTURE")) WriteFile(fixture, text);
+        EXPECT_EQ(ReadText(fixture), text) << "KISS_WRITE_FIXTURE=1 writes it anew";
+    }
+}
+
+// The runner has a handler for each word the table has it play or keep the timer of, and for no other.
+TEST(FkissStart, TheRunnerHandlesTheWordsTheTableGivesIt)
+{
+    std::vector<std::string_view> words;
+    for (const FkissWord& word : FkissWords())
+        if (word.start != FkissWord::Start::Left) words.push_back(word.name);
+    EXPECT_EQ(StartRunnerWords(), words);
 }
 
 // A program as text: each event with its actions, each with its typed arguments; "-": not played.

@@ -1,14 +1,15 @@
 // The page's FKiSS player on the start picture's shared cases, started as the start's runner starts them, and on the
-// page's own cases; each program as the configuration reader gives it (fkiss-programs.json, which the reader's tests
-// keep equal to what it reads).
+// page's own cases; each program as the configuration reader gives it and the words as the page's data gives them
+// (fkiss-programs.json and fkiss-words.json, which the reader's tests keep equal to what the C++ side writes).
 import { test } from "node:test";
 import assert from "node:assert/strict";
 import { readFileSync } from "node:fs";
 import { createRequire } from "node:module";
 
-const { Player } = createRequire(import.meta.url)("../../web/fkiss.js");
+const { Player, handled } = createRequire(import.meta.url)("../../web/fkiss.js");
 const text = (file) => readFileSync(new URL("../../" + file, import.meta.url), "utf8");
 const programs = JSON.parse(text("tests/web/fkiss-programs.json"));
+const words = JSON.parse(text("tests/web/fkiss-words.json"));
 
 // A W x H block of opaque runs by row; hollow: only its outer ring.
 const block = (w, h, hollow) =>
@@ -83,7 +84,7 @@ const play = (c) => {
   const state = { cels: c.cels, set: 0, paletteGroup: Array(10).fill(0), positions, home: structuredClone(positions),
     fix: Array(objects).fill(0), variables: new Map(), width: 100, height: 100 };
   const from = structuredClone(state), time = clock();
-  const player = new Player(programs[c.name].program, state, { ...time, random: () => 0 }, c.masks);
+  const player = new Player(words, programs[c.name].program, state, { ...time, random: () => 0 }, c.masks);
   player.start();
   for (const [step, a, b] of c.steps) {
     if (step === "press") player.press(state.cels.findIndex((cel) => cel.name === a));
@@ -108,10 +109,16 @@ test("the page's cases: presses, timers, sets, drags and bounds", () => {
   for (const c of read("tests/web/fkiss-page-cases.txt")) assert.deepEqual(play(c), c.expected, c.name);
 });
 
+test("the player has a handler for each word the word table has the page play, and for no other", () => {
+  for (const kind of ["events", "actions"])
+    assert.deepEqual([...handled[kind]].sort(), Object.keys(words[kind]).sort(), kind);
+});
+
 test("data of no program's shape plays nothing and stops nothing", () => {
   const state = { cels: [{ name: "a", object: 0, mapped: true, transparency: 0 }], set: 0, paletteGroup: [0],
     positions: [[[0, 0]]], fix: [0], variables: new Map() };
-  const player = new Player([null, 7, ["press", [["c", "a"]], 1, [null, ["map", [["x", 1]], 2], ["toString", [], 3]]]], state);
+  const player = new Player(words, [null, 7, ["press", [["c", "a"]], 1, [null, ["map", [["x", 1]], 2], ["toString", [], 3]]]],
+    state);
   player.press(0);
   assert.deepEqual(player.notes, ["undefined is not played", "line 2: map is skipped: its arguments do not fit",
     "line 3: toString is not played"]);
@@ -122,7 +129,7 @@ test("cels of a name looked at for touching count as steps: a loop over many end
     mapped: true, transparency: 0, mask: 0 }));
   const state = { cels, set: 0, paletteGroup: [0], positions: [[[0, 0], [50, 50]]], fix: [0, 0], variables: new Map() };
   const collide = (line) => ["letcollide", [["v", "k"], ["c", "a"], ["c", "b"]], line];
-  const player = new Player([["press", [["c", "a"]], 1, [collide(1), ["goto", [["n", 1]], 1]]],
+  const player = new Player(words, [["press", [["c", "a"]], 1, [collide(1), ["goto", [["n", 1]], 1]]],
     ["label", [["l", 1]], 2, [collide(2), ["goto", [["n", 1]], 2]]]], state, {}, [block(1, 1)]);
   player.press(0);
   assert.deepEqual(player.notes, ["line 1: the event is stopped after 100000 steps"]);
