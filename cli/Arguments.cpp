@@ -13,7 +13,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: kiss2bmp [--set N] [--cnf NAME] [--format bmp|png] [--snapshot FILE.png]\n"
-    "                [--page] [--open] [-q | -v] DOLL [OUTPUT_DIR]\n"
+    "                [--page [--no-texts]] [--open] [-q | -v] DOLL [OUTPUT_DIR]\n"
     "       kiss2bmp [options] DOLL... -o OUTPUT_DIR    (or OUTPUT_DIR last, a folder)\n"
     "       kiss2bmp --check [--cnf NAME] DOLL\n"
     "Converts every cel of set N (0 to 9, default 0) of a KiSS doll into an 8-bit BMP file\n"
@@ -32,6 +32,9 @@ constexpr const char* kUsage =
     "              beside the report, one file holding every cel of every set (with\n"
     "              --format png, the images too); with several dolls, also\n"
     "              OUTPUT_DIR/index.html, a gallery of them all\n"
+    "  --no-texts  leave out of the page the author's .txt and .doc files, which it\n"
+    "              takes from the archive or from beside the configuration, and the\n"
+    "              summary names\n"
     "  --check     write nothing: tell how each file the configuration names is found,\n"
     "              which files no line names, lines that point nowhere, and what viewers\n"
     "              show beyond BMP files (FKiSS, 32-bit cels, cels hidden at the start);\n"
@@ -39,7 +42,7 @@ constexpr const char* kUsage =
     "  --open      open the report in the desktop's text editor afterwards\n"
     "  -o DIR      the output folder (--output=DIR); every operand is then a doll\n"
     "  -j N        convert N dolls at once (--jobs=N; default: one per processor)\n"
-    "  -q          print nothing but failures\n"
+    "  -q          print nothing but failures and the texts in a page\n"
     "  -v          also name each file written\n"
     "  --help     show this help and exit\n"
     "  --version  show the version and exit\n";
@@ -91,7 +94,8 @@ std::string UsageText()
 
 Command ParseArguments(const std::vector<std::string>& arguments, int defaultJobs)
 {
-    bool open = false, checkOnly = false, page = false, quiet = false, verbose = false;
+    bool open = false, checkOnly = false, page = false, quiet = false, verbose = false,
+         noTexts = false;
     std::optional<std::string> setText, cnfName, format, snapshot, output, jobs;
     // Options with a value, written "--name VALUE" or "--name=VALUE" (short ones "-n VALUE").
     const struct {
@@ -131,12 +135,13 @@ Command ParseArguments(const std::vector<std::string>& arguments, int defaultJob
         } else if (arg == "--version") {
             return Of(Command::Version);
         } else if (arg == "--open" || arg == "--page" || arg == "--check" || arg == "-q" ||
-                   arg == "-v") {
-            bool& flag = arg == "--open"    ? open
-                         : arg == "--page"  ? page
-                         : arg == "--check" ? checkOnly
-                         : arg == "-q"      ? quiet
-                                            : verbose;
+                   arg == "-v" || arg == "--no-texts") {
+            bool& flag = arg == "--open"       ? open
+                         : arg == "--page"     ? page
+                         : arg == "--check"    ? checkOnly
+                         : arg == "--no-texts" ? noTexts
+                         : arg == "-q"         ? quiet
+                                               : verbose;
             flag = true;
         } else {
             return Usage("unknown option " + arg);
@@ -157,6 +162,7 @@ Command ParseArguments(const std::vector<std::string>& arguments, int defaultJob
         return Usage(
             "--page shows the doll as viewers do, BMP files as designed: not --format bmp");
     if (page && checkOnly) return Usage("--check writes nothing: no page");
+    if (noTexts && !page) return Usage("--no-texts leaves the texts out of a page: give --page");
     if (quiet && verbose) return Usage("-q and -v: choose one");
     if (operands.empty()) return Usage("no configuration file given");
     // Without -o, the last of several operands is the output folder when it is a folder, or when
@@ -193,6 +199,7 @@ Command ParseArguments(const std::vector<std::string>& arguments, int defaultJob
                                        : ImageFormat::Bmp;
     command.snapshotPath = snapshot.value_or("");
     command.page = page;
+    command.texts = !noTexts;
     command.open = open;
     command.quiet = quiet;
     command.verbose = verbose;

@@ -25,6 +25,7 @@ struct Command {
     ImageFormat format = ImageFormat::Bmp;
     std::string snapshotPath;
     bool page = false;
+    bool texts = true; // the page shows the author's texts
     bool open = false;
     bool quiet = false, verbose = false;
 };

@@ -132,9 +132,11 @@ public:
     {
         printed_.err += "kiss2bmp: " + Printable(text) + "\n";
     }
+    void PageTexts(const std::vector<std::string>& names) override { texts = names; }
 
     std::string paletteCount = "0", celCount = "0";
     int images = 0;
+    std::vector<std::string> texts; // the author's, in the page
     std::map<Written, std::string> named;
 
 private:
@@ -212,6 +214,7 @@ void RunDoll(const Command& command, const std::string& path, const std::string&
     options.format = command.format;
     options.snapshotPath = command.snapshotPath;
     if (command.page) options.page = PlayPageOf;
+    options.texts = command.texts;
     if (gallery)
         options.startPicture = [&](const SetPicture& picture) {
             MemoryStream png;
@@ -224,6 +227,11 @@ void RunDoll(const Command& command, const std::string& path, const std::string&
     if (gallery) gallery->pagePath = PageNameFor(configurationPath);
     if (!command.quiet)
         printed.out += Summary(controls, command, made, output, command.dolls.size() > 1);
+    // Said even with -q: the page may be put online, and these files go with it.
+    std::string texts;
+    for (const std::string& name : controls.texts)
+        texts += (texts.empty() ? "" : ", ") + Printable(name);
+    if (!texts.empty()) printed.out += "texts in the page: " + texts + "\n";
 }
 
 // The folder of its own each of several dolls is converted into: the doll's file name without
@@ -276,7 +284,12 @@ int RunDolls(const Command& command)
                 printed = {1, printed.out, FailureText(EOutOfMemory(), doll)};
             }
             converted[i] = printed.status == 0;
-            if (!printed.out.empty()) printed.out = Printable(doll) + ": " + printed.out;
+            std::string lines; // each named after its doll
+            for (std::size_t at = 0, end; at < printed.out.size(); at = end + 1) {
+                end = printed.out.find('\n', at);
+                lines += Printable(doll) + ": " + printed.out.substr(at, end - at + 1);
+            }
+            printed.out = lines;
             progress.Print(1, printed.out);
             progress.Print(2, printed.err);
             progress.Show("kiss2bmp: dolls", ++done, count);

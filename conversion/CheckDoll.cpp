@@ -9,8 +9,10 @@
 #include "doll/DollFiles.h"
 #include "fkiss/FkissWords.h"
 
+#include "imaging/DecodeCel.h"
 #include "imaging/ImageFileKind.h"
 #include "imaging/MemoryStream.h"
+#include "imaging/StreamErrors.h"
 #include "imaging/TruecolourCel.h"
 #include "platform/Exception.h"
 
@@ -139,10 +141,12 @@ DollCheck CheckDoll(DollFiles& doll, int set)
         if (ok) used.insert(shown(found.path));
     }
     std::set<std::string> unnamed; // sorted, whatever order the folder or archive holds them in
-    for (const std::string& file : doll.Files())
+    std::vector<std::string> notes;
+    for (const std::string& file : doll.Files(DollFiles::Reach::Below, notes))
         if (!used.count(shown(file))) unnamed.insert(shown(file));
     for (const std::string& file : unnamed)
         check.findings.push_back("unnamed " + file);
+    check.findings.insert(check.findings.end(), notes.begin(), notes.end());
 
     for (int i = 0; i < c->celCount; ++i) {
         const TKissCel& cel = c->cels[i];
@@ -166,21 +170,39 @@ DollCheck CheckDoll(DollFiles& doll, int set)
     std::vector<std::string> refusals;
     try {
         const auto designed = Read(doll, Reading::Designed);
+        MemoryStream file;
         for (int i = 0; i < designed->celCount; ++i) {
             const TKissCel& cel = designed->cels[i];
+            const std::string converting = "cannot convert the cel '" + cel.fileName + "'";
             if (cel.objectNumber < 0 || cel.objectNumber >= KissConfiguration::kMaxPositions)
                 refusals.push_back("object number " + IntToText(cel.objectNumber) +
                                    " is out of range (0 to 255)");
             else if (cel.paletteIndex >= designed->paletteCount)
                 refusals.push_back("the cel " + cel.fileName + " has no palette line");
+            else if (cel.inSet[set] && !StaysInside(cel.fileName))
+                refusals.push_back(converting + ": its name leads outside the output folder");
+            else if (cel.inSet[set]) // the picture the run would make of it, as the run sizes it
+                try {
+                    Doing(converting, [&] {
+                        Doing("cannot open the cel '" + cel.fileName + "'",
+                              [&] { doll.Load(cel.fileName, file); });
+                        if (!ImageFileKind(file) && !CelPictureFits(file))
+                            throw EStreamMemoryError();
+                    });
+                } catch (const EStreamMemoryError& e) {
+                    refusals.push_back(e.English());
+                } catch (const Exception&) {
+                    // missing or no cel: told above
+                }
         }
     } catch (const Exception& e) {
         refusals.push_back(e.English());
     }
     if (check.bmpRunRefuses) refusals.push_back("a cel is an image file");
-    if (refusals.size() > 1) refusals.resize(1); // the run stops at the first
+    std::set<std::string> told;
     for (const std::string& reason : refusals)
-        check.findings.push_back("refused by the BMP run: " + reason);
+        if (told.insert(reason).second)
+            check.findings.push_back("refused by the BMP run: " + reason);
     check.bmpRunRefuses = !refusals.empty();
     return check;
 }

@@ -218,8 +218,8 @@ std::string Run::MakePage()
     const auto setAdded = [&](int set) {
         controls_.ShowProgress(done_ += CelsIn(*configuration_, set), all_);
     };
-    return options_.page(
-        {doll_, *configuration_, *start_, pageSets_, *cels_, *firstPalette_, controls_, setAdded});
+    return options_.page({doll_, *configuration_, *start_, pageSets_, *cels_, *firstPalette_,
+                          controls_, setAdded, options_.texts});
 }
 
 void Run::DrawStart()

@@ -27,6 +27,8 @@ struct RunOptions {
     // of the doll (NAME.html), once the chosen set's images are written; the images are written
     // in the format asked, or not at all for ImageFormat::None.
     std::function<std::string(const RunDoll&)> page;
+    // Whether the page shows the author's texts beside the doll ("About this doll").
+    bool texts = true;
     // When set: given the set drawn as one picture, as for the snapshot, once its images are
     // written.
     std::function<void(const SetPicture&)> startPicture;

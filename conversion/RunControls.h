@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // What a conversion run needs from whoever started it: two count displays, the set selector's
 // text and the text editor. The window and the batch command each supply their own, and
@@ -24,4 +25,7 @@ public:
     // A word for the user about what the run made of the doll, which does not stop it (the
     // window shows none).
     virtual void Notice(const std::string& /*text*/) {}
+    // The names of the author's texts the page holds, once it is made with any: a page is made to
+    // be put online, and whoever publishes it must be told what goes with it.
+    virtual void PageTexts(const std::vector<std::string>& /*names*/) {}
 };

@@ -22,4 +22,5 @@ struct RunDoll {
     FirstPalette& firstPalette;
     RunControls& controls;             // for the notices of what the page leaves out
     std::function<void(int)> setAdded; // a set is in the page: for the run's progress
+    bool texts = true;                 // the page shows the author's texts
 };

@@ -50,19 +50,13 @@ public:
     {
         return LookUpInDirectory(folder_, name, listings_);
     }
-    std::vector<std::string> Files() override
+    std::vector<std::string> Files(Reach reach, std::vector<std::string>& notes) override
     {
-        namespace fs = std::filesystem;
-        std::vector<std::string> files;
-        std::error_code error;
-        const fs::path top = folder_.empty() ? "." : folder_;
-        for (auto at = fs::recursive_directory_iterator(
-                 top, fs::directory_options::skip_permission_denied, error);
-             !error && at != fs::recursive_directory_iterator() && files.size() < kMaxMembers;
-             at.increment(error)) {
-            if (at->is_regular_file(error))
-                files.push_back(folder_ + at->path().lexically_relative(top).string());
-        }
+        std::vector<std::string> files =
+            FilesInFolder(folder_.empty() ? "." : folder_,
+                          reach == Reach::Below ? kMaxFolderDepth : 0, kMaxMembers, notes);
+        for (std::string& file : files)
+            file.insert(0, folder_);
         return files;
     }
     void Written(const std::string& relativeName,
@@ -174,7 +168,7 @@ public:
         found.path = Shown(m ? m->name : base_ + NativeName(name));
         return found;
     }
-    std::vector<std::string> Files() override
+    std::vector<std::string> Files(Reach, std::vector<std::string>&) override
     {
         std::vector<std::string> files;
         for (const ArchiveMember& m : members_)
@@ -230,6 +224,56 @@ private:
 };
 
 } // namespace
+
+std::vector<std::string> FilesInFolder(const std::string& folder, int depth, std::size_t most,
+                                       std::vector<std::string>& notes)
+{
+    namespace fs = std::filesystem;
+    // The folders met, each by its name and the index of its parent: a path is made only to enter
+    // its folder, so nothing kept grows with the depth.
+    struct Met {
+        fs::path name;
+        std::size_t parent;
+        int depth;
+    };
+    std::vector<Met> folders = {{folder, 0, 0}};
+    std::vector<std::string> files;
+    std::size_t listed = 0;
+    bool tooDeep = false, tooMany = false;
+    for (std::size_t next = 0; next < folders.size() && !tooMany; ++next) {
+        std::vector<const fs::path*> names;
+        for (std::size_t at = next; at != 0; at = folders[at].parent)
+            names.push_back(&folders[at].name);
+        fs::path relative;
+        for (auto name = names.rbegin(); name != names.rend(); ++name)
+            relative /= **name;
+        std::error_code error;
+        for (auto at = fs::directory_iterator(folders[0].name / relative,
+                                              fs::directory_options::skip_permission_denied, error);
+             !error && at != fs::directory_iterator(); at.increment(error)) {
+            if (++listed > most) {
+                tooMany = true;
+                break;
+            }
+            std::error_code ignored;
+            if (at->is_symlink(ignored) || !at->is_directory(ignored)) {
+                if (at->is_regular_file(ignored))
+                    files.push_back((relative / at->path().filename()).string());
+            } else if (folders[next].depth < depth) {
+                folders.push_back({at->path().filename(), next, folders[next].depth + 1});
+            } else {
+                tooDeep = depth > 0;
+            }
+        }
+    }
+    if (tooDeep)
+        notes.push_back("not looked at: the folders more than " + std::to_string(depth) +
+                        " below the configuration's");
+    if (tooMany)
+        notes.push_back("not looked at: the entries of the doll's folder past the first " +
+                        std::to_string(most));
+    return files;
+}
 
 bool IsArchiveName(const std::string& path)
 {

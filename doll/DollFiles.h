@@ -13,6 +13,8 @@
 
 class MemoryStream;
 
+inline constexpr int kMaxFolderDepth = 32;
+
 // The files of a doll: its configuration, and the cels and palettes that configuration names,
 // read from the configuration's folder or from the archive (.lzh, .zip) that holds them. The
 // side is chosen once from the path the user gave: a configuration file, an archive, or
@@ -44,12 +46,23 @@ public:
     virtual Input InputFile(const std::string& name) = 0;
     // How a configuration line's name is found (for the check), with the file's path.
     virtual NameLookup LookUp(const std::string& name) = 0;
-    // The paths of every file of the doll, as LookUp gives them (at most 65,536).
-    virtual std::vector<std::string> Files() = 0;
+    // The paths of the doll's files, as LookUp gives them: every member of an archive; of a folder,
+    // with Reach::Beside the files beside the configuration alone (the folder may be one the doll
+    // was unpacked into among the user's own files), with Reach::Below those in its subfolders
+    // too, down to kMaxFolderDepth below it. A folder's walk lists kMaxMembers entries at most, in
+    // memory and time linear in what it lists; each limit it meets adds a line to notes, once.
+    enum class Reach { Beside, Below };
+    virtual std::vector<std::string> Files(Reach reach, std::vector<std::string>& notes) = 0;
     // The run wrote relativeName into its output folder (through the subfolders chain).
     virtual void Written(const std::string& relativeName,
                          const std::vector<platform::FileIdentity>& chain) = 0;
 };
+
+// The regular files in folder and in its subfolders down to depth below it (0: none), as paths
+// relative to it, listing `most` entries at most, in memory and time linear in what it lists;
+// links to folders are not followed. Each limit met adds a line to notes, once.
+std::vector<std::string> FilesInFolder(const std::string& folder, int depth, std::size_t most,
+                                       std::vector<std::string>& notes);
 
 // True when the path names an archive by its extension (.lzh or .zip, in any case).
 bool IsArchiveName(const std::string& path);

@@ -9,11 +9,12 @@
 
 #include <algorithm>
 
-std::vector<std::pair<std::string, std::string>> DollReadmes(DollFiles& doll)
+std::vector<std::pair<std::string, std::string>> DollReadmes(DollFiles& doll,
+                                                             std::vector<std::string>& notes)
 {
     const std::string folder = DirectoryOf(doll.ConfigurationPath());
     std::vector<std::string> names;
-    for (const std::string& file : doll.Files())
+    for (const std::string& file : doll.Files(DollFiles::Reach::Beside, notes))
         if (file.starts_with(folder) &&
             (EndsWithCaseBlind(file, ".txt") || EndsWithCaseBlind(file, ".doc")))
             names.push_back(file.substr(folder.size()));
@@ -33,13 +34,9 @@ std::vector<std::pair<std::string, std::string>> DollReadmes(DollFiles& doll)
         if (text.empty() || text.find('\0') != std::string::npos ||
             text.starts_with("<PARAM NAME="))
             continue;
-        // Cut where a UTF-8 character would be split, so that the cut text still reads as UTF-8.
-        for (std::size_t k = 1; text.size() == kMaxReadmeBytes && k < 4; ++k)
-            if (!IsUtf8(text) && IsUtf8(std::string_view(text).substr(0, text.size() - k)))
-                text.resize(text.size() - k);
         // Lines end in "\n" alone: a browser shows a "\r" as a blank, so a text of "\r" ends is one
         // line.
-        const std::string utf8 = TextAsUtf8(text);
+        const std::string utf8 = TextAsUtf8(text, text.size() == kMaxReadmeBytes);
         std::string lines;
         for (std::size_t i = 0; i < utf8.size(); ++i)
             if (utf8[i] != '\r')

@@ -1,5 +1,6 @@
-// Text primitives against their rules: TextToInt's and IsUtf8's edges from tables, StrictTextToInt's message, any value
-// through its text and back, NextToken, SplitAt, paths, accepted cel names' images inside. Input: separator, text.
+// Text primitives against their rules: TextToInt's, IsUtf8's and TextAsUtf8's edges from tables, StrictTextToInt's
+// message, any value through its text and back, NextToken, SplitAt, paths, accepted cel names' images inside. Input:
+// separator, text.
 #include "Fuzz.h"
 #include "platform/TextUtf8.h"
 
@@ -30,6 +31,16 @@ static const std::pair<std::string, bool> kUtf8[] = {
     {"\xED\xA0\x80", false}, {"\xE8\xA1(", false}, {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", true},
     {"\xF4\x90\x80\x80", false}, {"\xF0\x90\x80(", false}, {"\xE8\xA1", false}, {"\x80", false},
     {"\xF5\x80\x80\x80", false}};
+// A doll's text as UTF-8 (text, cut from a longer one, shown): a stray byte (a Shift-JIS lead byte before a byte that
+// cannot follow it) is one U+FFFD in a Shift-JIS line, however its lines end, and in a UTF-8 one; a cut text loses the
+// character its end splits, in Shift-JIS and in UTF-8, even with a stray byte before it.
+static const std::tuple<std::string, bool, std::string> kAsUtf8[] = {
+    {"\x83\x73\x83 \x83\x73", false, "\xE3\x83\x94\xEF\xBF\xBD \xE3\x83\x94"},
+    {"\x95\x5C\r\x83\x73\x83\r\x83\x73", false, "\xE8\xA1\xA8\r\xE3\x83\x94\xEF\xBF\xBD\r\xE3\x83\x94"},
+    {"caf\xC3\xA9 \x83 caf\xC3\xA9\n", false, "caf\xC3\xA9 \xEF\xBF\xBD caf\xC3\xA9\n"},
+    {"\x83\x73\x83\x73\x83", false, "\xE3\x83\x94\xE3\x83\x94\xEF\xBF\xBD"}, {"\x83\x73\x83\x73\x83", true, "\xE3\x83\x94\xE3\x83\x94"},
+    {"\xE8\xA1\xA8\xE8\xA1", true, "\xE8\xA1\xA8"}, {"\xC3\xA9\xC3\xA9\x83\xC3", true, "\xC3\xA9\xC3\xA9\xEF\xBF\xBD"},
+    {"\x83\x73\n", true, "\xE3\x83\x94\n"}};
 // clang-format on
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -43,11 +54,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 assert(got.value == value && got.ok == ok);
             }
         return std::ranges::all_of(kTexts, [](const auto& row) { return IntToText(row.first) == row.second; }) &&
-               std::ranges::all_of(kUtf8, [](const auto& row) { return IsUtf8(row.first) == row.second; });
+               std::ranges::all_of(kUtf8, [](const auto& row) { return IsUtf8(row.first) == row.second; }) &&
+               std::ranges::all_of(kAsUtf8, [](const auto& row) {
+                   const auto& [text, cut, shown] = row;
+                   const std::string got = TextAsUtf8(text, cut);
+                   if (got != shown) std::fprintf(stderr, "TextAsUtf8 gives %s, not %s\n", got.c_str(), shown.c_str());
+                   return got == shown;
+               });
     }();
     assert(numbersHold);
     if (size == 0) return 0;
     const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+    assert(IsUtf8(TextAsUtf8(text, data[0] & 1)));
     const IntConversion got = TextToInt(text);
     std::int32_t strict = 0;
     const auto thrown = Thrown<EConvertError>([&] { strict = StrictTextToInt(text); });

@@ -19,12 +19,18 @@ void TBmp256Image::Clear()
     stream_.SetSize(0);
 }
 
+bool TBmp256Image::Fits(std::int32_t width, std::int32_t height)
+{
+    const std::int64_t stride = (static_cast<std::int64_t>(width) + 3) / 4 * 4;
+    return width >= 0 && height >= 0 && stride * height + kHeadersSize <= MemoryStream::kMaxSize;
+}
+
 void TBmp256Image::SetSize(std::int32_t width, std::int32_t height)
 {
     // Rows are padded to a multiple of 4 bytes.
     const std::int64_t stride = (static_cast<std::int64_t>(width) + 3) / 4 * 4;
     const std::int64_t size = stride * height + kHeadersSize;
-    if (width < 0 || height < 0 || size > MemoryStream::kMaxSize) {
+    if (!Fits(width, height)) {
         Clear();
         throw EStreamMemoryError();
     }

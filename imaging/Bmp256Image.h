@@ -26,6 +26,8 @@ public:
     // error when the file would not fit a signed 32-bit size or memory cannot be had; the image
     // is then empty and can be sized again.
     void SetSize(std::int32_t width, std::int32_t height);
+    // Whether SetSize makes a picture of that size rather than raise the error for its size.
+    static bool Fits(std::int32_t width, std::int32_t height);
     // y = 0 is the top row. Outside the picture (0 <= x < stride, 0 <= y < height): ignored.
     void WritePixel(std::int32_t x, std::int32_t y, std::uint8_t value);
     // Entry 0 to 255; any other index is ignored.

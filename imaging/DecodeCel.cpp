@@ -98,14 +98,28 @@ void DecodeColours(TBmp256Image& image, MemoryStream& palette, const PaletteHead
     image.WritePaletteEntries(0, colours.data(), static_cast<std::int32_t>(count));
 }
 
+std::int32_t PictureWidth(const CelHeader& h)
+{
+    return static_cast<std::int32_t>(h.xOffset) + h.width;
+}
+std::int32_t PictureHeight(const CelHeader& h)
+{
+    return static_cast<std::int32_t>(h.yOffset) + h.height;
+}
+
 } // namespace
+
+bool CelPictureFits(MemoryStream& cel)
+{
+    const CelHeader h = ReadCelHeader(cel);
+    return TBmp256Image::Fits(PictureWidth(h), PictureHeight(h));
+}
 
 void DecodeCel(TBmp256Image& image, MemoryStream& cel, MemoryStream& palette,
                std::uint8_t paletteOffset, ColourScale scale)
 {
     const CelHeader celHeader = ReadCelHeader(cel);
-    image.SetSize(static_cast<std::int32_t>(celHeader.xOffset) + celHeader.width,
-                  static_cast<std::int32_t>(celHeader.yOffset) + celHeader.height);
+    image.SetSize(PictureWidth(celHeader), PictureHeight(celHeader));
     DecodePixels(image, cel, celHeader, paletteOffset);
 
     const PaletteHeader paletteHeader = ReadPaletteHeader(palette);

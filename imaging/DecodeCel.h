@@ -13,3 +13,6 @@
 // colours into bytes. A 32-bit cel's pixels stay 0 here (see TruecolourCel.h).
 void DecodeCel(TBmp256Image& image, MemoryStream& cel, MemoryStream& palette,
                std::uint8_t paletteOffset, ColourScale scale = ColourScale::Designed);
+// Whether DecodeCel makes the cel's picture (as wide and high as its header's offset and size)
+// rather than raise the error for its size; the stream is left where the pixels begin.
+bool CelPictureFits(MemoryStream& cel);

@@ -134,6 +134,15 @@ DollPage PageOf(const RunDoll& doll)
     std::vector<DollSound> sounds = DollSounds(doll.files, SoundFiles(doll.start.program), notes);
     for (const std::string& note : notes)
         doll.controls.Notice(note);
+    notes.clear();
+    std::vector<std::pair<std::string, std::string>> readmes;
+    if (doll.texts) readmes = DollReadmes(doll.files, notes);
+    for (const std::string& note : notes)
+        doll.controls.Notice(note);
+    std::vector<std::string> names;
+    for (const auto& [name, text] : readmes)
+        names.push_back(name);
+    if (!names.empty()) doll.controls.PageTexts(names);
     return page.Finish(BaseName(StripExtension(doll.files.ConfigurationPath())), doll.start,
-                       DollReadmes(doll.files), std::move(sounds));
+                       std::move(readmes), std::move(sounds));
 }

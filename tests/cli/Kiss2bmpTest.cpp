@@ -45,8 +45,9 @@ TEST(Kiss2bmp, ReadsItsCommandLineAndRefusesBadUseBeforeWritingAnything)
             dolls += (dolls.empty() ? "" : ",") + doll;
         return (c.kind == Command::Check ? "check " : "convert ") + c.setText + ' ' + c.cnfName.value_or("-") + ' ' +
                dolls + ' ' + c.output + (c.format == ImageFormat::Png ? " png " : " bmp ") + c.snapshotPath +
-               (c.page ? " page" : "") + (c.open ? " open" : "") + (c.quiet ? " quiet" : "") +
-               (c.verbose ? " verbose" : "") + (c.jobs > 1 ? " j" + std::to_string(c.jobs) : "");
+               (c.page ? " page" : "") + (c.texts ? "" : " no-texts") + (c.open ? " open" : "") +
+               (c.quiet ? " quiet" : "") + (c.verbose ? " verbose" : "") +
+               (c.jobs > 1 ? " j" + std::to_string(c.jobs) : "");
     };
     TempDir out;
     const std::string folder = out.Path().string(), help = "\nTry 'kiss2bmp --help' for more information.\n";
@@ -61,6 +62,7 @@ TEST(Kiss2bmp, ReadsItsCommandLineAndRefusesBadUseBeforeWritingAnything)
         {{"d.cnf", ""}, "usage: the output folder name is empty"}, {{"--check", "d.cnf", "out"}, "usage: --check writes nothing: no output folder"}, {{"--cnf=", "d.cnf"}, "usage: the configuration name is empty"},
         {{"--format", "gif", "d.cnf"}, "usage: the format must be bmp or png, not 'gif'"}, {{"--snapshot=", "d.cnf"}, "usage: the picture file name is empty"}, {{"--check", "--page", "d.cnf"}, "usage: --check writes nothing: no page"},
         {{"--page", "--format=bmp", "d.cnf"}, "usage: --page shows the doll as viewers do, BMP files as designed: not --format bmp"},
+        {{"--page", "--no-texts", "d.cnf"}, "convert 0 - d.cnf . bmp  page no-texts"}, {{"--no-texts", "d.cnf"}, "usage: --no-texts leaves the texts out of a page: give --page"},
         // Operands that are no doll; an option's value is never the next option, nor a doll where a set belongs.
         {{"-"}, "usage: '-' is no doll: kiss2bmp reads files, not standard input"}, {{"x/.cnf", "o"}, "usage: 'x/.cnf' names no file"},
         {{folder}, "usage: '" + folder + "' is a folder: give the doll's .cnf file or its .lzh or .zip archive"},
@@ -85,7 +87,8 @@ TEST(Kiss2bmp, ReadsItsCommandLineAndRefusesBadUseBeforeWritingAnything)
     EXPECT_TRUE(FilesUnder(out.Path()).empty());
     for (std::size_t at = usage.find("  --"); at != std::string::npos; at = usage.find("  --", at + 1)) {
         const std::string option = usage.substr(at + 4, usage.find(' ', at + 4) - at - 4); // has its paragraph there
-        EXPECT_TRUE(std::regex_search(manual, std::regex(R"(\.TP\n\.BI? \\-\\-)" + option + "[ \n]"))) << option;
+        const std::string written = std::regex_replace(option, std::regex("-"), R"(\\-)");
+        EXPECT_TRUE(std::regex_search(manual, std::regex(R"(\.TP\n\.BI? \\-\\-)" + written + "[ \n]"))) << option;
     }
 }
 
@@ -227,7 +230,23 @@ TEST(Kiss2bmp, ChecksADollAndChoosesItsConfiguration)
     WriteFile(doll + "readme.txt", "");
     WriteFile(doll + "two.cnf", "%NONE.KCF\r\n#300 BODY.CEL *3 :4\r\n");
     WriteFile(zip, ZipOf(doll));
+    // A doll unpacked among other files: texts of the user's own in subfolders, folders deeper than --check looks.
+    const std::string dl = dir / "dl/", dlCnf = dl + "pip.cnf", dlZip = dir / "dl.zip", big = dir / "big/";
+    fs::copy(kSource / "samples/pip", dl);
+    fs::create_directories(dl + "tax");
+    fs::create_directories(dl + "other/" + Repeat("d/", 32) + "d");
+    for (const std::string name : {"readme.txt", "tax/a-passwords.txt", "other/letter.doc"})
+        WriteFile(dl + name, name);
+    WriteFile(dl + "other/" + Repeat("d/", 33) + "deep.cel", "");
+    WriteFile(dlZip, ZipOf(dl));
+    // A cel whose picture the BMP run refuses (65535 x 65535 pixels), a name leading out of the output folder.
+    fs::create_directories(big);
+    fs::copy_file(kSource / "samples/pip/pip.kcf", big + "pip.kcf");
+    WriteFile(big + "big.cel", "\xFF\xFF\xFF\xFF");
+    WriteFile(big + "big.cnf", "%pip.kcf\r\n#0 big.cel *0 :0\r\n#1 ..\\up.cel *0 :0\r\n$0 0,0 0,0\r\n");
     // clang-format off
+    const std::string dlFound = "case PIP.KCF -> pip.kcf\ncase CLOTHES.KCF -> clothes.kcf\ncase BODY.CEL -> body.cel\ncase HAIR.CEL -> hair.cel\n"
+                                "case SHIRT.CEL -> shirt.cel\ncase HAT.CEL -> hat.cel\ncase BACK.CEL -> back.cel\n";
     const std::string pip = "case PIP.KCF -> pip.kcf\ncase CLOTHES.KCF -> clothes.kcf\ncase BODY.CEL -> body.cel\ncase HAIR.CEL -> Hair.Cel\nmissing SHIRT.CEL\n"
                             "ambiguous HAT.CEL -> Hat.Cel hat.cel\ncase BACK.CEL -> back.cel\nunnamed Hat.Cel\nunnamed hat.cel\nunnamed readme.txt\nunnamed two.cnf\n",
                       two = "missing NONE.KCF\ncase BODY.CEL -> body.cel\nunnamed Hair.Cel\nunnamed Hat.Cel\nunnamed back.cel\nunnamed clothes.kcf\nunnamed hat.cel\nunnamed pip.cnf\n"
@@ -247,7 +266,17 @@ TEST(Kiss2bmp, ChecksADollAndChoosesItsConfiguration)
                                                                 "kiss2bmp: none.cnf: ﾌｧｲﾙが見つかりません.\nkiss2bmp: none.cnf: cannot open 'none.cnf': no such file\n"},
         {{"-q", kSample, kSample, "two", "-j", "2"}, 0, ""},
         {{"--page", kSample, "pg"}, 0, "made the output folder pg\npalettes: 2\ncels: 5\nreport: pg/pip.txt\npage: pg/pip.html\n"},
-        {{"--page", "--format=png", kSample, "pg"}, 0, "palettes: 2\ncels: 5\nimages: 4 PNG files\nreport: pg/pip.txt\npage: pg/pip.html\n"}};
+        {{"--page", "--format=png", kSample, "pg"}, 0, "palettes: 2\ncels: 5\nimages: 4 PNG files\nreport: pg/pip.txt\npage: pg/pip.html\n"},
+        // The texts a page holds are named, with -q too: from a folder those beside the configuration, from an archive all.
+        {{"--page", dlCnf, "pg"}, 0, "palettes: 2\ncels: 5\nreport: pg/pip.txt\npage: pg/pip.html\ntexts in the page: readme.txt\n"},
+        {{"--page", "-q", dlZip, "pg"}, 0, "texts in the page: other/letter.doc, readme.txt, tax/a-passwords.txt\n"},
+        {{"--page", "--no-texts", dlZip, "pg"}, 0, "palettes: 2\ncels: 5\nreport: pg/pip.txt\npage: pg/pip.html\n"},
+        {{"--page", "-q", dlCnf, kSample, "-o", "pgs"}, 0, dlCnf + ": texts in the page: readme.txt\n"},
+        {{"--check", dlCnf}, 0, dlFound + "unnamed other/letter.doc\nunnamed readme.txt\nunnamed tax/a-passwords.txt\n"
+                                "not looked at: the folders more than 32 below the configuration's\n"},
+        {{"--check", big + "big.cnf"}, 1, "found pip.kcf\nfound big.cel\nmissing ..\\up.cel\nrefused by the BMP run: cannot convert the cel 'big.cel': "
+                                         "out of memory: the picture is too large\nrefused by the BMP run: cannot convert the cel '..\\up.cel': its name leads "
+                                         "outside the output folder\n"}};
     // clang-format on
     for (const auto& [arguments, status, printed] : rows) {
         const auto r = RunProcess(KISS2BMP_PATH, arguments, dir.Path().string(), dir.Path().string());

@@ -7,9 +7,10 @@ import { dom, kiss2bmp, noBrowser, picture, pip, scratch } from "./browser.mjs";
 
 const sample = join(pip, "..");
 
-// The author's texts beside the doll, each as text under its name, by name: Shift-JIS and UTF-8 decoded, a line that
-// is neither kept but for its letters past ASCII, a long one cut where a character begins; a binary document and an
-// earlier run's report left out. The page opens on set 5, which has no "$" line and so no button.
+// The author's texts beside the doll, each as text under its name, by name: Shift-JIS and UTF-8 decoded, a stray byte
+// one U+FFFD, a long one cut where a character begins (in UTF-8 and in Shift-JIS); a binary document, an earlier run's
+// report and a subfolder's text (the folder may be the user's) left out. The page opens on set 5, which has no "$"
+// line and so no button.
 test("about this doll shows the author's texts as text", { skip: noBrowser }, async () => {
   const doll = scratch();
   cpSync(sample, doll, { recursive: true });
@@ -17,7 +18,8 @@ test("about this doll shows the author's texts as text", { skip: noBrowser }, as
   // Cut at 64 KiB inside a character of two bytes, and of three.
   const long2 = Buffer.from("a" + "é".repeat(40000)), long3 = Buffer.from("ab" + "表".repeat(30000));
   const files = { "readme.txt": Buffer.from("\x95\x5C</pre><b>&amp;", "latin1"), "notes.DOC": "café",
-    "sub/more.txt": Buffer.from("\x83\x73\r\n\xFF ok\r", "latin1"), "long.txt": long2, "long3.txt": long3,
+    "more.txt": Buffer.from("\x83\x73\r\n\xFF ok \x83\x73\r", "latin1"), "long.txt": long2, "long3.txt": long3,
+    "longsjis.txt": Buffer.from("a" + "\x83\x73".repeat(40000), "latin1"), "sub/private.txt": "not the doll's",
     "word.doc": Buffer.from("\xD0\xCF\x11\xE0\0\0", "latin1"), "pip.cel": "no text" };
   for (const [name, bytes] of Object.entries(files)) writeFileSync(join(doll, name), bytes);
   const run = (set) => ["--set", set, "--page", join(doll, "pip.cnf"), doll];
@@ -25,7 +27,8 @@ test("about this doll shows the author's texts as text", { skip: noBrowser }, as
   const shown = await dom(`file://${doll}/pip.html`);
   const texts = [...shown.matchAll(/<h2>([^<]*)<\/h2><pre>([^<]*)<\/pre>/g)].map(([, name, t]) => `${name}: ${t}`);
   assert.deepEqual(texts, [`long.txt: ${long2.subarray(0, 65535)}`, `long3.txt: ${long3.subarray(0, 65534)}`,
-    "notes.DOC: café", "readme.txt: 表&lt;/pre&gt;&lt;b&gt;&amp;amp;", "sub/more.txt: ピ\n\uFFFD ok\n"]);
+    `longsjis.txt: a${"ピ".repeat(32767)}`, "more.txt: ピ\n\uFFFD ok ピ\n", "notes.DOC: café",
+    "readme.txt: 表&lt;/pre&gt;&lt;b&gt;&amp;amp;"]);
   assert.equal(shown.match(/<button type="button" value/g)?.length, 3);
 });
 
