@@ -32,6 +32,11 @@ public:
     // fails with the system's "is a directory" error, a FIFO, device or socket with "permission
     // denied": only a regular file is a file to read.
     static File OpenForReading(const std::string& path);
+    // The same for a path relative to an open folder (Folder::Handle), opened only where the
+    // system itself keeps every step of it, links followed, inside that folder. Not open on any
+    // failure, and where the system cannot do that: the caller then opens the file by its path
+    // and looks where it lies.
+    static File OpenForReadingBeneath(std::intptr_t folder, const std::string& relative);
     // Creates the file, or empties an existing one, and opens it for writing only.
     static File CreateForWriting(const std::string& path);
 
@@ -42,6 +47,9 @@ public:
     std::ptrdiff_t Write(const void* buffer, std::size_t size);
     // The file's size in bytes, or -1 on failure.
     std::int64_t Size() const;
+    // The size OpenForReading saw as it checked the file, without asking again; Size() for a
+    // file opened otherwise or where the opening saw none.
+    std::int64_t SizeWhenOpened() const { return openedSize_ >= 0 ? openedSize_ : Size(); }
     bool IsCharacterDevice() const;
     // The absolute path of the open file, links resolved; nothing where the system cannot tell.
     std::optional<std::string> ResolvedPath() const;
@@ -50,8 +58,12 @@ public:
 
 private:
     friend class ReplacingFile;
-    explicit File(std::intptr_t handle) : handle_(handle) {}
+    explicit File(std::intptr_t handle, std::int64_t openedSize = -1)
+        : handle_(handle), openedSize_(openedSize)
+    {
+    }
     SystemHandle handle_;
+    std::int64_t openedSize_ = -1;
 };
 
 // The error number of a write that the device took only in part (a full disk).
@@ -73,6 +85,8 @@ std::string ErrorText(int error, const std::string& path);
 
 bool IsDirectory(const std::string& path);
 bool Exists(const std::string& path);
+// Whether a folder holds an entry under path's last name: a link counts, wherever it leads.
+bool NameExists(const std::string& path);
 // Makes path the process's current folder; false when it cannot (LastError tells why).
 bool ChangeDirectory(const std::string& path);
 // Names in a folder, without "." and "..". Empty when the folder cannot be read.

@@ -1,5 +1,6 @@
 #include "File.h"
 
+#include <atomic>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -9,6 +10,10 @@
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/openat2.h>
+#include <sys/syscall.h>
+#endif
 
 namespace platform {
 
@@ -22,6 +27,19 @@ bool CutByNul(const std::string& path)
     return true;
 }
 
+// The size of a descriptor opened for reading when it is a regular file. Anything else is closed
+// (-1): a folder fails with "is a directory", a FIFO, device or socket with "permission denied".
+// O_NONBLOCK stays on a file kept: it changes nothing for a regular file's reads.
+std::int64_t RegularFileSize(int fd)
+{
+    struct stat st {};
+    const bool known = ::fstat(fd, &st) == 0;
+    if (known && S_ISREG(st.st_mode)) return static_cast<std::int64_t>(st.st_size);
+    ::close(fd);
+    errno = known && S_ISDIR(st.st_mode) ? EISDIR : EACCES;
+    return -1;
+}
+
 } // namespace
 
 File File::OpenForReading(const std::string& path)
@@ -29,16 +47,28 @@ File File::OpenForReading(const std::string& path)
     if (CutByNul(path)) return File();
     // Without blocking: a FIFO in a file's place must fail at once, not wait for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return File();
-    struct stat st {};
-    const bool known = ::fstat(fd, &st) == 0;
-    if (!known || !S_ISREG(st.st_mode)) { // a folder, FIFO, device, socket: refused
-        ::close(fd);
-        errno = known && S_ISDIR(st.st_mode) ? EISDIR : EACCES;
-        return File();
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return File(fd);
+    const std::int64_t size = fd < 0 ? -1 : RegularFileSize(fd);
+    return size < 0 ? File() : File(fd, size);
+}
+
+File File::OpenForReadingBeneath(std::intptr_t folder, const std::string& relative)
+{
+#if defined(__linux__) && defined(SYS_openat2)
+    static std::atomic<bool> missing{false}; // a system without openat2 is asked once
+    if (CutByNul(relative) || missing.load()) return File();
+    open_how how{};
+    how.flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+    how.resolve = RESOLVE_BENEATH; // no ".." above the folder, no absolute path or link
+    const auto fd = static_cast<int>(
+        ::syscall(SYS_openat2, static_cast<int>(folder), relative.c_str(), &how, sizeof how));
+    if (fd < 0 && errno == ENOSYS) missing.store(true);
+    const std::int64_t size = fd < 0 ? -1 : RegularFileSize(fd);
+    return size < 0 ? File() : File(fd, size);
+#else
+    (void)folder;
+    (void)relative;
+    return File();
+#endif
 }
 
 File File::CreateForWriting(const std::string& path)
@@ -98,7 +128,10 @@ bool CloseSystemHandle(std::intptr_t handle)
     return ::close(static_cast<int>(handle)) == 0;
 }
 
-int LastError() { return errno; }
+int LastError()
+{
+    return errno;
+}
 
 ErrorKind ClassifyError(int error, const std::string& path)
 {
@@ -183,6 +216,13 @@ bool Exists(const std::string& path)
     return ::stat(path.c_str(), &st) == 0;
 }
 
+bool NameExists(const std::string& path)
+{
+    if (CutByNul(path)) return false;
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
 bool ChangeDirectory(const std::string& path)
 {
     return !CutByNul(path) && ::chdir(path.c_str()) == 0;
@@ -225,7 +265,8 @@ void StartDetached(const std::string& program, const std::vector<std::string>& a
     storage.push_back(program);
     storage.insert(storage.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
-    for (auto& a : storage) argv.push_back(a.data());
+    for (auto& a : storage)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
 
     // Fork twice so the program is adopted by init and never becomes our zombie; we wait only

@@ -53,7 +53,10 @@ std::string FinalPath(HANDLE handle)
 }
 
 namespace {
-HANDLE AsHandle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+HANDLE AsHandle(std::intptr_t h)
+{
+    return reinterpret_cast<HANDLE>(h);
+}
 
 bool IsSeparator(char c)
 {
@@ -83,6 +86,12 @@ File File::OpenForReading(const std::string& path)
         return File();
     }
     return File(reinterpret_cast<std::intptr_t>(h));
+}
+
+// The system keeps no path inside a folder by itself here: the caller opens by path and looks.
+File File::OpenForReadingBeneath(std::intptr_t, const std::string&)
+{
+    return File();
 }
 
 File File::CreateForWriting(const std::string& path)
@@ -140,16 +149,24 @@ bool CloseSystemHandle(std::intptr_t handle)
     return ::CloseHandle(AsHandle(handle)) != 0;
 }
 
-int LastError() { return static_cast<int>(::GetLastError()); }
+int LastError()
+{
+    return static_cast<int>(::GetLastError());
+}
 
 ErrorKind ClassifyError(int error, const std::string&)
 {
     switch (error) {
-    case ERROR_FILE_NOT_FOUND: return ErrorKind::FileNotFound;
-    case ERROR_PATH_NOT_FOUND: return ErrorKind::PathNotFound;
-    case ERROR_TOO_MANY_OPEN_FILES: return ErrorKind::TooManyOpenFiles;
-    case ERROR_ACCESS_DENIED: return ErrorKind::AccessDenied;
-    default: return ErrorKind::Other;
+    case ERROR_FILE_NOT_FOUND:
+        return ErrorKind::FileNotFound;
+    case ERROR_PATH_NOT_FOUND:
+        return ErrorKind::PathNotFound;
+    case ERROR_TOO_MANY_OPEN_FILES:
+        return ErrorKind::TooManyOpenFiles;
+    case ERROR_ACCESS_DENIED:
+        return ErrorKind::AccessDenied;
+    default:
+        return ErrorKind::Other;
     }
 }
 
@@ -164,6 +181,12 @@ bool Exists(const std::string& path)
 {
     if (CutByNul(path)) return false;
     return ::GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The attributes of a link are its own: a link counts wherever it leads.
+bool NameExists(const std::string& path)
+{
+    return Exists(path);
 }
 
 bool ChangeDirectory(const std::string& path)
@@ -225,7 +248,8 @@ bool WriteStandardStream(int stream, const std::string& text)
 void StartDetached(const std::string& program, const std::vector<std::string>& arguments)
 {
     std::string command = "\"" + program + "\"";
-    for (const auto& a : arguments) command += " \"" + a + "\"";
+    for (const auto& a : arguments)
+        command += " \"" + a + "\"";
     STARTUPINFOA si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;

@@ -37,14 +37,24 @@ ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept
 
 ReplacingFile ReplacingFile::Create(const Folder& folder, const std::string& name)
 {
+    FinalName looked;
+    if (folder.IsOpen() && sys::IsOneName(name) && !sys::Replaceable(folder, name))
+        looked.refusal = LastError();
+    return Create(folder, name, looked);
+}
+
+ReplacingFile ReplacingFile::Create(const Folder& folder, const std::string& name,
+                                    const FinalName& looked)
+{
     ReplacingFile file;
     if (!folder.IsOpen() || !sys::IsOneName(name)) {
         sys::SetError(sys::kNoSuchName);
         return file;
     }
-    if (!sys::Replaceable(folder, name)) return file;
-    UniqueHandle<CloseFolder> own(sys::KeepFolder(folder));
-    if (!own.IsValid()) return file;
+    if (looked.refusal != 0) {
+        sys::SetError(looked.refusal);
+        return file;
+    }
 
     const sys::SignalsHeld held;
     int slot = 0;
@@ -54,16 +64,16 @@ ReplacingFile ReplacingFile::Create(const Folder& folder, const std::string& nam
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string temporary =
             ".kiss-" + Hex(sys::ProcessId(), 8) + "-" + Hex(gCounter++, 8) + ".tmp";
-        const std::intptr_t handle = sys::CreateNew(own.Get(), folder.Path(), temporary);
+        const std::intptr_t handle = sys::CreateNew(folder.Handle(), folder.Path(), temporary);
         if (handle != -1) {
             file.file_ = File(handle);
-            file.folder_ = std::move(own);
+            file.folder_ = folder.handle_; // the folder stays open while the file is pending
             file.folderPath_ = folder.Path();
             file.name_ = name;
             file.temporary_ = temporary;
             if (slot < sys::kPendingSlots) { // a full table only loses the clean-up on a signal
                 const bool noted =
-                    sys::NotePending(slot, file.folder_.Get(), folder.Path(), temporary);
+                    sys::NotePending(slot, folder.Handle(), folder.Path(), temporary);
                 gPending[slot].store(noted ? kHeld : kFree);
                 if (noted) file.slot_ = slot;
             }
@@ -73,7 +83,6 @@ ReplacingFile ReplacingFile::Create(const Folder& folder, const std::string& nam
     }
     const int error = LastError();
     if (slot < sys::kPendingSlots) gPending[slot].store(kFree);
-    own.Reset();
     sys::SetError(error);
     return file;
 }
@@ -88,7 +97,7 @@ bool ReplacingFile::Commit()
     int error = LastError();
     if (done) {
         const sys::SignalsHeld held;
-        done = sys::RenameOver(folder_.Get(), folderPath_, temporary_, name_);
+        done = sys::RenameOver(folder_->Get(), folderPath_, temporary_, name_);
         error = LastError();
         if (done) temporary_.clear();
     }
@@ -99,12 +108,14 @@ bool ReplacingFile::Commit()
 
 void ReplacingFile::Discard()
 {
-    if (!folder_.IsValid()) return;
+    if (!folder_) return;
     file_.Close();
-    const sys::SignalsHeld held;
-    if (!temporary_.empty()) sys::Remove(folder_.Get(), folderPath_, temporary_);
-    if (slot_ >= 0) gPending[slot_].store(kFree);
-    folder_.Reset();
+    {
+        const sys::SignalsHeld held;
+        if (!temporary_.empty()) sys::Remove(folder_->Get(), folderPath_, temporary_);
+        if (slot_ >= 0) gPending[slot_].store(kFree);
+    }
+    folder_.reset(); // once no slot names it: a signal's clean-up never uses a closed handle
     slot_ = -1;
     temporary_.clear();
 }

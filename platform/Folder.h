@@ -3,12 +3,22 @@
 #include "File.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
 // Writing files safely into a folder: names are reached from the open folder, never through a
 // link, and a file is written under a temporary name and renamed over its final name when whole.
 namespace platform {
+
+// What a name in a folder holds, looked at once before a new file replaces it.
+struct FinalName {
+    // The file there, links followed; none when nothing is, or a link leads nowhere.
+    std::optional<FileIdentity> identity;
+    // 0 when a new file may replace what is there (nothing, a regular file, a link); else the
+    // error a replacing fails with: a folder is never replaced, a FIFO or device never opened.
+    int refusal = 0;
+};
 
 // An open folder.
 class Folder {
@@ -21,13 +31,17 @@ public:
     // under that name fails (not open, LastError set): nothing is followed out of this folder.
     Folder Enter(const std::string& name) const;
 
-    bool IsOpen() const { return handle_.IsValid(); }
+    bool IsOpen() const { return handle_ && handle_->IsValid(); }
     std::optional<FileIdentity> Identity() const;
+    // What name holds now, a link not followed but for the identity of what it leads to.
+    FinalName LookAt(const std::string& name) const;
     const std::string& Path() const { return path_; }
-    std::intptr_t Handle() const { return handle_.Get(); }
+    std::intptr_t Handle() const { return handle_ ? handle_->Get() : SystemHandle::kInvalid; }
 
 private:
-    SystemHandle handle_;
+    friend class ReplacingFile;
+    // Shared with the files being replaced in it, which rename and remove through it.
+    std::shared_ptr<SystemHandle> handle_;
     std::string path_;
 };
 
@@ -51,6 +65,10 @@ public:
     // opening it, when the final name holds something that is neither a regular file nor a
     // link: a folder gives the system's "is a directory" error, a FIFO or device "access denied".
     static ReplacingFile Create(const Folder& folder, const std::string& name);
+    // The same for a caller that has looked at the final name (Folder::LookAt) to know what the
+    // file replaces: the name is not looked at again.
+    static ReplacingFile Create(const Folder& folder, const std::string& name,
+                                const FinalName& looked);
 
     bool IsOpen() const { return file_.IsOpen(); }
     File& Output() { return file_; }
@@ -61,10 +79,9 @@ public:
     void Discard();
 
 private:
-    // Closes the folder handle kept by Create (the system's own call).
-    static bool CloseFolder(std::intptr_t handle);
     File file_;
-    UniqueHandle<CloseFolder> folder_; // the folder, for the rename: invalid once discarded
+    // The folder's own handle, kept open for the rename: none once discarded.
+    std::shared_ptr<const SystemHandle> folder_;
     std::string folderPath_;
     std::string name_;
     int slot_ = -1; // in the table of pending files
@@ -74,7 +91,8 @@ private:
 // Removes every temporary file not yet committed or discarded. Safe in a signal handler.
 void RemovePendingFiles();
 // On SIGINT, SIGTERM and SIGHUP (Ctrl-C and Ctrl-Break on Windows): removes the pending
-// temporary files and ends the process at once with 128 + the signal's number.
+// temporary files and ends the process with 128 + the signal's number, at once, or where a file
+// and the table of pending files are changing together, as soon as that change is done.
 void ExitCleanlyOnSignals();
 
 } // namespace platform

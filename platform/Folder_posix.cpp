@@ -6,8 +6,6 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <iterator>
-#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +18,9 @@ constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 // Where each pending slot's temporary file is: a folder descriptor and a name that fits.
 std::atomic<int> gPendingFolder[folder_system::kPendingSlots];
 char gPendingName[folder_system::kPendingSlots][40];
+
+// How many SignalsHeld are alive, and the ending signal that came meanwhile (0: none).
+std::atomic<int> gHeld{0}, gHeldSignal{0};
 
 } // namespace
 
@@ -34,7 +35,10 @@ void SetError(int error)
 
 unsigned ProcessId()
 {
-    return static_cast<unsigned>(::getpid());
+    // A forked child that made files would take its parent's names, which exist: it would try
+    // the next ones, as with any name already taken.
+    static const auto id = static_cast<unsigned>(::getpid());
+    return id;
 }
 
 bool IsOneName(const std::string& name)
@@ -51,11 +55,6 @@ bool Replaceable(const Folder& folder, const std::string& name)
         return true;
     errno = S_ISDIR(st.st_mode) ? EISDIR : EACCES; // never opened: a FIFO would block
     return false;
-}
-
-std::intptr_t KeepFolder(const Folder& folder)
-{
-    return ::fcntl(static_cast<int>(folder.Handle()), F_DUPFD_CLOEXEC, 0);
 }
 
 std::intptr_t CreateNew(std::intptr_t folder, const std::string&, const std::string& name)
@@ -91,30 +90,16 @@ void RemovePending(int slot)
 
 SignalsHeld::SignalsHeld()
 {
-    sigset_t ending, old;
-    sigemptyset(&ending);
-    for (const int s : kEndingSignals)
-        sigaddset(&ending, s);
-    pthread_sigmask(SIG_BLOCK, &ending, &old);
-    for (unsigned i = 0; i < std::size(kEndingSignals); ++i)
-        if (!sigismember(&old, kEndingSignals[i])) released_ |= 1u << i;
+    gHeld.fetch_add(1);
 }
 
 SignalsHeld::~SignalsHeld()
 {
-    sigset_t released;
-    sigemptyset(&released);
-    for (unsigned i = 0; i < std::size(kEndingSignals); ++i)
-        if (released_ >> i & 1) sigaddset(&released, kEndingSignals[i]);
-    pthread_sigmask(SIG_UNBLOCK, &released, nullptr);
+    if (gHeld.fetch_sub(1) == 1)
+        if (const int signal = gHeldSignal.exchange(0)) ::raise(signal); // its handler acts now
 }
 
 } // namespace folder_system
-
-bool ReplacingFile::CloseFolder(std::intptr_t handle)
-{
-    return CloseSystemHandle(handle);
-}
 
 Folder Folder::Open(const std::string& path)
 {
@@ -125,7 +110,7 @@ Folder Folder::Open(const std::string& path)
     }
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return folder;
-    folder.handle_.Reset(fd);
+    folder.handle_ = std::make_shared<SystemHandle>(fd);
     folder.path_ = path;
     return folder;
 }
@@ -142,9 +127,28 @@ Folder Folder::Enter(const std::string& name) const
     // No link is followed: one in the folder's place would lead the files out of the output.
     const int fd = ::openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return sub;
-    sub.handle_.Reset(fd);
+    sub.handle_ = std::make_shared<SystemHandle>(fd);
     sub.path_ = path_ + '/' + name;
     return sub;
+}
+
+FinalName Folder::LookAt(const std::string& name) const
+{
+    FinalName looked;
+    const int dir = static_cast<int>(Handle());
+    struct stat st {};
+    if (!IsOpen() || !folder_system::IsOneName(name) ||
+        ::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return looked;
+    if (S_ISDIR(st.st_mode))
+        looked.refusal = EISDIR;
+    else if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode))
+        looked.refusal = EACCES; // never opened: a FIFO would block
+    // Only a link asks the system again, for the file it leads to.
+    if (S_ISLNK(st.st_mode) && ::fstatat(dir, name.c_str(), &st, 0) != 0) return looked;
+    looked.identity =
+        FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    return looked;
 }
 
 std::optional<FileIdentity> Folder::Identity() const
@@ -158,6 +162,10 @@ std::optional<FileIdentity> Folder::Identity() const
 namespace {
 void ExitOnSignal(int signal)
 {
+    if (gHeld.load() > 0) { // half a change: the last SignalsHeld raises it again
+        gHeldSignal.store(signal);
+        return;
+    }
     RemovePendingFiles();
     ::_exit(128 + signal);
 }
@@ -167,6 +175,7 @@ void ExitCleanlyOnSignals()
 {
     struct sigaction action {};
     action.sa_handler = ExitOnSignal;
+    action.sa_flags = SA_RESTART; // a system call the held signal came in goes on
     sigemptyset(&action.sa_mask);
     for (const int s : kEndingSignals) {
         struct sigaction was {};

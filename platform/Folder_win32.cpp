@@ -68,12 +68,6 @@ bool Replaceable(const Folder& folder, const std::string& name)
     return false;
 }
 
-// Files are renamed and removed by path here: no handle is kept.
-std::intptr_t KeepFolder(const Folder&)
-{
-    return 0;
-}
-
 std::intptr_t CreateNew(std::intptr_t, const std::string& path, const std::string& name)
 {
     const HANDLE h = ::CreateFileW(SystemPathIn(path, name).c_str(), GENERIC_WRITE, 0, nullptr,
@@ -113,11 +107,6 @@ SignalsHeld::~SignalsHeld() = default;
 
 } // namespace folder_system
 
-bool ReplacingFile::CloseFolder(std::intptr_t)
-{
-    return true;
-}
-
 Folder Folder::Open(const std::string& path)
 {
     Folder folder;
@@ -131,7 +120,7 @@ Folder Folder::Open(const std::string& path)
         if (::GetLastError() == ERROR_FILE_NOT_FOUND) ::SetLastError(ERROR_PATH_NOT_FOUND);
         return folder;
     }
-    folder.handle_.Reset(reinterpret_cast<std::intptr_t>(h));
+    folder.handle_ = std::make_shared<SystemHandle>(reinterpret_cast<std::intptr_t>(h));
     folder.path_ = path;
     return folder;
 }
@@ -151,9 +140,19 @@ Folder Folder::Enter(const std::string& name) const
     }
     const HANDLE h = OpenFolderHandle(path);
     if (h == INVALID_HANDLE_VALUE) return sub;
-    sub.handle_.Reset(reinterpret_cast<std::intptr_t>(h));
+    sub.handle_ = std::make_shared<SystemHandle>(reinterpret_cast<std::intptr_t>(h));
     sub.path_ = path;
     return sub;
+}
+
+// Files are named by path here: the identity as IdentityOf gives it, the refusal as Replaceable.
+FinalName Folder::LookAt(const std::string& name) const
+{
+    FinalName looked;
+    if (!IsOpen() || !folder_system::IsOneName(name)) return looked;
+    looked.identity = IdentityOf(path_ + '\\' + name);
+    if (!folder_system::Replaceable(*this, name)) looked.refusal = ERROR_ACCESS_DENIED;
+    return looked;
 }
 
 std::optional<FileIdentity> Folder::Identity() const

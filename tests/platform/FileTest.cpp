@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #ifndef _WIN32
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -78,5 +79,39 @@ TEST(Folder, PendingFilesInTheTableAreRemovedOnASignal)
     fs::create_directory(dir / "sub");                  // a name is one name: never a way into a folder
     EXPECT_EQ(std::pair(ReplacingFile::Create(folder, "sub/c").IsOpen(), folder.Enter("sub/.").IsOpen()),
               std::pair(false, false));
+}
+
+// A signal may come at any moment of making, writing, renaming or removing a file, mostly as a system call returns:
+// whatever it cuts into, the file it ends on is removed (exit status 143). Each child is ended at another moment.
+TEST(Folder, ASignalAtAnyMomentLeavesNoTemporaryFile)
+{
+    TempDir dir;
+    for (int round = 0; round < 40; ++round) {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ExitCleanlyOnSignals();
+            const Folder folder = Folder::Open(dir.Path().string());
+            for (int i = 0; i < 200000; ++i) {
+                ReplacingFile file = ReplacingFile::Create(folder, "f" + std::to_string(i % 4));
+                file.Output().Write("data", 4);
+                if (i == 0) (void)!::write(ready[1], "r", 1);
+                if (i % 3 != 0) file.Commit(); // else discarded as it goes
+            }
+            ::_exit(0); // the signal never came
+        }
+        char byte = 0;
+        EXPECT_EQ(::read(ready[0], &byte, 1), 1);
+        ::usleep(static_cast<useconds_t>(100 + 97 * round));
+        ::kill(child, SIGTERM);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 143) << round << ": " << status;
+        ::close(ready[0]);
+        ::close(ready[1]);
+    }
+    for (const std::string& name : ListDirectory(dir.Path().string()))
+        EXPECT_FALSE(name.starts_with(".kiss-")) << name;
 }
 #endif
