@@ -3,6 +3,7 @@
 #include "ByteOrder.h"
 #include "StreamErrors.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -25,7 +26,8 @@ bool TBmp256Image::Fits(std::int32_t width, std::int32_t height)
     return width >= 0 && height >= 0 && stride * height + kHeadersSize <= MemoryStream::kMaxSize;
 }
 
-void TBmp256Image::SetSize(std::int32_t width, std::int32_t height)
+void TBmp256Image::SetSize(std::int32_t width, std::int32_t height, std::int32_t left,
+                           std::int32_t top)
 {
     // Rows are padded to a multiple of 4 bytes.
     const std::int64_t stride = (static_cast<std::int64_t>(width) + 3) / 4 * 4;
@@ -35,10 +37,25 @@ void TBmp256Image::SetSize(std::int32_t width, std::int32_t height)
         throw EStreamMemoryError();
     }
     try {
-        stream_.SetSize(size); // zero-filled: every pixel and all row padding are 0
+        stream_.SetSizeUnfilled(size);
     } catch (...) {
         Clear();
         throw;
+    }
+    // Every pixel outside the caller's area (none when it is empty), and all row padding, is 0.
+    left = std::clamp(left, 0, width);
+    top = std::clamp(top, 0, height);
+    // Stored bottom-up: the rows above top are the last ones, in one piece.
+    std::uint8_t* pixels = stream_.Data() + kHeadersSize;
+    const bool area = left < width && top < height;
+    const std::int64_t above = area ? top : height;
+    std::memset(pixels + (height - above) * stride, 0, static_cast<std::size_t>(above * stride));
+    if (area && (left > 0 || stride > width)) {
+        for (std::int64_t y = top; y < height; ++y) {
+            std::uint8_t* row = pixels + (height - 1 - y) * stride;
+            std::memset(row, 0, static_cast<std::size_t>(left));
+            std::memset(row + width, 0, static_cast<std::size_t>(stride - width));
+        }
     }
     rowStride_ = static_cast<std::int32_t>(stride);
     width_ = width;

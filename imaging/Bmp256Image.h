@@ -25,7 +25,11 @@ public:
     // A fresh picture: every pixel 0, the colour table a grey ramp. Raises the memory-growth
     // error when the file would not fit a signed 32-bit size or memory cannot be had; the image
     // is then empty and can be sized again.
-    void SetSize(std::int32_t width, std::int32_t height);
+    void SetSize(std::int32_t width, std::int32_t height) { SetSize(width, height, width, height); }
+    // The same, but the pixels from column left and row top on (to the picture's width and
+    // height; the row padding is 0) are left for the caller to write, who must write them all:
+    // until then they hold anything.
+    void SetSize(std::int32_t width, std::int32_t height, std::int32_t left, std::int32_t top);
     // Whether SetSize makes a picture of that size rather than raise the error for its size.
     static bool Fits(std::int32_t width, std::int32_t height);
     // y = 0 is the top row. Outside the picture (0 <= x < stride, 0 <= y < height): ignored.
@@ -38,9 +42,9 @@ public:
     void WritePaletteEntries(std::int32_t first, const Colour* colours, std::int32_t count);
     void SaveToFile(const std::string& path) const { stream_.SaveToFile(path); }
     void SaveToFile(const platform::Folder& folder, const std::string& name,
-                    const std::string& shownPath) const
+                    const std::string& shownPath, const platform::FinalName* looked = nullptr) const
     {
-        stream_.SaveToFile(folder, name, shownPath);
+        stream_.SaveToFile(folder, name, shownPath, looked);
     }
 
     std::int32_t Width() const { return width_; }

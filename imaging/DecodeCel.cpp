@@ -6,6 +6,9 @@
 #include <array>
 #include <cstring>
 #include <vector>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -14,9 +17,49 @@ namespace {
 void ReadRow(MemoryStream& cel, std::uint8_t* row, std::size_t count, std::uint8_t& last)
 {
     const std::size_t got = cel.Read(row, count);
-    if (got > 0) last = row[got - 1];
+    if (got > 0)
+        last = cel.Data()[cel.Position() - 1]; // the stream's byte: the copy is not read back
     std::fill(row + got, row + count, last);
 }
+
+// The next row's count bytes: in place in the stream when it holds them all, else read into
+// cutInto as ReadRow reads them.
+const std::uint8_t* NextRow(MemoryStream& cel, std::size_t count, std::uint8_t* cutInto,
+                            std::uint8_t& last)
+{
+    if (cel.Position() > cel.Size() ||
+        static_cast<std::size_t>(cel.Size() - cel.Position()) < count) {
+        ReadRow(cel, cutInto, count, last);
+        return cutInto;
+    }
+    const std::uint8_t* row = cel.Data() + cel.Position();
+    cel.Seek(cel.Position() + static_cast<std::int64_t>(count));
+    last = row[count - 1];
+    return row;
+}
+
+#ifdef __SSE2__
+// The pixels of the first bytes of a 4-bit row, 16 bytes at a time, as NibblePairs gives them:
+// both nibbles split, each offset unless 0 (wrapping as a byte), high before low. Returns how
+// many bytes it did.
+std::size_t NibblesInWholes(const std::uint8_t* source, std::size_t count, std::uint8_t offset,
+                            std::uint8_t* out)
+{
+    const __m128i nibble = _mm_set1_epi8(0x0F), zero = _mm_setzero_si128();
+    const __m128i add = _mm_set1_epi8(static_cast<char>(offset));
+    std::size_t k = 0;
+    for (; k + 16 <= count; k += 16) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + k));
+        const __m128i high = _mm_and_si128(_mm_srli_epi16(b, 4), nibble);
+        const __m128i low = _mm_and_si128(b, nibble);
+        const __m128i hi = _mm_andnot_si128(_mm_cmpeq_epi8(high, zero), _mm_add_epi8(high, add));
+        const __m128i lo = _mm_andnot_si128(_mm_cmpeq_epi8(low, zero), _mm_add_epi8(low, add));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * k), _mm_unpacklo_epi8(hi, lo));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * k + 16), _mm_unpackhi_epi8(hi, lo));
+    }
+    return k;
+}
+#endif
 
 // Pixel values for every byte of a 4-bit cel: high nibble, low nibble, each offset unless 0.
 // One look-up gives both pixels of a byte.
@@ -39,21 +82,33 @@ void DecodePixels(TBmp256Image& image, MemoryStream& cel, const CelHeader& h, st
     const std::size_t rowBytes = h.bitsPerPixel == 4 ? (width + 1) / 2 : width;
     if (rowBytes == 0) return;
 
-    // The picture is exactly xOffset + width wide, so every row has room for the cel.
+    // The picture is exactly xOffset + width wide, so every row has room for the cel. Rows are
+    // stored bottom-up: each is a stride before the one above it.
     std::uint8_t last = 0;
+    const auto rowAt = [&, stride = static_cast<std::ptrdiff_t>(image.RowStride()),
+                        top = image.Row(h.yOffset)](std::int32_t r) {
+        return top - r * stride + h.xOffset;
+    };
     if (h.bitsPerPixel == 8) {
-        for (std::int32_t r = 0; r < h.height; ++r)
-            ReadRow(cel, image.Row(h.yOffset + r) + h.xOffset, rowBytes, last);
+        for (std::int32_t r = 0; r < h.height; ++r) {
+            std::uint8_t* out = rowAt(r);
+            const std::uint8_t* source = NextRow(cel, rowBytes, out, last);
+            if (source != out) std::memcpy(out, source, rowBytes);
+        }
         return;
     }
 
-    std::vector<std::uint8_t> source(rowBytes);
+    std::vector<std::uint8_t> spare(rowBytes);
     const auto pairs = NibblePairs(offset);
     const std::size_t wholeBytes = width / 2; // bytes whose two nibbles are both pixels
     for (std::int32_t r = 0; r < h.height; ++r) {
-        ReadRow(cel, source.data(), rowBytes, last);
-        std::uint8_t* out = image.Row(h.yOffset + r) + h.xOffset;
-        for (std::size_t k = 0; k < wholeBytes; ++k)
+        const std::uint8_t* source = NextRow(cel, rowBytes, spare.data(), last);
+        std::uint8_t* out = rowAt(r);
+        std::size_t k = 0;
+#ifdef __SSE2__
+        k = NibblesInWholes(source, wholeBytes, offset, out);
+#endif
+        for (; k < wholeBytes; ++k)
             std::memcpy(out + 2 * k, pairs[source[k]].data(), 2);
         // An odd width ends on a high nibble; the low one is ignored.
         if (width % 2 != 0) out[width - 1] = pairs[source[wholeBytes]][0];
@@ -118,9 +173,13 @@ bool CelPictureFits(MemoryStream& cel)
 void DecodeCel(TBmp256Image& image, MemoryStream& cel, MemoryStream& palette,
                std::uint8_t paletteOffset, ColourScale scale)
 {
-    const CelHeader celHeader = ReadCelHeader(cel);
-    image.SetSize(PictureWidth(celHeader), PictureHeight(celHeader));
-    DecodePixels(image, cel, celHeader, paletteOffset);
+    const CelHeader h = ReadCelHeader(cel);
+    // DecodePixels writes every pixel of the cel's own area: only the rest need be made 0.
+    if (h.bitsPerPixel == 4 || h.bitsPerPixel == 8)
+        image.SetSize(PictureWidth(h), PictureHeight(h), h.xOffset, h.yOffset);
+    else
+        image.SetSize(PictureWidth(h), PictureHeight(h));
+    DecodePixels(image, cel, h, paletteOffset);
 
     const PaletteHeader paletteHeader = ReadPaletteHeader(palette);
     DecodeColours(image, palette, paletteHeader, scale);

@@ -50,10 +50,15 @@ void MemoryStream::Reserve(std::int64_t size, bool discard)
 
 void MemoryStream::SetSize(std::int64_t size)
 {
+    SetSizeUnfilled(size);
+    if (!bytes_.empty()) std::memset(bytes_.data(), 0, bytes_.size());
+}
+
+void MemoryStream::SetSizeUnfilled(std::int64_t size)
+{
     if (size < 0 || size > kMaxSize) throw EStreamMemoryError();
     position_ = 0;
     Reserve(size, true);
-    if (!bytes_.empty()) std::memset(bytes_.data(), 0, bytes_.size());
 }
 
 namespace {
@@ -78,7 +83,12 @@ void MemoryStream::LoadFromFile(const std::string& path, const std::string* with
         throw EFileOpenError(path, platform::ErrorText(platform::LastError(), path));
     if (within && !IsWithin(file, path, *within))
         throw EFileOpenError(path, "it lies outside the doll's folder");
-    std::int64_t size = file.Size();
+    LoadFromFile(file, path, most);
+}
+
+void MemoryStream::LoadFromFile(platform::File& file, const std::string& path, std::int64_t most)
+{
+    std::int64_t size = file.SizeWhenOpened();
     if (size < 0) throw EStreamReadError(platform::ErrorText(platform::LastError(), path));
     size = std::min(size, most);
     if (size > kMaxSize) throw EStreamMemoryError("the file is larger than 2 GiB");
@@ -104,9 +114,10 @@ void MemoryStream::SaveToFile(const std::string& path) const
 }
 
 void MemoryStream::SaveToFile(const platform::Folder& folder, const std::string& name,
-                              const std::string& shownPath) const
+                              const std::string& shownPath, const platform::FinalName* looked) const
 {
-    platform::ReplacingFile file = platform::ReplacingFile::Create(folder, name);
+    platform::ReplacingFile file = looked ? platform::ReplacingFile::Create(folder, name, *looked)
+                                          : platform::ReplacingFile::Create(folder, name);
     if (!file.IsOpen())
         throw EFileCreateError(shownPath, platform::ErrorText(platform::LastError(), shownPath));
     const std::ptrdiff_t put = file.Output().Write(bytes_.data(), bytes_.size());

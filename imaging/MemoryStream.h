@@ -8,8 +8,10 @@
 #include <vector>
 
 namespace platform {
+class File;
 class Folder;
-}
+struct FinalName;
+} // namespace platform
 
 // A growable byte buffer with a current position.
 //
@@ -32,18 +34,24 @@ public:
     // Gives the stream exactly size bytes; the previous content is discarded and the new bytes
     // are 0. Raises the memory-growth error when the size is out of range or cannot be had.
     void SetSize(std::int64_t size);
+    // The same, the new bytes left as they are: for a caller that writes every one of them.
+    void SetSizeUnfilled(std::int64_t size);
 
     // Replaces the content with the whole file (its first `most` bytes at most) and moves to its
     // start. With within, a file that is not inside that folder once links are resolved fails as
     // one that cannot be opened.
     void LoadFromFile(const std::string& path, const std::string* within = nullptr,
                       std::int64_t most = kMaxSize);
+    // The same from a file opened for reading, at its first byte; path names it in messages.
+    void LoadFromFile(platform::File& file, const std::string& path, std::int64_t most = kMaxSize);
     // Writes the whole content into a new file under a temporary name and renames it over path:
     // a link or hard link there is replaced, a failed write leaves the previous file whole.
     void SaveToFile(const std::string& path) const;
-    // The same for the file name in folder; shownPath names it in messages.
+    // The same for the file name in folder; shownPath names it in messages. looked: what the
+    // caller saw under the name (platform::Folder::LookAt), which is then not looked at again.
     void SaveToFile(const platform::Folder& folder, const std::string& name,
-                    const std::string& shownPath) const;
+                    const std::string& shownPath,
+                    const platform::FinalName* looked = nullptr) const;
 
     std::uint8_t* Data() { return bytes_.data(); }
     const std::uint8_t* Data() const { return bytes_.data(); }
