@@ -47,14 +47,26 @@ RunOutput::RunOutput(DollFiles& doll, std::string directory, ImageFormat format)
 
 void RunOutput::AddInput(const std::string& name)
 {
-    if (const DollFiles::Input input = doll_.InputFile(name)) inputs_.push_back(*input);
+    const std::optional<std::string> path = doll_.InputPath(name);
+    if (path && std::find(inputPaths_.begin(), inputPaths_.end(), *path) == inputPaths_.end())
+        inputPaths_.push_back(*path);
 }
 
-void RunOutput::RefuseInput(const std::string& path) const
+void RunOutput::RefuseInput(const std::string& path)
 {
-    const auto identity = platform::IdentityOf(path);
+    RefuseInput(path, platform::IdentityOf(path));
+}
+
+void RunOutput::RefuseInput(const std::string& path,
+                            const std::optional<platform::FileIdentity>& identity)
+{
+    if (!identity) return; // nothing there to replace
+    // An input keeps its file until an output would replace it, and none was replaced so far:
+    // each is asked for its identity once, when the first file to replace is met.
+    for (std::size_t i = inputs_.size(); i < inputPaths_.size(); ++i)
+        inputs_.emplace_back(platform::IdentityOf(inputPaths_[i]), inputPaths_[i]);
     for (const auto& [input, name] : inputs_)
-        if (identity && *identity == input) throw EWouldReplaceInput(path, name);
+        if (input && *input == *identity) throw EWouldReplaceInput(path, name);
 }
 
 void RunOutput::RequireInside(const std::string& celFile) const
@@ -81,14 +93,25 @@ std::string RunOutput::ImageFileName(const std::string& imageName) const
 }
 
 // A small hostile doll asking for gigabytes of images must not fill the disk: an image leaves
-// its file system the smaller of 2% and 64 MiB, refused before a byte is written.
-void RunOutput::RefuseToFillTheDisk(std::int64_t bytes) const
+// its file system the smaller of 2% and 64 MiB, refused before a byte is written. The system is
+// asked once a run, and again only when the space it gave, less what the run has written since,
+// comes within another reserve of the limit.
+void RunOutput::RefuseToFillTheDisk(std::int64_t bytes)
 {
-    std::error_code error;
-    const auto space = std::filesystem::space(directory_, error);
-    const std::uintmax_t reserve = std::min<std::uintmax_t>(space.capacity / 50, 64u << 20);
-    if (!error && space.available < reserve + static_cast<std::uintmax_t>(bytes))
-        throw EStreamWriteError("the disk is nearly full");
+    const auto size = static_cast<std::uintmax_t>(bytes);
+    if (!space_ || space_->available < 2 * space_->reserve + writtenSince_ + size) {
+        std::error_code error;
+        const auto space = std::filesystem::space(directory_, error);
+        writtenSince_ = 0;
+        space_.reset(); // a system that cannot tell is asked again the next time
+        if (!error) {
+            space_ =
+                Space{space.available, std::min<std::uintmax_t>(space.capacity / 50, 64u << 20)};
+            if (space.available < space_->reserve + size)
+                throw EStreamWriteError("the disk is nearly full");
+        }
+    }
+    writtenSince_ += size;
 }
 
 // Never through a link: one in a folder's place fails with the image's creation message.
@@ -136,17 +159,19 @@ void RunOutput::WriteImageFile(const TBmp256Image& image, const RgbaImage* truec
     const std::string imagePath = PathOf(fileName);
     const std::vector<std::string> parts = FileNameComponents(fileName);
     const platform::Folder& folder = ImageFolder(parts, imagePath);
-    RefuseInput(imagePath);
+    // Looked at once: what the name holds is neither an input nor a folder or FIFO to replace.
+    const platform::FinalName looked = folder.LookAt(parts.back());
+    RefuseInput(imagePath, looked.identity);
     if (format_ == ImageFormat::Png) {
         if (truecolour)
             EncodeRgbaPng(*truecolour, encoded_);
         else
             EncodeIndexedPng(image, encoded_);
         RefuseToFillTheDisk(encoded_.Size());
-        encoded_.SaveToFile(folder, parts.back(), imagePath);
+        encoded_.SaveToFile(folder, parts.back(), imagePath, &looked);
     } else {
         RefuseToFillTheDisk(image.FileSize());
-        image.SaveToFile(folder, parts.back(), imagePath);
+        image.SaveToFile(folder, parts.back(), imagePath, &looked);
     }
     // A palette named like this image is now found as the image: the doll's listings learn it.
     doll_.Written(fileName, &folder == &folder_ ? kNoChain : imageFolderChain_);

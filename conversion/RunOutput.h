@@ -8,6 +8,7 @@
 #include "platform/Folder.h"
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -28,9 +29,13 @@ public:
     RunOutput(DollFiles& doll, std::string directory, ImageFormat format);
 
     // The run reads the doll's file for a name ("" for the configuration): no output replaces it.
+    // Called before anything is written: the file is the one found now.
     void AddInput(const std::string& name);
     // Writing over one of the run's inputs would destroy what it reads: refused before writing.
-    void RefuseInput(const std::string& path) const;
+    void RefuseInput(const std::string& path);
+    // The same for the file of that identity (none: nothing is there) under path.
+    void RefuseInput(const std::string& path,
+                     const std::optional<platform::FileIdentity>& identity);
     // A cel whose name leaves the output folder is refused before it is read.
     void RequireInside(const std::string& celFile) const;
     // A name in the output folder as messages show it.
@@ -54,7 +59,7 @@ private:
     // The folder of an image's name parts, made and entered from the output folder.
     const platform::Folder& ImageFolder(const std::vector<std::string>& parts,
                                         const std::string& imagePath);
-    void RefuseToFillTheDisk(std::int64_t bytes) const;
+    void RefuseToFillTheDisk(std::int64_t bytes);
     void WriteImageFile(const TBmp256Image& image, const RgbaImage* truecolour,
                         const std::string& fileName);
 
@@ -63,11 +68,20 @@ private:
     ImageFormat format_;
     platform::Folder folder_; // every file the run writes is reached from it
     int openError_ = 0;
-    std::vector<std::pair<platform::FileIdentity, std::string>> inputs_; // the files it reads
+    // The files it reads, by path, and the identities of those asked so far (in that order):
+    // asked only once an output would replace a file, which a run into an empty folder never does.
+    std::vector<std::string> inputPaths_;
+    std::vector<std::pair<std::optional<platform::FileIdentity>, std::string>> inputs_;
     std::set<std::string> imageNames_; // every image written, by its file name
     // The subfolder the last image went into, kept for the next, which is mostly in the same one.
     std::vector<std::string> imageFolderParts_;
     platform::Folder imageFolder_;
     std::vector<platform::FileIdentity> imageFolderChain_; // of each folder on its way
     MemoryStream encoded_;                                 // a PNG file before it is written
+    // The output's file system as last asked, and what the run has written since.
+    struct Space {
+        std::uintmax_t available = 0, reserve = 0;
+    };
+    std::optional<Space> space_;
+    std::uintmax_t writtenSince_ = 0;
 };

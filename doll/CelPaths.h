@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/File.h"
+
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,8 +27,14 @@ std::string FindInDirectory(const std::string& directory, const std::string& nam
 // from others that match it without regard to case (Ambiguous).
 struct NameLookup {
     enum Kind { AsWritten, OtherCase, Ambiguous, Missing } kind = Missing;
-    std::string path;                    // what was found, or the name as written
-    std::vector<std::string> candidates; // with Ambiguous: the names that match
+    std::string path;                               // what was found, or the name as written
+    std::vector<std::string> candidates;            // with Ambiguous: the names that match
+    std::optional<platform::FileIdentity> identity; // of the file found (links followed)
 };
+// The listings answer for the names in each folder on the way; the system is asked for the file
+// found (confirm: a listed link may lead nowhere, which is Missing then), and for more only where
+// a folder may hold a name its listing does not show (one blind to case, a short alias on
+// Windows): there the name as written is asked for first. Unconfirmed, a name the listings give
+// is taken as found, without its identity: opening it tells the rest.
 NameLookup LookUpInDirectory(const std::string& directory, const std::string& name,
-                             DirectoryListings& listings);
+                             DirectoryListings& listings, bool confirm = true);

@@ -46,8 +46,7 @@ DirectoryListings::DirectoryListings(std::string outputDirectory)
 {
 }
 
-std::vector<std::string> DirectoryListings::Matching(const std::string& folder,
-                                                     const std::string& lowered, bool shiftJis)
+DirectoryListings::Listing& DirectoryListings::ListingOf(const std::string& folder)
 {
     auto at = listings_.find(folder);
     if (at == listings_.end()) {
@@ -58,10 +57,52 @@ std::vector<std::string> DirectoryListings::Matching(const std::string& folder,
                            listing.identity == FolderIdentity(*outputDirectory_);
         at = listings_.emplace(folder, std::move(listing)).first;
     }
+    return at->second;
+}
+
+std::vector<std::string> DirectoryListings::Matching(const std::string& folder,
+                                                     const std::string& lowered, bool shiftJis)
+{
+    Listing& listing = ListingOf(folder);
     std::vector<std::string> matches;
-    for (const std::string& name : at->second.names)
-        if (LowersTo(name, lowered, shiftJis)) matches.push_back(name);
+    if (!shiftJis) {
+        for (const std::string& name : listing.names)
+            if (LowersTo(name, lowered, false)) matches.push_back(name);
+        return matches;
+    }
+    // Looked up by the lowered name: a folder of n names is not read through for each of n cels.
+    if (!listing.indexed) {
+        for (std::size_t i = 0; i < listing.names.size(); ++i)
+            listing.byLowered.emplace(NameLowerCase(listing.names[i]), i);
+        listing.indexed = true;
+    }
+    const auto [from, to] = listing.byLowered.equal_range(lowered);
+    std::vector<std::size_t> places;
+    for (auto at = from; at != to; ++at)
+        places.push_back(at->second);
+    std::sort(places.begin(), places.end()); // in the listing's order
+    for (const std::size_t place : places)
+        matches.push_back(listing.names[place]);
     return matches;
+}
+
+bool DirectoryListings::FindsUnlisted(const std::string& folder)
+{
+    Listing& listing = ListingOf(folder);
+    if (listing.findsUnlisted) return *listing.findsUnlisted;
+    listing.findsUnlisted = true; // until a name tells: no letter to turn, no listing
+    const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    for (const std::string& name : listing.names) {
+        const auto letter = std::find_if(name.begin(), name.end(), isLetter);
+        if (!IsAscii(name) || letter == name.end()) continue;
+        std::string other = name;
+        other[static_cast<std::size_t>(letter - name.begin())] ^= 0x20; // the other case
+        if (std::find(listing.names.begin(), listing.names.end(), other) != listing.names.end())
+            continue; // both spellings are there: this pair tells nothing
+        listing.findsUnlisted = platform::NameExists(folder + other);
+        break;
+    }
+    return *listing.findsUnlisted;
 }
 
 void DirectoryListings::Written(const std::string& relativeName,
@@ -77,6 +118,7 @@ void DirectoryListings::Written(const std::string& relativeName,
             const auto identity =
                 at->second.identity ? at->second.identity : FolderIdentity(at->first);
             const bool forget = at->second.isOutput || (identity && onTheWay.count(*identity));
+            changes_ += forget;
             at = forget ? listings_.erase(at) : std::next(at);
         }
         return;
@@ -93,7 +135,11 @@ void DirectoryListings::Written(const std::string& relativeName,
             forget = !IsAscii(name) ||
                      std::any_of(names.begin(), names.end(),
                                  [&](const std::string& n) { return LowersTo(n, lowered); });
-            if (!forget) names.push_back(name);
+            if (!forget) {
+                names.push_back(name);
+                if (at->second.indexed) at->second.byLowered.emplace(lowered, names.size() - 1);
+            }
+            ++changes_;
         }
         at = forget ? listings_.erase(at) : std::next(at);
     }

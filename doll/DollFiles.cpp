@@ -8,11 +8,13 @@
 #include "archives/Archive.h"
 #include "imaging/MemoryStream.h"
 #include "imaging/StreamErrors.h"
+#include "platform/Folder.h"
 #include "platform/ShiftJis.h"
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <unordered_map>
 
 namespace {
 
@@ -22,7 +24,9 @@ bool IsFile(const std::string& path)
 }
 
 // A doll in a folder: names are looked up case-blind from the configuration's folder, and a file
-// is read only when it lies inside that folder once links are resolved.
+// is read only when it lies inside that folder once links are resolved. Each name is looked up
+// once, and a small file (a palette) read once, until the run writes where a lookup may have
+// gone otherwise.
 class FolderDoll : public DollFiles {
 public:
     FolderDoll(std::string configurationPath, const std::string& outputDirectory)
@@ -33,18 +37,40 @@ public:
     std::string ConfigurationPath() const override { return path_; }
     void Load(const std::string& name, MemoryStream& stream, std::int64_t most) override
     {
-        if (!resolvedFolder_) // once the configuration has been read
-            resolvedFolder_ = platform::ResolvedPath(folder_.empty() ? "." : folder_).value_or("");
-        const NameLookup found = LookUpInDirectory(folder_, name, listings_);
+        const NameLookup& found = Find(name);
         if (found.kind == NameLookup::Ambiguous) // as no file under the name as written
             throw EFileOpenError(folder_ + NativeName(name), "several files match it but for case");
-        stream.LoadFromFile(found.path, &*resolvedFolder_, most);
+        if (const auto kept = kept_.find(name); kept != kept_.end()) {
+            const auto size = std::min(static_cast<std::int64_t>(kept->second.size()), most);
+            stream.SetSizeUnfilled(size);
+            if (size > 0)
+                std::memcpy(stream.Data(), kept->second.data(), static_cast<std::size_t>(size));
+            return;
+        }
+        if (!dollFolder_) // once the configuration has been read
+            dollFolder_ = platform::Folder::Open(folder_.empty() ? "." : folder_);
+        // The system keeps the path inside the folder as it opens the file; where it cannot,
+        // the file opened by its path must lie inside the folder's resolved path.
+        platform::File file = platform::File::OpenForReadingBeneath(
+            dollFolder_->Handle(), found.path.substr(folder_.size()));
+        if (file.IsOpen()) {
+            stream.LoadFromFile(file, found.path, most);
+        } else {
+            if (!resolvedFolder_)
+                resolvedFolder_ =
+                    platform::ResolvedPath(folder_.empty() ? "." : folder_).value_or("");
+            stream.LoadFromFile(found.path, &*resolvedFolder_, most);
+        }
+        if (most == INT64_MAX && stream.Size() <= kKeptSize)
+            kept_[name].assign(stream.Data(), stream.Data() + stream.Size());
     }
-    Input InputFile(const std::string& name) override
+    std::optional<std::string> InputPath(const std::string& name) override
     {
-        const std::string path = name.empty() ? path_ : FindInDirectory(folder_, name, listings_);
-        if (const auto identity = platform::IdentityOf(path)) return std::pair(*identity, path);
-        return std::nullopt;
+        if (name.empty()) return path_;
+        const NameLookup& found = Find(name);
+        const bool there =
+            found.kind == NameLookup::AsWritten || found.kind == NameLookup::OtherCase;
+        return there ? std::optional(found.path) : std::nullopt;
     }
     NameLookup LookUp(const std::string& name) override
     {
@@ -66,8 +92,28 @@ public:
     }
 
 private:
+    static constexpr std::int64_t kKeptSize = 4096; // a palette's few hundred bytes
+
+    // The lookup of a name, kept until a write changes a listing it may have used.
+    const NameLookup& Find(const std::string& name)
+    {
+        if (listings_.Changes() != changes_) {
+            found_.clear();
+            kept_.clear();
+            changes_ = listings_.Changes();
+        }
+        auto at = found_.find(name);
+        if (at == found_.end()) // opening the file tells whether it is there
+            at = found_.emplace(name, LookUpInDirectory(folder_, name, listings_, false)).first;
+        return at->second;
+    }
+
     std::string path_, folder_;
     DirectoryListings listings_;
+    unsigned changes_ = 0;
+    std::unordered_map<std::string, NameLookup> found_;
+    std::unordered_map<std::string, std::vector<std::uint8_t>> kept_; // small files' bytes, by name
+    std::optional<platform::Folder> dollFolder_;
     std::optional<std::string> resolvedFolder_;
 };
 
@@ -107,7 +153,6 @@ public:
         const std::vector<std::string> names = ConfigurationsOf(members_);
         if (member_.empty() && names.size() == 1) SelectConfiguration(names[0]);
         if (!member_.empty()) SelectConfiguration(member_);
-        identity_ = platform::IdentityOf(archivePath_);
     }
     std::vector<std::string> Configurations() const override { return ConfigurationsOf(members_); }
     bool SelectConfiguration(const std::string& name) override
@@ -156,10 +201,9 @@ public:
         stream.SetSize(size);
         if (size > 0) std::memcpy(stream.Data(), m->data.data(), static_cast<std::size_t>(size));
     }
-    Input InputFile(const std::string&) override // the archive itself
+    std::optional<std::string> InputPath(const std::string&) override // the archive itself
     {
-        if (identity_) return std::pair(*identity_, archivePath_);
-        return std::nullopt;
+        return archivePath_;
     }
     NameLookup LookUp(const std::string& name) override
     {
@@ -220,7 +264,6 @@ private:
     std::string archivePath_;
     std::vector<ArchiveMember> members_;
     std::string member_, base_;
-    std::optional<platform::FileIdentity> identity_;
 };
 
 } // namespace

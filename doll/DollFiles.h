@@ -40,10 +40,10 @@ public:
     // at most; a file that cannot be had fails with the stream's open message naming it.
     virtual void Load(const std::string& name, MemoryStream& stream,
                       std::int64_t most = INT64_MAX) = 0;
-    // The file on disk the run reads for a name ("" for the configuration), which no output may
-    // replace: its identity and its path.
-    using Input = std::optional<std::pair<platform::FileIdentity, std::string>>;
-    virtual Input InputFile(const std::string& name) = 0;
+    // The path of the file on disk the run reads for a name ("" for the configuration), which no
+    // output may replace: as found now, before the run writes anything; nothing where no file is
+    // found. Its identity is for the caller to ask when an output would replace a file.
+    virtual std::optional<std::string> InputPath(const std::string& name) = 0;
     // How a configuration line's name is found (for the check), with the file's path.
     virtual NameLookup LookUp(const std::string& name) = 0;
     // The paths of the doll's files, as LookUp gives them: every member of an archive; of a folder,
