@@ -8,15 +8,22 @@
 // variables (a Map), width and height. The words: those the page plays, {events, actions}, each
 // name: what it takes (PageWordsJson). The program: the page's list of events (ProgramJson).
 // masks: each picture's opaque runs by row, [first, end, first, end...] (see Mask). The hooks:
-// schedule(f, ms) and cancel(handle) for timers, random() in [0, 1), sound(name), notify(text), note(text),
-// changed() after each outside cause has run.
+// schedule(f, ms) and cancel(handle) for timers, now() in ms, random() in [0, 1), sound(name), notify(text),
+// note(text), changed() after each outside cause has run.
 const Fkiss = (() => {
   "use strict";
-  const kMaxSteps = 100000; // actions one outside cause runs, with the events it sets off
+  // What one outside cause may do, with the events it sets off: steps of work (an action is one, and
+  // so is each cel an action looks at or changes, each character it shows and each kRunsAStep rows
+  // and pixel runs a test of pixels goes through), and ms of script. Past either it stops.
+  const kMaxSteps = 100000;
+  const kMaxMillis = 50;
+  const kRunsAStep = 32;
+  const kLookEvery = 100; // steps between looks at the clock
   const kMaxDepth = 64; // gosubs nested
   const kMaxQueued = 1000; // events one cause sets off
   const kMaxNotes = 100;
   const kMinDelay = 10; // ms: a shorter timer would keep the page from anything else
+  const kBusyDelay = 100; // ms at least before a timer set by a cause that was stopped
   const kMaxFix = 32767; // a fix this high never comes loose
 
   // The events the player sets off, each by what (never and nothing: by nothing, as they ask). The
@@ -80,14 +87,24 @@ const Fkiss = (() => {
   const clamp = (v, low, high) => Math.min(Math.max(v, low), high);
   const kCollisions = ["in", "out", "stillin", "stillout", "collide", "apart"];
 
+  // The cels an action changes, and a text it shows, each cel and character a step.
+  const changing = (p, a) => {
+    const cels = p.celsOf(a, a.args[0]);
+    p.spend(cels.length);
+    return cels;
+  };
+  const say = (p, text) => {
+    p.spend(text.length);
+    p.hooks.notify(text);
+  };
   // Each action by name: (player, action, its index, the frame running it).
   const kDo = {
-    map: (p, a) => p.celsOf(a, a.args[0]).forEach((c) => (c.mapped = true)),
-    unmap: (p, a) => p.celsOf(a, a.args[0]).forEach((c) => (c.mapped = false)),
-    altmap: (p, a) => p.celsOf(a, a.args[0]).forEach((c) => (c.mapped = !c.mapped)),
+    map: (p, a) => changing(p, a).forEach((c) => (c.mapped = true)),
+    unmap: (p, a) => changing(p, a).forEach((c) => (c.mapped = false)),
+    altmap: (p, a) => changing(p, a).forEach((c) => (c.mapped = !c.mapped)),
     transparent: (p, a) => {
-      const cels = p.celsOf(a, a.args[0]), delta = p.value(a.args[1]);
-      for (const c of cels) c.transparency = clamp(c.transparency + delta, 0, 255);
+      const delta = p.value(a.args[1]);
+      for (const c of changing(p, a)) c.transparency = clamp(c.transparency + delta, 0, 255);
     },
     move: (p, a) => p.moveBy(a, ([x, y]) => [x + p.value(a.args[1]), y + p.value(a.args[2])]),
     moveto: (p, a) => p.moveBy(a, () => [p.value(a.args[1]), p.value(a.args[2])]),
@@ -102,7 +119,10 @@ const Fkiss = (() => {
     changeset: (p, a) => {
       const n = p.value(a.args[0]), s = p.state;
       // A set is in the doll when some object has a place in it.
-      if (n === s.set || (n >= 0 && n <= 9 && s.positions[n].some(([x, y]) => x !== -1 || y !== -1))) p.toSet(n);
+      const places = (n >= 0 && n <= 9 && s.positions[n]) || [];
+      const placed = places.findIndex(([x, y]) => x !== -1 || y !== -1);
+      p.spend(placed < 0 ? places.length : placed);
+      if (n === s.set || placed >= 0) p.toSet(n);
       else p.skip(a, `set ${n} is not in the doll`);
     },
     changecol: (p, a) => {
@@ -127,8 +147,8 @@ const Fkiss = (() => {
     ifmoved: (p, a) => p.timerIf(a, p.moved(a) === true),
     ifnotmoved: (p, a) => p.timerIf(a, p.moved(a) === false),
     sound: (p, a) => p.hooks.sound(a.args[0].text),
-    debug: (p, a) => p.hooks.notify(a.args[0].text),
-    notify: (p, a) => p.hooks.notify(a.args[0].text),
+    debug: (p, a) => say(p, a.args[0].text),
+    notify: (p, a) => say(p, a.args[0].text),
     nop: () => {},
     let: (p, a) => p.setVariable(a, p.value(a.args[1])),
     add: (p, a) => p.arithmetic(a, (x, y) => x + y),
@@ -194,18 +214,21 @@ const Fkiss = (() => {
     constructor(words, program, state, hooks = {}, masks = []) {
       this.state = state;
       this.hooks = {
-        schedule: (f, ms) => setTimeout(f, ms), cancel: (h) => clearTimeout(h), random: Math.random,
+        schedule: (f, ms) => setTimeout(f, ms), cancel: (h) => clearTimeout(h), now: () => performance.now(),
+        random: Math.random,
         sound() {}, notify() {}, note() {}, changed() {}, ...hooks,
       };
       this.masks = masks.map((source) => new Mask(source));
       this.notes = [];
       this.leftOut = new Set(); // names of what is not played, noted once
-      this.timers = new Map(); // alarm: {delay, variance}, at most one pending for each
+      this.timers = new Map(); // alarm: {delay, variance, wait}, at most one pending for each
+      this.armed = null; // the timers the cause running has set, started once it ends
       this.held = null; // the cel line and object pressed, and whether it was fixed
       this.mouse = null;
       this.stack = [];
       this.queue = null; // the events the cause running has set off
       this.steps = 0;
+      this.line = 0; // of the action running
       this.events = (Array.isArray(program) ? program : []).map((raw, index) => {
         const e = statement(raw, words?.events ?? {}, kSetOff);
         e.actions = (Array.isArray(raw?.[3]) ? raw[3] : []).map((a) => statement(a, words?.actions ?? {}, kDo));
@@ -213,6 +236,7 @@ const Fkiss = (() => {
       });
       this.index = new Map(); // key: its events, in file order
       this.collisions = new Map(); // key: {kind, a, b}
+      this.watched = new Map(); // object: the collisions it is in, found when first dragged
       for (const e of this.events) {
         const k = keyOf(e);
         if (k === null) continue;
@@ -282,7 +306,9 @@ const Fkiss = (() => {
       const places = this.state.positions[this.state.set];
       if (!places?.[object] || (places[object][0] === (x | 0) && places[object][1] === (y | 0))) return;
       this.cause(() => {
-        const watched = [...this.collisions.values()].filter((c) => this.involves(c, object));
+        if (!this.watched.has(object))
+          this.watched.set(object, [...this.collisions.values()].filter((c) => this.involves(c, object)));
+        const watched = this.watched.get(object);
         const before = watched.map((c) => this.touch(c));
         places[object] = [x | 0, y | 0];
         watched.forEach((c, i) => {
@@ -301,18 +327,38 @@ const Fkiss = (() => {
       this.cause(() => this.run(this.handlerOf(["end"])));
     }
 
-    // One outside cause: its actions and those of the events they set off, kMaxSteps at most.
+    // One outside cause: its actions and those of the events they set off, within kMaxSteps and
+    // kMaxMillis; the timers it sets start as it ends, later when it was stopped (it would be again).
     cause(f) {
       if (this.queue) return f();
-      this.steps = 0;
-      this.queue = [];
+      Object.assign(this, { steps: 0, line: 0, queue: [], armed: new Map(), stopped: false, late: false });
+      this.deadline = this.hooks.now() + kMaxMillis;
+      this.look = kLookEvery;
       try {
         f();
-        while (this.queue.length > 0 && this.steps <= kMaxSteps) this.run(this.queue.shift());
+        while (this.queue.length > 0 && !this.stopped) this.run(this.queue.shift());
       } finally {
-        this.queue = null;
+        const armed = this.armed;
+        this.queue = this.armed = null;
+        for (const [alarm, timer] of armed) this.arm(alarm, timer, this.stopped ? kBusyDelay : 0);
       }
       this.hooks.changed();
+    }
+    // Counts steps of work of the cause running: whether it may go on. Past its steps or its time it
+    // stops, noted (past its time once a page).
+    spend(steps) {
+      this.steps += steps;
+      if (this.steps >= this.look) {
+        this.look = this.steps + kLookEvery;
+        this.late ||= this.hooks.now() > this.deadline;
+      }
+      if (!this.stopped && (this.steps > kMaxSteps || this.late)) {
+        this.stopped = true;
+        if (!this.late) this.note(this.line, `the event is stopped after ${kMaxSteps} steps`);
+        else if (!this.lateNoted) this.note(this.line, `the event is stopped after ${kMaxMillis} ms`);
+        this.lateNoted ||= this.late;
+      }
+      return !this.stopped;
     }
     run(h) {
       this.stack = [{ handler: h, next: 0 }];
@@ -323,12 +369,11 @@ const Fkiss = (() => {
           continue;
         }
         const at = frame.next++, a = frame.handler.actions[at];
-        if (this.steps >= kMaxSteps) {
-          if (this.steps++ === kMaxSteps) this.note(a.line, `the event is stopped after ${kMaxSteps} steps`);
+        this.line = a.line;
+        if (!this.spend(1)) {
           this.stack = [];
           return;
         }
-        ++this.steps;
         if (a.fits) kDo[a.name](this, a, at, frame);
         else if (a.known) this.skip(a, "its arguments do not fit");
         else if (!this.leftOut.has(a.name)) {
@@ -354,7 +399,8 @@ const Fkiss = (() => {
       else this.note(0, `an event is left out: more than ${kMaxQueued} at once`);
     }
     unfixKeys(o) {
-      const names = new Set((this.ofObject.get(o) || []).map((c) => c.name));
+      const cels = this.ofObject.get(o) || [], names = new Set(cels.map((c) => c.name));
+      this.spend(cels.length);
       return [`unfix o:${o}`, ...[...names].map((n) => `unfix c:${n}`)];
     }
     toSet(n) {
@@ -464,21 +510,27 @@ const Fkiss = (() => {
     setTimer(alarm, delay, variance) {
       this.hooks.cancel(this.timers.get(alarm)?.handle);
       this.timers.delete(alarm);
+      this.armed?.delete(alarm);
       if (delay <= 0 || !this.index.has("alarm " + alarm)) return;
-      const timer = { delay, variance };
       const wait = Math.max(kMinDelay, delay + (variance > 0 ? this.randomIn(0, variance) : 0));
+      const timer = { delay, variance, wait };
+      this.timers.set(alarm, timer);
+      if (this.armed) this.armed.set(alarm, timer);
+      else this.arm(alarm, timer, 0);
+    }
+    arm(alarm, timer, least) {
       timer.handle = this.hooks.schedule(() => {
         if (this.timers.get(alarm) !== timer) return; // stopped or set anew since
         this.timers.delete(alarm);
         this.cause(() => this.run(this.handlerOf(["alarm " + alarm])));
-      }, wait);
-      this.timers.set(alarm, timer);
+      }, Math.max(timer.wait, least));
     }
 
     // The cels of a name or an object placed in the set shown and mapped.
     shown(by, k) {
-      const set = this.state.set;
-      return (by.get(k) || []).filter((c) => c.mapped && ((c.sets ?? 1023) >> set) & 1);
+      const set = this.state.set, cels = by.get(k) || [];
+      this.spend(cels.length);
+      return cels.filter((c) => c.mapped && ((c.sets ?? 1023) >> set) & 1);
     }
     // A cel's opaque box where its object stands, or null.
     boxOf(c) {
@@ -498,7 +550,13 @@ const Fkiss = (() => {
     // Whether a cel of one list touches one of the other; each pair looked at is a step, so that
     // many cels of one name cannot make a cause endless.
     touching(first, second, touch) {
-      return first.some((c) => second.some((d) => this.steps < kMaxSteps && c !== d && (++this.steps, touch(c, d))));
+      for (const c of first)
+        for (const d of second) {
+          if (c === d) continue;
+          if (!this.spend(1)) return false;
+          if (touch(c, d)) return true;
+        }
+      return false;
     }
     // Objects touch when a rectangle of one meets a rectangle of the other (a cel's rectangle:
     // the box of its opaque pixels, as the page knows its pictures).
@@ -517,12 +575,14 @@ const Fkiss = (() => {
       const first = this.masks[c.mask].rows, second = this.masks[d.mask].rows;
       for (let y = Math.max(p.top, q.top); y < Math.min(p.bottom, q.bottom); ++y) {
         const a = first[y - cy] || [], b = second[y - dy] || [];
-        for (let i = 0, j = 0; i < a.length && j < b.length;) {
+        let i = 0, j = 0;
+        while (i < a.length && j < b.length) {
           const a0 = a[i] + cx, a1 = a[i + 1] + cx, b0 = b[j] + dx, b1 = b[j + 1] + dx;
           if (a0 < b1 && b0 < a1) return true;
           if (a1 <= b1) i += 2;
           else j += 2;
         }
+        if (!this.spend((1 + (i + j) / 2) / kRunsAStep)) return false;
       }
       return false;
     }

@@ -80,6 +80,8 @@
     return byRow;
   } }));
   const opaque = (mask, x, y) => {
+    const box = player.masks[mask].box;
+    if (!box || x < box.left || x >= box.right || y < box.top || y >= box.bottom) return false;
     const runs = player.masks[mask].rows[y];
     if (!runs) return false;
     for (let i = 0; i < runs.length; i += 2) if (x >= runs[i] && x < runs[i + 1]) return true;
@@ -130,23 +132,33 @@
     mute.setAttribute("aria-pressed", String(muted));
     if (muted) for (const sound of sounds.values()) sound.audio?.pause();
   });
+  const play = (name) => {
+    const sound = sounds.get(name);
+    if (!touched || muted || !sound) return;
+    if (!sound.audio) { // kept in the page, out of sight, so that it plays to its end
+      sound.audio = document.body.appendChild(new Audio(sound.url));
+      sound.audio.dataset.sound = name;
+    }
+    sound.audio.currentTime = 0;
+    sound.audio.play().catch(() => {}); // a sound the browser cannot play is let go
+  };
+  // What the program plays and shows, once it has run: each sound started once, the last text.
+  const sounding = new Set();
+  let said = null;
   const player = new Fkiss.Player(doll.words, doll.program, state, {
-    sound: (written) => {
-      const name = written.replace(/[A-Z]/g, (c) => c.toLowerCase()), sound = sounds.get(name);
-      if (!touched || muted || !sound) return;
-      if (!sound.audio) { // kept in the page, out of sight, so that it plays to its end
-        sound.audio = document.body.appendChild(new Audio(sound.url));
-        sound.audio.dataset.sound = name;
-      }
-      sound.audio.currentTime = 0;
-      sound.audio.play().catch(() => {}); // a sound the browser cannot play is let go
-    },
-    notify: (text) => {
-      notice.textContent = decoded(text);
-      notice.hidden = false;
-    },
+    sound: (written) => sounding.add(written.replace(/[A-Z]/g, (c) => c.toLowerCase())),
+    notify: (text) => (said = text),
     note: (text) => console.info("FKiSS " + decoded(text)),
-    changed: () => render(),
+    changed: () => {
+      sounding.forEach(play);
+      sounding.clear();
+      if (said !== null) {
+        notice.textContent = decoded(said);
+        notice.hidden = false;
+        said = null;
+      }
+      render();
+    },
   }, rows);
 
   // A cel's name as the page shows it: lowered, without its extension.
@@ -385,8 +397,9 @@
   // The fragment after "#": a pose ("pose=..."), then steps that replay gestures, for trying the
   // page out from a command line: "set:N" presses the button of the Nth set shown, "reset" the
   // reset button, "mute" the mute button, "drag:X,Y,DX,DY[,TIMES]" drags from the play area's pixel (X, Y) by (DX, DY),
-  // TIMES over (1000 at most), "press:X,Y" presses there and lets go, "key:KEY[,shift]" types a
-  // key on the object in focus (Tab: the next object, as the browser's Tab goes).
+  // TIMES over, "press:X,Y" presses there and lets go, "key:KEY[,shift]" types a key on the object
+  // in focus (Tab: the next object, as the browser's Tab goes). 1000 steps at most, a drag's each
+  // time a step, and none after kStepsMillis: a link cannot keep the page from its visitor.
   const fragment = () => {
     try {
       return decodeURIComponent(location.hash.slice(1));
@@ -407,7 +420,18 @@
     render();
   });
 
+  const kMaxSteps = 1000, kStepsMillis = 50, until = performance.now() + kStepsMillis;
+  let steps = 0;
+  // Whether one step more may run; the first that may not is noted.
+  const more = () => {
+    if (++steps <= kMaxSteps && performance.now() < until) return true;
+    if (steps !== Infinity)
+      console.info(`the address's steps are cut after ${steps - 1} (${kMaxSteps} at most, ${kStepsMillis} ms)`);
+    steps = Infinity;
+    return false;
+  };
   for (const step of fragment().split(";")) {
+    if (!more()) break;
     const [name, args = ""] = step.split(":");
     const n = args.split(",").map(Number);
     if (name === "set" && bar.children[n[0]]) bar.children[n[0]].click();
@@ -427,7 +451,7 @@
       stage.dispatchEvent(new PointerEvent(type, { bubbles: true, cancelable: true, pointerId: 1, isPrimary: true,
         pointerType: "mouse", button: 0, buttons: type === "pointerup" ? 0 : 1,
         clientX: r.left + (x + 0.5) * k, clientY: r.top + (y + 0.5) * k }));
-    for (let t = 0; t < Math.min(n[4] || 1, 1000); ++t) {
+    for (let t = 0; t < (n[4] || 1) && (t === 0 || more()); ++t) {
       fire("pointerdown", n[0], n[1]);
       if (name === "drag") fire("pointermove", n[0] + n[2], n[1] + n[3]);
       fire("pointerup", n[0] + n[2], n[1] + n[3]);

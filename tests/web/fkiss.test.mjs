@@ -64,6 +64,7 @@ const clock = () => {
   const due = new Map();
   return {
     schedule: (f, ms) => (due.set(++handles, [now + ms, f]), handles),
+    now: () => now,
     cancel: (handle) => due.delete(handle),
     wait(ms) {
       for (let next; (next = [...due].sort((a, b) => a[1][0] - b[1][0] || a[0] - b[0])[0]) && next[1][0] <= now + ms;) {
@@ -124,13 +125,15 @@ test("data of no program's shape plays nothing and stops nothing", () => {
     "line 3: toString is not played"]);
 });
 
-test("cels of a name looked at for touching count as steps: a loop over many ends in its bound", () => {
-  const cels = Array.from({ length: 800 }, (_, i) => ({ name: i < 400 ? "a" : "b", object: i < 400 ? 0 : 1,
-    mapped: true, transparency: 0, mask: 0 }));
-  const state = { cels, set: 0, paletteGroup: [0], positions: [[[0, 0], [50, 50]]], fix: [0, 0], variables: new Map() };
-  const collide = (line) => ["letcollide", [["v", "k"], ["c", "a"], ["c", "b"]], line];
-  const player = new Player(words, [["press", [["c", "a"]], 1, [collide(1), ["goto", [["n", 1]], 1]]],
-    ["label", [["l", 1]], 2, [collide(2), ["goto", [["n", 1]], 2]]]], state, {}, [block(1, 1)]);
+test("a cause stops after 50 ms of script, noted once, and a timer it set waits 100 ms at least", () => {
+  let now = 0;
+  const waits = [], state = { cels: [{ name: "a", object: 0, mapped: true, transparency: 0 }], set: 0,
+    paletteGroup: [0], positions: [[[0, 0]]], fix: [0], variables: new Map() };
+  const loop = (line) => ["goto", [["n", 1]], line];
+  const player = new Player(words, [["press", [["c", "a"]], 1, [["timer", [["n", 1], ["n", 10]], 1], loop(1)]],
+    ["label", [["l", 1]], 2, [["add", [["v", "n"], ["v", "n"], ["n", 1]], 2], loop(2)]], ["alarm", [["n", 1]], 3, []]],
+    state, { now: () => ++now, schedule: (f, ms) => waits.push(ms) });
   player.press(0);
-  assert.deepEqual(player.notes, ["line 1: the event is stopped after 100000 steps"]);
+  player.press(0);
+  assert.deepEqual([player.notes, waits], [["line 2: the event is stopped after 50 ms"], [100, 100]]);
 });
