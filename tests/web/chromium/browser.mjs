@@ -36,9 +36,10 @@ export const kiss2bmp = (cwd, runs, status = 0) => {
 const launched = async () => (browser ??= await chromium.launch({ executablePath: "/usr/bin/chromium" }));
 
 // What read gives of the page at url in a window of that size, once loaded or once `budget` ms of virtual time have run
-// from its navigation.
-const open = async (url, { width = 800, height = 600, budget = 0 }, read) => {
+// from its navigation; init runs in the page before the page's own script.
+const open = async (url, { width = 800, height = 600, budget = 0, init }, read) => {
   const page = await (await launched()).newPage({ viewport: { width, height } });
+  if (init) await page.addInitScript(init);
   if (budget > 0) {
     const devtools = await page.context().newCDPSession(page);
     await devtools.send("Emulation.setVirtualTimePolicy", { policy: "pause" }); // until the page is there
@@ -59,6 +60,26 @@ export const dom = (url, budget = 0) =>
 // What a window of that size shows, as a PNG.
 export const screenshot = (url, width, height, budget) =>
   open(url, { width, height, budget }, (page) => page.screenshot());
+
+// How a page answers presses at the play area's pixel (x, y), `times` of them some frames apart once it has loaded (a
+// press before its first frame may never reach it): the ms from each press's input event to the next frame, and from
+// the navigation to the end of the page's script. The window is as wide as the play area and its padding, which puts
+// the area at 16, 52.
+export const answers = (url, width, [x, y], times) =>
+  open(url, { width: width + 32, init: watch }, async (page) => {
+    for (let i = 0; i < times; ++i) {
+      await page.waitForTimeout(40 + 30 * i);
+      await page.mouse.click(16 + x + 0.5, 52 + y + 0.5);
+    }
+    return page.evaluate(() => new Promise((done) => // once the last press's frame has come
+      requestAnimationFrame(() => requestAnimationFrame(() => done([window.answered, window.opened])))));
+  });
+const watch = () => {
+  window.answered = [];
+  const answer = (e) => requestAnimationFrame(() => window.answered.push(performance.now() - e.timeStamp));
+  addEventListener("pointerdown", (e) => e.isTrusted && answer(e), true);
+  addEventListener("DOMContentLoaded", () => (window.opened = performance.now()));
+};
 
 // A PNG (a file's name or its bytes) as Chromium decodes it: its size and a pixel's red, green, blue and alpha (all 0
 // outside the picture).
