@@ -3,6 +3,8 @@
 #include "Hex.h"
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -18,6 +20,8 @@ namespace {
 constexpr int kFree = 0, kTaken = 1, kHeld = 2;
 std::atomic<int> gPending[sys::kPendingSlots];
 std::atomic<unsigned> gCounter{0};
+// Set once the clean-up has begun: no file is created after it, which it could not remove.
+std::atomic<bool> gClosed{false};
 
 } // namespace
 
@@ -56,34 +60,39 @@ ReplacingFile ReplacingFile::Create(const Folder& folder, const std::string& nam
         return file;
     }
 
+    // Each attempt's file is made and noted in the table with signals held. A clean-up that has
+    // begun closed the table and waits for a slot taken, maybe having stopped another thread
+    // inside the allocator: nothing here allocates while the slot is taken.
     const sys::SignalsHeld held;
-    int slot = 0;
-    for (int expected = kFree; slot < sys::kPendingSlots; ++slot, expected = kFree)
-        if (gPending[slot].compare_exchange_strong(expected, kTaken)) break;
-    // Created exclusively: an existing name (a link planted there among them) is never opened.
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string temporary =
             ".kiss-" + Hex(sys::ProcessId(), 8) + "-" + Hex(gCounter++, 8) + ".tmp";
-        const std::intptr_t handle = sys::CreateNew(folder.Handle(), folder.Path(), temporary);
+        int slot = 0;
+        for (int expected = kFree; slot < sys::kPendingSlots; ++slot, expected = kFree)
+            if (gPending[slot].compare_exchange_strong(expected, kTaken)) break;
+        // A full table only loses the clean-up on a signal.
+        const bool inTable = slot < sys::kPendingSlots;
+        std::intptr_t handle = -1;
+        if (!gClosed.load()) // created exclusively: an existing name (a planted link) never opened
+            handle = sys::CreateNew(folder.Handle(), folder.Path(), temporary);
+        else
+            sys::SetError(sys::kNotOpen);
+        const int error = LastError();
+        const bool noted = handle != -1 && inTable &&
+                           sys::NotePending(slot, folder.Handle(), folder.Path(), temporary);
+        if (inTable) gPending[slot].store(noted ? kHeld : kFree);
         if (handle != -1) {
             file.file_ = File(handle);
             file.folder_ = folder.handle_; // the folder stays open while the file is pending
             file.folderPath_ = folder.Path();
             file.name_ = name;
             file.temporary_ = temporary;
-            if (slot < sys::kPendingSlots) { // a full table only loses the clean-up on a signal
-                const bool noted =
-                    sys::NotePending(slot, folder.Handle(), folder.Path(), temporary);
-                gPending[slot].store(noted ? kHeld : kFree);
-                if (noted) file.slot_ = slot;
-            }
+            file.slot_ = noted ? slot : -1;
             return file;
         }
-        if (LastError() != sys::kNameTaken) break;
+        sys::SetError(error);
+        if (error != sys::kNameTaken) break;
     }
-    const int error = LastError();
-    if (slot < sys::kPendingSlots) gPending[slot].store(kFree);
-    sys::SetError(error);
     return file;
 }
 
@@ -151,6 +160,17 @@ Folder MakeFolders(const std::string& path, bool& made)
 
 void RemovePendingFiles()
 {
+    // Closed first, then each file being made is waited for (a second at most): none is made
+    // after this, and none is missed half made.
+    gClosed.store(true);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    const auto anyTaken = [] {
+        for (const std::atomic<int>& slot : gPending)
+            if (slot.load() == kTaken) return true;
+        return false;
+    };
+    while (anyTaken() && std::chrono::steady_clock::now() < until)
+        std::this_thread::yield();
     for (int slot = 0; slot < sys::kPendingSlots; ++slot)
         if (gPending[slot].load() == kHeld) sys::RemovePending(slot);
 }

@@ -88,7 +88,8 @@ private:
     std::string temporary_;
 };
 
-// Removes every temporary file not yet committed or discarded. Safe in a signal handler.
+// Removes every temporary file not yet committed or discarded, and closes the table: a later
+// Create fails, so that no file is made after the clean-up of a signal. Safe in a signal handler.
 void RemovePendingFiles();
 // On SIGINT, SIGTERM and SIGHUP (Ctrl-C and Ctrl-Break on Windows): removes the pending
 // temporary files and ends the process with 128 + the signal's number, at once, or where a file

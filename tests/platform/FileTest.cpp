@@ -74,11 +74,12 @@ TEST(Folder, PendingFilesInTheTableAreRemovedOnASignal)
     std::vector<ReplacingFile> files(17);
     for (ReplacingFile& file : files)
         file = ReplacingFile::Create(folder, "b");
-    RemovePendingFiles();
-    EXPECT_EQ(ListDirectory(folder.Path()).size(), 2u); // "a" and the 17th, past the table's 16
-    fs::create_directory(dir / "sub");                  // a name is one name: never a way into a folder
+    fs::create_directory(dir / "sub"); // a name is one name: never a way into a folder
     EXPECT_EQ(std::pair(ReplacingFile::Create(folder, "sub/c").IsOpen(), folder.Enter("sub/.").IsOpen()),
               std::pair(false, false));
+    RemovePendingFiles(); // and no file is made after it, which it could not remove
+    EXPECT_FALSE(ReplacingFile::Create(folder, "c").IsOpen());
+    EXPECT_EQ(ListDirectory(folder.Path()).size(), 3u); // "a", "sub" and the 17th, past the table's 16
 }
 
 // A signal may come at any moment of making, writing, renaming or removing a file, mostly as a system call returns:
