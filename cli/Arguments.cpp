@@ -1,8 +1,8 @@
 #include "Arguments.h"
 
-#include "doll/DollFiles.h"
 #include "conversion/TextNumbers.h"
 #include "conversion/TextPaths.h"
+#include "doll/DollFiles.h"
 
 #include "platform/File.h"
 
@@ -74,7 +74,11 @@ std::string DollProblem(const std::string& doll)
     if (doll == "-") return "'-' is no doll: kiss2bmp reads files, not standard input";
     if (platform::IsDirectory(doll))
         return "'" + doll + "' is a folder: give the doll's .cnf file or its .lzh or .zip archive";
-    if (BaseName(StripExtension(doll)).empty()) return "'" + doll + "' names no file";
+    if (BaseName(StripExtension(doll)).empty())
+        return StripExtension(doll.substr(DirectoryOf(doll).size())).empty()
+                   ? "'" + doll + "' names no file"
+                   : "'" + doll + "' starts with '.': the report is named after what comes " +
+                         "before the first '.' of the name, and that is nothing";
     return "";
 }
 

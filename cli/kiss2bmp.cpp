@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -182,14 +183,37 @@ std::string Summary(const BatchControls& controls, const Command& command, bool 
     return oneLine ? text + "\n" : text;
 }
 
-// Opens a doll, then checks or converts the configuration the command chooses in it, into
-// output (made when missing). What it prints is kept in printed; usage errors are status 2.
-void RunDoll(const Command& command, const std::string& path, const std::string& output,
-             Printed& printed, Progress* progress, GalleryDoll* gallery)
+// Why the folder at path cannot be made or entered; a link there is told as one (inside the
+// output folder none is followed).
+[[noreturn]] void FolderFails(const std::string& path, bool inside)
 {
-    bool made = false;
-    if (command.kind == Command::Convert && !platform::MakeFolders(output, made).IsOpen())
-        throw EInOutError::FromSystemError(platform::LastError(), output);
+    const EInOutError e = EInOutError::FromSystemError(platform::LastError(), path);
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const std::string link = !fs::is_symlink(fs::symlink_status(path, error)) ? e.English()
+                             : fs::exists(path, error)
+                                 ? "it is a link, and none is followed inside the output folder"
+                                 : "it is a link to nothing";
+    throw EInOutError(e.Message(), e.ErrorCode(),
+                      (inside ? "cannot make the folder '" : "cannot make the output folder '") +
+                          path + "': " + link);
+}
+
+// The output folder the user named, made when missing (made tells); it may be a link.
+platform::Folder OutputFolder(const std::string& path, bool& made)
+{
+    platform::Folder folder = platform::MakeFolders(path, made);
+    if (!folder.IsOpen()) FolderFails(path, false);
+    return folder;
+}
+
+// Opens a doll, then checks or converts the configuration the command chooses in it, into
+// output, open as folder (made tells it was made). What it prints is kept in printed; usage
+// errors are status 2.
+void RunDoll(const Command& command, const std::string& path, const std::string& output,
+             const platform::Folder& folder, bool made, Printed& printed, Progress* progress,
+             GalleryDoll* gallery)
+{
     std::unique_ptr<DollFiles> doll = OpenDoll(path, output);
     const std::vector<std::string> inside = doll->Configurations();
     std::string list;
@@ -211,6 +235,7 @@ void RunDoll(const Command& command, const std::string& path, const std::string&
         return;
     }
     RunOptions options;
+    options.outputFolder = &folder;
     options.format = command.format;
     options.snapshotPath = command.snapshotPath;
     if (command.page) options.page = PlayPageOf;
@@ -235,22 +260,20 @@ void RunDoll(const Command& command, const std::string& path, const std::string&
 }
 
 // The folder of its own each of several dolls is converted into: the doll's file name without
-// its extension, numbered when another doll has taken it already.
+// its extension, numbered when another doll or the gallery has taken it already.
 std::vector<std::string> FolderNames(const std::vector<std::string>& dolls)
 {
     std::vector<std::string> names;
+    const auto taken = [&](const std::string& name) {
+        return AsciiLowerCase(name) == "index.html" ||
+               std::ranges::any_of(names, [&](const std::string& other) {
+                   return AsciiLowerCase(other) == AsciiLowerCase(name);
+               });
+    };
     for (const std::string& doll : dolls) {
-        std::size_t start = doll.size();
-        while (start > 0 && !IsDirectorySeparator(doll[start - 1]))
-            --start;
-        const std::string base = StripExtension(doll.substr(start));
+        const std::string base = StripExtension(doll.substr(DirectoryOf(doll).size()));
         std::string name = base;
-        for (int n = 2;
-             std::ranges::any_of(names,
-                                 [&](const std::string& taken) {
-                                     return AsciiLowerCase(taken) == AsciiLowerCase(name);
-                                 });
-             ++n)
+        for (int n = 2; taken(name); ++n)
             name = base + "-" + std::to_string(n);
         names.push_back(name);
     }
@@ -262,12 +285,12 @@ std::vector<std::string> FolderNames(const std::vector<std::string>& dolls)
 int RunDolls(const Command& command)
 {
     bool made = false;
-    const platform::Folder top = platform::MakeFolders(command.output, made);
-    if (!top.IsOpen()) throw EInOutError::FromSystemError(platform::LastError(), command.output);
+    const platform::Folder top = OutputFolder(command.output, made);
     const std::vector<std::string> names = FolderNames(command.dolls);
     const int count = static_cast<int>(command.dolls.size());
     std::vector<GalleryDoll> gallery(command.page ? count : 0);
-    std::vector<bool> converted(count, false);
+    // Bytes, not std::vector<bool>: workers setting bits of one word at once would lose some.
+    std::vector<char> converted(count, 0);
     if (made && !command.quiet) Out("made the output folder " + Printable(command.output) + "\n");
     Progress progress(!command.quiet);
     std::atomic<int> next{0}, done{0};
@@ -276,8 +299,11 @@ int RunDolls(const Command& command)
             Printed printed;
             const std::string& doll = command.dolls[i];
             try {
-                RunDoll(command, doll, command.output + platform::kSeparator + names[i], printed,
-                        nullptr, command.page ? &gallery[i] : nullptr);
+                const std::string output = command.output + platform::kSeparator + names[i];
+                const platform::Folder folder = top.Enter(names[i]); // never through a link
+                if (!folder.IsOpen()) FolderFails(output, true);
+                RunDoll(command, doll, output, folder, false, printed, nullptr,
+                        command.page ? &gallery[i] : nullptr);
             } catch (const Exception& e) {
                 printed = {1, printed.out, FailureText(e, doll)};
             } catch (const std::bad_alloc&) {
@@ -302,7 +328,7 @@ int RunDolls(const Command& command)
     for (std::thread& worker : workers)
         worker.join();
     progress.Print(1, "");
-    int failed = static_cast<int>(std::ranges::count(converted, false));
+    int failed = static_cast<int>(std::ranges::count(converted, 0));
     if (command.page) {
         std::vector<GalleryDoll> shown;
         for (int i = 0; i < count; ++i)
@@ -349,7 +375,10 @@ int Run(const Command& command)
     if (command.dolls.size() > 1) return RunDolls(command);
     Printed printed;
     Progress progress(!command.quiet);
-    RunDoll(command, command.dolls[0], command.output, printed, &progress, nullptr);
+    bool made = false;
+    const platform::Folder folder =
+        command.kind == Command::Convert ? OutputFolder(command.output, made) : platform::Folder();
+    RunDoll(command, command.dolls[0], command.output, folder, made, printed, &progress, nullptr);
     progress.Print(1, "");
     Err(printed.err);
     if (printed.status == 2) Err("Try 'kiss2bmp --help' for more information.\n");

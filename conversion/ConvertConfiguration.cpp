@@ -12,6 +12,7 @@
 #include "TextPaths.h"
 
 #include "doll/DollFiles.h"
+#include "doll/DollReadmes.h"
 #include "imaging/SetPicture.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
@@ -88,7 +89,7 @@ public:
     Run(DollFiles& doll, const std::string& outputDirectory, RunControls& controls,
         const RunOptions& options, Reading reading)
         : doll_(doll), controls_(controls), options_(options), reading_(reading),
-          output_(doll, outputDirectory, options.format)
+          output_(doll, outputDirectory, options.format, options.outputFolder)
     {
     }
     void Convert();
@@ -125,6 +126,12 @@ void Run::Convert()
     const std::string pagePath = output_.PathOf(pageName);
     reportPath_ = output_.PathOf(reportName);
     output_.AddInput("");
+    // The author's texts the page shows are its inputs: a report of one's name is refused, as
+    // any output over an input is, rather than written under a name the user never gave.
+    std::vector<std::string> readmes, notes; // the notes come again with the page
+    if (options_.page && options_.texts) DollReadmes(doll_, notes, &readmes);
+    for (const std::string& name : readmes)
+        output_.AddInput(name, "the author's text '%s', which the page shows");
     Doing("cannot create the report '" + reportPath_ + "'",
           [&] { output_.RefuseInput(reportPath_); });
     if (options_.page)

@@ -10,6 +10,9 @@
 class DollFiles;
 class SetPicture;
 struct RunDoll;
+namespace platform {
+class Folder;
+}
 
 // The conversion run: reads the configuration, converts every cel of the chosen set into a BMP
 // file in the output directory, writes the report of applet parameter lines and starts the
@@ -32,6 +35,9 @@ struct RunOptions {
     // When set: given the set drawn as one picture, as for the snapshot, once its images are
     // written.
     std::function<void(const SetPicture&)> startPicture;
+    // When set: the output folder, already open (entered without following a link), written
+    // through rather than opened by its path.
+    const platform::Folder* outputFolder = nullptr;
 };
 // The same for a doll already opened.
 void ConvertDoll(std::unique_ptr<DollFiles> doll, const std::string& outputDirectory,

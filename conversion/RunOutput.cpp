@@ -28,9 +28,9 @@ public:
 
 class EWouldReplaceInput : public Exception {
 public:
-    EWouldReplaceInput(const std::string& output, const std::string& input)
+    EWouldReplaceInput(const std::string& output, const std::string& input, const std::string& what)
         : Exception("ﾌｧｲﾙ " + output + " は変換の入力ﾌｧｲﾙ " + input + " と同じため書き込めません",
-                    "it is the input '" + input + "'")
+                    "it is " + FormatMessage(what, input))
     {
     }
 };
@@ -39,17 +39,20 @@ const std::vector<platform::FileIdentity> kNoChain;
 
 } // namespace
 
-RunOutput::RunOutput(DollFiles& doll, std::string directory, ImageFormat format)
+RunOutput::RunOutput(DollFiles& doll, std::string directory, ImageFormat format,
+                     const platform::Folder* entered)
     : doll_(doll), directory_(std::move(directory)), format_(format),
-      folder_(platform::Folder::Open(directory_)), openError_(platform::LastError())
+      folder_(entered ? *entered : platform::Folder::Open(directory_)),
+      openError_(platform::LastError())
 {
 }
 
-void RunOutput::AddInput(const std::string& name)
+void RunOutput::AddInput(const std::string& name, const std::string& what)
 {
     const std::optional<std::string> path = doll_.InputPath(name);
-    if (path && std::find(inputPaths_.begin(), inputPaths_.end(), *path) == inputPaths_.end())
-        inputPaths_.push_back(*path);
+    if (path &&
+        std::ranges::none_of(inputPaths_, [&](const auto& in) { return in.first == *path; }))
+        inputPaths_.emplace_back(*path, what);
 }
 
 void RunOutput::RefuseInput(const std::string& path)
@@ -64,9 +67,10 @@ void RunOutput::RefuseInput(const std::string& path,
     // An input keeps its file until an output would replace it, and none was replaced so far:
     // each is asked for its identity once, when the first file to replace is met.
     for (std::size_t i = inputs_.size(); i < inputPaths_.size(); ++i)
-        inputs_.emplace_back(platform::IdentityOf(inputPaths_[i]), inputPaths_[i]);
-    for (const auto& [input, name] : inputs_)
-        if (input && *input == *identity) throw EWouldReplaceInput(path, name);
+        inputs_.push_back(platform::IdentityOf(inputPaths_[i].first));
+    for (std::size_t i = 0; i < inputs_.size(); ++i)
+        if (inputs_[i] && *inputs_[i] == *identity)
+            throw EWouldReplaceInput(path, inputPaths_[i].first, inputPaths_[i].second);
 }
 
 void RunOutput::RequireInside(const std::string& celFile) const

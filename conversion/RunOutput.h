@@ -25,12 +25,14 @@ class TBmp256Image;
 class RunOutput {
 public:
     // directory: the output folder, opened here (its failure is reported when the report is
-    // created, so an output that would replace an input is refused first).
-    RunOutput(DollFiles& doll, std::string directory, ImageFormat format);
+    // created, so an output that would replace an input is refused first) unless entered is.
+    RunOutput(DollFiles& doll, std::string directory, ImageFormat format,
+              const platform::Folder* entered = nullptr);
 
     // The run reads the doll's file for a name ("" for the configuration): no output replaces it.
-    // Called before anything is written: the file is the one found now.
-    void AddInput(const std::string& name);
+    // Called before anything is written: the file is the one found now. what: the input as the
+    // English message calls it, "%s" its path.
+    void AddInput(const std::string& name, const std::string& what = "the input '%s'");
     // Writing over one of the run's inputs would destroy what it reads: refused before writing.
     void RefuseInput(const std::string& path);
     // The same for the file of that identity (none: nothing is there) under path.
@@ -68,10 +70,11 @@ private:
     ImageFormat format_;
     platform::Folder folder_; // every file the run writes is reached from it
     int openError_ = 0;
-    // The files it reads, by path, and the identities of those asked so far (in that order):
-    // asked only once an output would replace a file, which a run into an empty folder never does.
-    std::vector<std::string> inputPaths_;
-    std::vector<std::pair<std::optional<platform::FileIdentity>, std::string>> inputs_;
+    // The files it reads, by path with what the English message calls each, and the identities
+    // of those asked so far (in that order): asked only once an output would replace a file,
+    // which a run into an empty folder never does.
+    std::vector<std::pair<std::string, std::string>> inputPaths_;
+    std::vector<std::optional<platform::FileIdentity>> inputs_;
     std::set<std::string> imageNames_; // every image written, by its file name
     // The subfolder the last image went into, kept for the next, which is mostly in the same one.
     std::vector<std::string> imageFolderParts_;

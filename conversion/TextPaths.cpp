@@ -8,9 +8,6 @@ std::string StripExtension(const std::string& text)
 
 std::string BaseName(const std::string& path)
 {
-    std::size_t start = path.size();
-    while (start > 0 && !IsDirectorySeparator(path[start - 1]))
-        --start;
-    const std::string component = path.substr(start);
+    const std::string component = path.substr(DirectoryOf(path).size());
     return component.substr(0, component.find('.'));
 }

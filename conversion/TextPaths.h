@@ -4,9 +4,9 @@
 
 #include <string>
 
-// Path operations on byte strings. Every byte counts on its own (no double-byte awareness).
+// Path operations on byte strings. StripExtension counts every byte on its own.
 
 // The text up to its last "." (the whole text searched, directory part included).
 std::string StripExtension(const std::string& text);
-// The last path component up to its first "."; a path without separator is one component.
+// The last component of a path of this system's files (after DirectoryOf) up to its first ".".
 std::string BaseName(const std::string& path);

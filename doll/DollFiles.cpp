@@ -334,6 +334,9 @@ std::unique_ptr<DollFiles> OpenDoll(const std::string& path, const std::string& 
             if (IsArchiveName(archive) && IsFile(archive))
                 return std::make_unique<ArchiveDoll>(archive, path.substr(i + 1));
         }
-        return std::make_unique<FolderDoll>(path, outputDirectory);
+        // A path of this system, as given when a file is there; else, where "\" separates no
+        // folders, each "\" that ends no Shift-JIS character does, as DOS wrote paths.
+        const bool asGiven = platform::kSeparator == '\\' || platform::Exists(path);
+        return std::make_unique<FolderDoll>(asGiven ? path : NativeName(path), outputDirectory);
     });
 }

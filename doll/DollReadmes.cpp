@@ -9,8 +9,8 @@
 
 #include <algorithm>
 
-std::vector<std::pair<std::string, std::string>> DollReadmes(DollFiles& doll,
-                                                             std::vector<std::string>& notes)
+std::vector<std::pair<std::string, std::string>>
+DollReadmes(DollFiles& doll, std::vector<std::string>& notes, std::vector<std::string>* loaded)
 {
     const std::string folder = DirectoryOf(doll.ConfigurationPath());
     std::vector<std::string> names;
@@ -44,6 +44,7 @@ std::vector<std::pair<std::string, std::string>> DollReadmes(DollFiles& doll,
             else if (i + 1 == utf8.size() || utf8[i + 1] != '\n')
                 lines += '\n';
         readmes.emplace_back(TextAsUtf8(name), std::move(lines));
+        if (loaded) loaded->push_back(name);
     }
     return readmes;
 }

@@ -19,19 +19,12 @@ std::wstring SystemPathIn(const std::string& folder, const std::string& name)
     return SystemPath(folder + '\\' + name);
 }
 
-// A folder that is no reparse point (a link or a junction would lead elsewhere).
-bool IsPlainFolder(const std::string& path)
-{
-    const DWORD a = ::GetFileAttributesW(SystemPath(path).c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-           (a & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
-}
-
-HANDLE OpenFolderHandle(const std::string& path)
+// flags: FILE_FLAG_OPEN_REPARSE_POINT opens a link or junction itself, not where it leads.
+HANDLE OpenFolderHandle(const std::string& path, DWORD flags = 0)
 {
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     return ::CreateFileW(SystemPath(path).c_str(), 0, share, nullptr, OPEN_EXISTING,
-                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+                         FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
 }
 
 } // namespace
@@ -134,13 +127,18 @@ Folder Folder::Enter(const std::string& name) const
     }
     const std::string path = path_ + '\\' + name;
     ::CreateDirectoryW(SystemPath(path).c_str(), nullptr);
-    if (!IsPlainFolder(path)) {
+    // What is there is opened itself and must be a folder that is no reparse point: a link or a
+    // junction would lead the files elsewhere.
+    const HANDLE h = OpenFolderHandle(path, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (h == INVALID_HANDLE_VALUE) return sub;
+    sub.handle_ = std::make_shared<SystemHandle>(reinterpret_cast<std::intptr_t>(h));
+    BY_HANDLE_FILE_INFORMATION info{};
+    const DWORD a = ::GetFileInformationByHandle(h, &info) ? info.dwFileAttributes : 0;
+    if ((a & FILE_ATTRIBUTE_DIRECTORY) == 0 || (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        sub = Folder();
         ::SetLastError(ERROR_ACCESS_DENIED);
         return sub;
     }
-    const HANDLE h = OpenFolderHandle(path);
-    if (h == INVALID_HANDLE_VALUE) return sub;
-    sub.handle_ = std::make_shared<SystemHandle>(reinterpret_cast<std::intptr_t>(h));
     sub.path_ = path;
     return sub;
 }

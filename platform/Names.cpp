@@ -1,5 +1,6 @@
 #include "Names.h"
 
+#include "File.h"
 #include "ShiftJis.h"
 
 bool IsDirectorySeparator(char c)
@@ -15,9 +16,13 @@ bool EndsWithCaseBlind(const std::string& text, const std::string& lowerSuffix)
 
 std::string DirectoryOf(const std::string& path)
 {
-    std::size_t end = path.size();
-    while (end > 0 && !IsDirectorySeparator(path[end - 1]))
-        --end;
+    std::size_t end = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (path[i] == '/' || path[i] == platform::kSeparator)
+            end = i + 1;
+        else if (platform::IsFileNameLeadByte(path[i]))
+            ++i; // its second byte separates nothing
+    }
     return path.substr(0, end);
 }
 

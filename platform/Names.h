@@ -4,13 +4,16 @@
 #include <vector>
 
 // Names of files as bytes, shared by every layer that reads a doll's or an archive's names. Every
-// byte counts on its own unless a function says otherwise. "\" and "/" both separate directories
-// on every system: DOS-style names from configuration files work everywhere, and Windows itself
-// takes "/" in a path (Z:/dolls/doll.cnf).
+// byte counts on its own unless a function says otherwise. In names "\" and "/" both separate
+// directories on every system: DOS-style names from configuration files work everywhere, and
+// Windows itself takes "/" in a path (Z:/dolls/doll.cnf).
 
 bool IsDirectorySeparator(char c);
 
-// The path up to and including its last separator; empty when it holds none.
+// A path of this system's files up to and including its last separator as the system reads it;
+// empty when it holds none. On POSIX that is "/" alone: a "\" is part of a name there (the second
+// byte of "ソ" in Shift-JIS, or a Windows separator an unpacker left in a name). On Windows "/" and
+// "\" both, but not a "\" that ends a double-byte character of the ANSI code page.
 std::string DirectoryOf(const std::string& path);
 // Every byte from 'A' to 'Z' lowered; all other bytes and the length unchanged.
 std::string AsciiLowerCase(const std::string& text);

@@ -65,6 +65,8 @@ TEST(Kiss2bmp, ReadsItsCommandLineAndRefusesBadUseBeforeWritingAnything)
         {{"--page", "--no-texts", "d.cnf"}, "convert 0 - d.cnf . bmp  page no-texts"}, {{"--no-texts", "d.cnf"}, "usage: --no-texts leaves the texts out of a page: give --page"},
         // Operands that are no doll; an option's value is never the next option, nor a doll where a set belongs.
         {{"-"}, "usage: '-' is no doll: kiss2bmp reads files, not standard input"}, {{"x/.cnf", "o"}, "usage: 'x/.cnf' names no file"},
+        {{".x.cnf"}, "usage: '.x.cnf' starts with '.': the report is named after what comes before the first '.' of the name, and that is nothing"},
+        {{"\x83\\.cnf"}, "convert 0 - \x83\\.cnf . bmp "}, // "ソ.cnf": its second byte is no separator
         {{folder}, "usage: '" + folder + "' is a folder: give the doll's .cnf file or its .lzh or .zip archive"},
         {{"--set", "d.cnf"}, "usage: --set needs a set number"}, {{"--cnf", "--page", "d.zip"}, "usage: --cnf needs a configuration name"},
         {{"d.cnf", "-o"}, "usage: -o needs an output folder"}, {{"--snapshot", "x.jpg", "d.cnf"}, "usage: the picture is a PNG file: its name must end in .png, not 'x.jpg'"},
@@ -174,7 +176,8 @@ TEST(Kiss2bmp, ExitStatusOfASignal)
 }
 
 // What --page writes: the page and the report alone, or with --format png the set's images too (the report as with BMP
-// files), never over the configuration; its title is the configuration's name as HTML text, from UTF-8 or Shift-JIS.
+// files), never over the configuration nor the author's text it shows; its title is the configuration's name as HTML
+// text, from UTF-8 or Shift-JIS.
 TEST(Kiss2bmp, PageWritesThePageAndTheReportAloneTitledAsTheConfiguration)
 {
     const std::tuple<std::string, std::string, std::string> rows[] = {
@@ -189,13 +192,18 @@ TEST(Kiss2bmp, PageWritesThePageAndTheReportAloneTitledAsTheConfiguration)
         {"-q", "\xFF\xFF.cnf", "KiSS"},
         {"-q", "pip.html", // into the doll's own folder, where the page would take the configuration's name
          "ﾌｧｲﾙ {doll}/./pip.html は変換の入力ﾌｧｲﾙ {doll}/pip.html と同じため書き込めません.\n"
-         "kiss2bmp: cannot write the page '{doll}/./pip.html': it is the input '{doll}/pip.html'\n"}};
+         "kiss2bmp: cannot write the page '{doll}/./pip.html': it is the input '{doll}/pip.html'\n"},
+        {"-q", "pip.cnf", // there, where the report would take the name of the author's pip.txt, which the page shows
+         "ﾌｧｲﾙ {doll}/./pip.txt は変換の入力ﾌｧｲﾙ {doll}/pip.txt と同じため書き込めません.\n"
+         "kiss2bmp: cannot create the report '{doll}/./pip.txt': it is the author's text '{doll}/pip.txt', which the "
+         "page shows\n"}};
     for (const auto& [option, cnf, shown] : rows) {
         TempDir doll, scratch;
         fs::copy(kSource / "samples/pip", doll.Path());
         fs::rename(doll / "pip.cnf", doll / cnf);
+        const bool refused = shown.starts_with("ﾌｧｲﾙ");
+        if (refused && cnf.ends_with(".cnf")) WriteFile(doll / "pip.txt", "About Pip\n");
         const auto inputs = FilesUnder(doll.Path());
-        const bool refused = cnf.ends_with(".html");
         const std::string out = refused ? doll / "." : scratch / ".", stem = cnf.substr(0, cnf.rfind('.'));
         const auto r = RunProcess(KISS2BMP_PATH, {option, "--page", doll / cnf, out}, scratch.Path().string());
         EXPECT_EQ(std::regex_replace(r.err, std::regex(doll.Path().string()), "{doll}"), refused ? shown : "");
@@ -244,6 +252,11 @@ TEST(Kiss2bmp, ChecksADollAndChoosesItsConfiguration)
     fs::copy_file(kSource / "samples/pip/pip.kcf", big + "pip.kcf");
     WriteFile(big + "big.cel", "\xFF\xFF\xFF\xFF");
     WriteFile(big + "big.cnf", "%pip.kcf\r\n#0 big.cel *0 :0\r\n#1 ..\\up.cel *0 :0\r\n$0 0,0 0,0\r\n");
+    fs::create_directories(dir / "lk");
+    fs::create_directory_symlink(dir.Path(), dir / "lk/pip"); // a doll's folder in the output folder, leading out
+    fs::create_symlink("nowhere", dir / "dang");
+    fs::copy(kSource / "samples/pip", dir / "ix");
+    fs::rename(dir / "ix/pip.cnf", dir / "ix/index.html.cnf"); // its folder is not the gallery's index.html
     // clang-format off
     const std::string dlFound = "case PIP.KCF -> pip.kcf\ncase CLOTHES.KCF -> clothes.kcf\ncase BODY.CEL -> body.cel\ncase HAIR.CEL -> hair.cel\n"
                                 "case SHIRT.CEL -> shirt.cel\ncase HAT.CEL -> hat.cel\ncase BACK.CEL -> back.cel\n";
@@ -264,7 +277,10 @@ TEST(Kiss2bmp, ChecksADollAndChoosesItsConfiguration)
         {{kSample, "none.cnf", kSample, "-o", "two", "-j1"}, 1, "made the output folder two\n" + kSample + ": palettes 2, cels 5, images 4 BMP files, report two/pip/pip.txt\n"
                                                               + kSample + ": palettes 2, cels 5, images 4 BMP files, report two/pip-2/pip.txt\ndolls: 2 converted, 1 failed\n"
                                                                 "kiss2bmp: none.cnf: ﾌｧｲﾙが見つかりません.\nkiss2bmp: none.cnf: cannot open 'none.cnf': no such file\n"},
-        {{"-q", kSample, kSample, "two", "-j", "2"}, 0, ""},
+        {{"-q", kSample, kSample, "two", "-j", "2"}, 0, ""}, {{"--page", "-q", kSample, "ix/index.html.cnf", "-o", "g"}, 0, ""},
+        {{"-q", kSample, kSample, "-o", "lk", "-j1"}, 1, "dolls: 1 converted, 1 failed\nkiss2bmp: " + kSample + ": 不正なﾌｧｲﾙ名です.\nkiss2bmp: " + kSample
+                                                         + ": cannot make the folder 'lk/pip': it is a link, and none is followed inside the output folder\n"},
+        {{kSample, "dang"}, 1, "不正なﾌｧｲﾙ名です.\nkiss2bmp: cannot make the output folder 'dang': it is a link to nothing\n"},
         {{"--page", kSample, "pg"}, 0, "made the output folder pg\npalettes: 2\ncels: 5\nreport: pg/pip.txt\npage: pg/pip.html\n"},
         {{"--page", "--format=png", kSample, "pg"}, 0, "palettes: 2\ncels: 5\nimages: 4 PNG files\nreport: pg/pip.txt\npage: pg/pip.html\n"},
         // The texts a page holds are named, with -q too: from a folder those beside the configuration, from an archive all.

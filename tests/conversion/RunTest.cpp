@@ -172,8 +172,8 @@ const std::string kWrite = "ｽﾄﾘｰﾑへの書き込みｴﾗｰ", kTwoUnp
 const std::string kNoBody = "back.bmp hair.bmp pip.txt shirt.bmp ", kNoBack = "body.bmp hair.bmp pip.txt shirt.bmp";
 // The report with the body cel under another name.
 const auto BodyAs = [](Text name) { return "0 " + name + ",1,0,32,30" + kLater; };
-// One character, its second byte a backslash, and in UTF-8.
-const std::string kSjis = "\x95\x5C", kUtf8 = "\xE8\xA1\xA8";
+// One character, its second byte a backslash, and in UTF-8; "ソフト", its first character's second byte one too.
+const std::string kSjis = "\x95\x5C", kUtf8 = "\xE8\xA1\xA8", kSoft = "\x83\x5C\x83\x74\x83\x67";
 
 using Check = std::function<void(const Scene&, const std::vector<std::string>& log)>;
 using Log = const std::vector<std::string>&;
@@ -256,6 +256,8 @@ std::vector<Row> Rows()
     const Prepare outsideInZip = Steps(CelName("..\\BODY.CEL"), Zipped("pip.cnf"));
     const Prepare sjisInZip = Steps(CelName(kSjis + ".CEL"), Rename("body.cel", kSjis + ".cel"), Zipped("pip.cnf"));
     const Prepare sjisAsUtf8 = Steps(CelName(kSjis + ".CEL"), Rename("body.cel", kUtf8 + ".Cel"));
+    const Prepare softCnf = Rename("pip.cnf", kSoft + ".cnf"), backslashCnf = Rename("pip.cnf", "dolls\\pip.cnf");
+    const std::string softImages = "back.bmp body.bmp hair.bmp shirt.bmp " + kSoft + ".txt";
     std::vector<Row> rows = {
         {"SampleDoll", kAsItIs, "", kImages, kAll, SampleAsked},
         {"EmptyConfiguration", Cnf(""), "", "pip.txt", ""},
@@ -306,6 +308,7 @@ std::vector<Row> Rows()
         {"TwoFilesMatchOneNameWithoutRegardToCase", Put("Body.Cel", ""), Open("BODY.CEL"), "pip.txt", ""},
         {"CelNamedLikeTheReport", celLikeReport, "", "back.bmp hair.bmp pip.bmp pip.txt shirt.bmp", BodyAs("pip")},
         {"MissingConfiguration", Config("work/doll/none.cnf"), "ﾌｧｲﾙが見つかりません", "none.txt", kNone},
+        {"ConfigurationPathWrittenWithBackslashes", Config("work\\doll\\pip.cnf"), "", kImages, kNone},
         {"ConfigurationInAMissingFolder", Config("none/pip.cnf"), kBadName, "pip.txt", ""},
         {"MissingCel", Remove("hair.cel"), Open("HAIR.CEL"), "body.bmp pip.txt", kBody},
         {"MissingPalette", Remove("clothes.kcf"), Open("CLOTHES.KCF"), "body.bmp hair.bmp pip.txt", kTwo},
@@ -365,6 +368,13 @@ std::vector<Row> Rows()
                     {"InterruptedBySighup", Signal(SIGHUP), "", "", kNone},
                     // The image that would not fit is not begun.
                     {"FullDisk", FillTheDisk, kWrite, "pip.txt", ""},
+                    // A "\" in a configuration's name is a byte of it: the report keeps whole characters.
+                    {"ShiftJisConfigurationNameWithABackslashByte",
+                     Steps(softCnf, Config("work/doll/" + kSoft + ".cnf")), "", softImages, kAll},
+                    {"ShiftJisConfigurationNameWithABackslashByteInAZip", Steps(softCnf, Zipped(kSoft + ".cnf")), "",
+                     softImages, kAll},
+                    {"ConfigurationNameWithABackslash", Steps(backslashCnf, Config("work/doll/dolls\\pip.cnf")), "",
+                     "back.bmp body.bmp dolls\\pip.txt hair.bmp shirt.bmp", kAll},
                 });
 #endif
     return rows;
