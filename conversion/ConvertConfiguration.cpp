@@ -66,22 +66,6 @@ void WriteReportLine(BufferedTextFile& report, int index, const std::string& ima
     report.WriteLineEnd();
 }
 
-// The sets the page shows: each the configuration defines, the chosen one and the one it opens
-// on. A cel line names sets 0 to 9 only; "$" lines past the tenth are never shown.
-std::vector<int> PageSets(const KissConfiguration& c, int chosen, int opening)
-{
-    std::vector<int> sets;
-    for (int number = 0; number < static_cast<int>(TKissCel{}.inSet.size()); ++number)
-        if (number < c.setCount || number == chosen || number == opening) sets.push_back(number);
-    return sets;
-}
-
-int CelsIn(const KissConfiguration& c, int set)
-{
-    return static_cast<int>(std::count_if(c.cels.begin(), c.cels.begin() + c.celCount,
-                                          [&](const TKissCel& cel) { return cel.inSet[set]; }));
-}
-
 // One run over an opened doll: the report created first, the configuration read, the chosen
 // set's images and report lines, then the page and the snapshot when asked for.
 class Run {

@@ -24,3 +24,8 @@ struct RunDoll {
     std::function<void(int)> setAdded; // a set is in the page: for the run's progress
     bool texts = true;                 // the page shows the author's texts
 };
+
+// The sets a page shows: each the configuration defines, the chosen one and the one it opens on.
+std::vector<int> PageSets(const KissConfiguration& configuration, int chosen, int opening);
+// The number of cels a set shows.
+int CelsIn(const KissConfiguration& configuration, int set);
