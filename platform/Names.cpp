@@ -20,8 +20,9 @@ std::string DirectoryOf(const std::string& path)
     for (std::size_t i = 0; i < path.size(); ++i) {
         if (path[i] == '/' || path[i] == platform::kSeparator)
             end = i + 1;
-        else if (platform::IsFileNameLeadByte(path[i]))
-            ++i; // its second byte separates nothing
+        else if (platform::IsFileNameLeadByte(path[i]) && i + 1 < path.size() &&
+                 path[i + 1] != '/')
+            ++i; // its second byte separates nothing; "/" is never a second byte
     }
     return path.substr(0, end);
 }
