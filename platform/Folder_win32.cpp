@@ -53,12 +53,20 @@ bool IsOneName(const std::string& name)
 
 bool Replaceable(const Folder& folder, const std::string& name)
 {
-    const DWORD a = ::GetFileAttributesW(SystemPathIn(folder.Path(), name).c_str());
-    if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
-        (a & FILE_ATTRIBUTE_DIRECTORY) == 0)
-        return true;
-    ::SetLastError(ERROR_ACCESS_DENIED);
-    return false;
+    const std::wstring path = SystemPathIn(folder.Path(), name);
+    const DWORD a = ::GetFileAttributesW(path.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return true;
+    bool replaceable =
+        (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    // A name that reaches a file stored under another (its 8.3 alias, the same in other case)
+    // would replace that file, which was never named.
+    WIN32_FIND_DATAW found;
+    if (const HANDLE h = ::FindFirstFileW(path.c_str(), &found); h != INVALID_HANDLE_VALUE) {
+        ::FindClose(h);
+        replaceable = replaceable && AnsiToWide(name) == found.cFileName;
+    }
+    if (!replaceable) ::SetLastError(ERROR_ACCESS_DENIED);
+    return replaceable;
 }
 
 std::intptr_t CreateNew(std::intptr_t, const std::string& path, const std::string& name)

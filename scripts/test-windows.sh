@@ -106,6 +106,7 @@ else
   n=0
   for archive in "${dolls[@]}"; do
     archive=$(realpath "$archive")
+    [ -d "${archive%.lzh}" ] || continue # an archive Debian's lha cannot unpack has no folder to list
     for cnf in $(cd "${archive%.lzh}" && find . -iname '*.cnf' -printf '%P\n'); do
       # The sets its "$" lines place, and the first set past them: each set past its lines takes the
       # same way through the run.

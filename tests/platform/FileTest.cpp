@@ -7,6 +7,8 @@
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
+#else
+#include <windows.h>
 #endif
 
 using namespace platform;
@@ -114,5 +116,25 @@ TEST(Folder, ASignalAtAnyMomentLeavesNoTemporaryFile)
     }
     for (const std::string& name : ListDirectory(dir.Path().string()))
         EXPECT_FALSE(name.starts_with(".kiss-")) << name;
+}
+#endif
+
+#ifdef _WIN32
+// A name that reaches a file stored under another, its 8.3 alias or the same in other case, would replace that file.
+TEST(Folder, ANameReachingAFileOfAnotherNameReplacesNothing)
+{
+    TempDir dir;
+    WriteFile(dir / "longname-precious.bmp", "precious");
+    wchar_t alias[MAX_PATH] = {};
+    ::GetShortPathNameW((dir.Path() / "longname-precious.bmp").wstring().c_str(), alias, MAX_PATH);
+    const std::string shortName = fs::path(alias).filename().string();
+    if (shortName.empty() || shortName == "longname-precious.bmp") GTEST_SKIP() << "no 8.3 names here";
+    const Folder folder = Folder::Open(dir.Path().string());
+    for (const auto& [name, replaces] :
+         {std::pair{shortName, false}, {"LONGNAME-precious.bmp", false}, {"longname-precious.bmp", true}}) {
+        ReplacingFile file = ReplacingFile::Create(folder, name);
+        EXPECT_EQ(file.IsOpen() && file.Output().Write("new", 3) == 3 && file.Commit(), replaces) << name;
+        EXPECT_EQ(ReadText(dir / "longname-precious.bmp"), replaces ? "new" : "precious") << name;
+    }
 }
 #endif
