@@ -207,13 +207,19 @@ platform::Folder OutputFolder(const std::string& path, bool& made)
     return folder;
 }
 
-// Opens a doll, then checks or converts the configuration the command chooses in it, into
-// output, open as folder (made tells it was made). What it prints is kept in printed; usage
-// errors are status 2.
-void RunDoll(const Command& command, const std::string& path, const std::string& output,
-             const platform::Folder& folder, bool made, Printed& printed, Progress* progress,
-             GalleryDoll* gallery)
+// Where a doll's run writes: its output folder's path, the folder open, whether it was made.
+struct Destination {
+    const std::string& path;
+    const platform::Folder& folder;
+    bool made = false;
+};
+
+// Opens a doll, then checks or converts the configuration the command chooses in it, into its
+// destination. What it prints is kept in printed; usage errors are status 2.
+void RunDoll(const Command& command, const std::string& path, const Destination& destination,
+             Printed& printed, Progress* progress, GalleryDoll* gallery)
 {
+    const std::string& output = destination.path;
     std::unique_ptr<DollFiles> doll = OpenDoll(path, output);
     const std::vector<std::string> inside = doll->Configurations();
     std::string list;
@@ -235,7 +241,7 @@ void RunDoll(const Command& command, const std::string& path, const std::string&
         return;
     }
     RunOptions options;
-    options.outputFolder = &folder;
+    options.outputFolder = &destination.folder;
     options.format = command.format;
     options.snapshotPath = command.snapshotPath;
     if (command.page) options.page = PlayPageOf;
@@ -251,7 +257,8 @@ void RunDoll(const Command& command, const std::string& path, const std::string&
     ConvertDoll(std::move(doll), output, controls, options);
     if (gallery) gallery->pagePath = PageNameFor(configurationPath);
     if (!command.quiet)
-        printed.out += Summary(controls, command, made, output, command.dolls.size() > 1);
+        printed.out +=
+            Summary(controls, command, destination.made, output, command.dolls.size() > 1);
     // Said even with -q: the page may be put online, and these files go with it.
     std::string texts;
     for (const std::string& name : controls.texts)
@@ -302,7 +309,7 @@ int RunDolls(const Command& command)
                 const std::string output = command.output + platform::kSeparator + names[i];
                 const platform::Folder folder = top.Enter(names[i]); // never through a link
                 if (!folder.IsOpen()) FolderFails(output, true);
-                RunDoll(command, doll, output, folder, false, printed, nullptr,
+                RunDoll(command, doll, {output, folder}, printed, nullptr,
                         command.page ? &gallery[i] : nullptr);
             } catch (const Exception& e) {
                 printed = {1, printed.out, FailureText(e, doll)};
@@ -378,7 +385,7 @@ int Run(const Command& command)
     bool made = false;
     const platform::Folder folder =
         command.kind == Command::Convert ? OutputFolder(command.output, made) : platform::Folder();
-    RunDoll(command, command.dolls[0], command.output, folder, made, printed, &progress, nullptr);
+    RunDoll(command, command.dolls[0], {command.output, folder, made}, printed, &progress, nullptr);
     progress.Print(1, "");
     Err(printed.err);
     if (printed.status == 2) Err("Try 'kiss2bmp --help' for more information.\n");
