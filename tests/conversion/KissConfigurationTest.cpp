@@ -85,17 +85,18 @@ TEST(ReadConfiguration, AsViewersReadIt)
     const std::string text =
         "#1 a.cel *1 :0 2 ;%t90 shoes 2\r\n#2 b.cel ;%u %T300\r\n#3 c.cel ;*2 :5 %u\r\n"
         "#4.7 d.cel :1 ; %t-4 %u\r\n;@EventHandler\r\n$0 1,2 ;x 3,4\r\n ; 5,6\r\n  ;@ map(\"a.cel\")\r\n;@end\r\n"
-        "#5 e.cel :3\n#6 f.cel :4\r\n"; // a line feed alone ends a line as viewers read it
+        "#5 e.cel :3\n#6 f.cel :4\n#7 g.cel :6\r\n"; // a line feed alone ends a line as viewers read it
     const auto viewer = Read(text, Reading::Viewer), designed = Read(text);
     EXPECT_EQ(Cels(*viewer),
               (std::vector<std::string>{"1.0 a.cel *1 :02", "2.0 b.cel *0 :0123456789", "3.0 c.cel *0 :0123456789",
-                                        "4.7 d.cel *0 :1", "5.0 e.cel *0 :3", "6.0 f.cel *0 :4"}));
+                                        "4.7 d.cel *0 :1", "5.0 e.cel *0 :3", "6.0 f.cel *0 :4",
+                                        "7.0 g.cel *0 :6"}));
     EXPECT_EQ(Cels(*designed), (std::vector<std::string>{"1.0 a.cel *1 :029", "2.0 b.cel *0 :0123456789",
-                                                         "3.0 c.cel *2 :5", "4.7 d.cel *0 :14", "5.0 e.cel *0 :346"}));
+                                                         "3.0 c.cel *2 :5", "4.7 d.cel *0 :14", "5.0 e.cel *0 :3467"}));
     std::string marks;
     for (const TKissCel& cel : viewer->cels)
         marks += std::to_string(cel.transparency) + (cel.unmapped ? "u " : " ");
-    EXPECT_EQ(marks, "90 255u 0 0u 0 0 ");
+    EXPECT_EQ(marks, "90 255u 0 0u 0 0 0 ");
     EXPECT_EQ(Sets(*viewer, 1), std::vector<std::string>{"0: 1,2"});
     EXPECT_EQ(Sets(*designed, 1), std::vector<std::string>{"0: 1,2 0,0 3,4 0,0 5,6 0,0 0,0"});
     EXPECT_EQ(viewer->fkissLines, (std::vector<std::pair<int, std::string>>{{5, ";@EventHandler"}, {9, ";@end"}}));

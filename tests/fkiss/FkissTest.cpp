@@ -186,13 +186,17 @@ TEST(FkissStart, ReadFkiss)
          "begin() setfix(#1,0) changeset(1) ifmoved(#1,2,3)- div(x,4,2) | keypress('up')-",
          "3", // div is FKiSS 3's
          "line 3: the event 'keypress' is past FKiSS 3"},
-        {{";@EventHandler", ";@set(2) map(#99999999999) sound(\"a.wav)", ";@ \x01 version(x y)"},
+        {{";@EventHandler", ";@set(2) map(#99999999999) sound(\"a.wav)", ";@ \x01 version(x y)", ";@\x7f"},
          "set(2)- map('#99999999999')- sound('a.wav)')- | version('x y')-",
          "2",
          "line 2: argument 1 of map should be a cel or an object, not '#99999999999'\nline 2: a closing '\"' is "
          "missing\n"
          "line 2: ')' is missing after sound\nline 3: '\\x01' is not part of a statement\nline 3: argument 1 of "
-         "version should be a number or a variable, not 'x y'"},
+         "version should be a number or a variable, not 'x y'\nline 4: '\\x7f' is not part of a statement"},
+        {{";@EventHandler", ";@begin() abcdefghijklmnopqrstuvwxyz012345() abcdefghijklmnopqrstuvwxyz0123456()"},
+         "begin() abcdefghijklmnopqrstuvwxyz012345()- abcdefghijklmnopqrstuvwxyz012345()-", "1",
+         "line 2: unknown action 'abcdefghijklmnopqrstuvwxyz012345'\nline 2: the name "
+         "'abcdefghijklmnopqrstuvwxyz012345' is cut\nline 2: unknown action 'abcdefghijklmnopqrstuvwxyz012345'"},
     };
     for (const Row& row : rows) {
         std::vector<FkissLine> lines;
