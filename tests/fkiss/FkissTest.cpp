@@ -194,7 +194,8 @@ TEST(FkissStart, ReadFkiss)
          "line 2: ')' is missing after sound\nline 3: '\\x01' is not part of a statement\nline 3: argument 1 of "
          "version should be a number or a variable, not 'x y'\nline 4: '\\x7f' is not part of a statement"},
         {{";@EventHandler", ";@begin() abcdefghijklmnopqrstuvwxyz012345() abcdefghijklmnopqrstuvwxyz0123456()"},
-         "begin() abcdefghijklmnopqrstuvwxyz012345()- abcdefghijklmnopqrstuvwxyz012345()-", "1",
+         "begin() abcdefghijklmnopqrstuvwxyz012345()- abcdefghijklmnopqrstuvwxyz012345()-",
+         "1",
          "line 2: unknown action 'abcdefghijklmnopqrstuvwxyz012345'\nline 2: the name "
          "'abcdefghijklmnopqrstuvwxyz012345' is cut\nline 2: unknown action 'abcdefghijklmnopqrstuvwxyz012345'"},
     };
