@@ -193,6 +193,7 @@ TEST(FkissStart, ReadFkiss)
          "missing\n"
          "line 2: ')' is missing after sound\nline 3: '\\x01' is not part of a statement\nline 3: argument 1 of "
          "version should be a number or a variable, not 'x y'\nline 4: '\\x7f' is not part of a statement"},
+        {{";@EventHandler", ";@begin() transparent(#1,5)"}, "begin() transparent(#1,5)", "1b", ""},
         {{";@EventHandler", ";@begin() abcdefghijklmnopqrstuvwxyz012345() abcdefghijklmnopqrstuvwxyz0123456()"},
          "begin() abcdefghijklmnopqrstuvwxyz012345()- abcdefghijklmnopqrstuvwxyz012345()-",
          "1",
