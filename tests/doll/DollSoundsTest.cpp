@@ -95,3 +95,19 @@ TEST(DollSounds, GivesWavAsItIsConvertsAuAndNotesTheRest)
 }
 
 } // namespace
+
+// The WAVs given stay within their bound in all, also where the files read do not reach it: an AU file of 8-bit
+// samples makes a WAV twice its size, so four of nearly 8 MiB make nearly 64 MiB and leave no room for a fifth.
+TEST(DollSounds, TheWavsGivenStayWithinTheirBoundInAll)
+{
+    TempDir temp;
+    WriteFile(temp / "doll.cnf", "");
+    const std::string au = Au(1, 8000, 1, std::string(kMaxSoundBytes / 2 - 64, '\0'));
+    std::vector<std::string> names = {"0.au", "1.au", "2.au", "3.au", "4.au"}, notes;
+    for (const std::string& name : names)
+        WriteFile(temp / name, au);
+    const std::vector<DollSound> sounds = DollSounds(*OpenDoll(temp / "doll.cnf", temp.Prefix()), names, notes);
+    EXPECT_EQ(std::pair(sounds.size(), notes),
+              std::pair(std::size_t{4}, std::vector<std::string>{"sound '4.au' is not played: the doll's sounds pass "
+                                                                 "64 MiB in all"}));
+}
