@@ -217,6 +217,11 @@ TEST(Kiss2bmp, PageWritesThePageAndTheReportAloneTitledAsTheConfiguration)
         const std::string html = ReadText(out + "/" + stem + ".html");
         const auto at = html.find("<title>") + 7;
         EXPECT_EQ(html.substr(at, html.find("</title>") - at), shown) << cnf;
+        const std::size_t colours = html.find("\"colours\":"), readmes = html.find("\"readmes\":");
+        EXPECT_EQ(std::regex_replace(html.substr(colours, readmes - colours),
+                                     std::regex(R"(\["#[0-9a-f]{6}","#[0-9a-f]{6}"\])"), "G"),
+                  "\"colours\":[G,G,G,G,G,G,G,G,G,G],\n") // the play area's and border's of each palette group
+            << cnf;
         EXPECT_EQ(ReadText(out + "/" + stem + ".txt"), ReadText(kSource / "tests/cli/golden/set0/pip.txt"));
     }
 }
