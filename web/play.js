@@ -399,7 +399,8 @@
   // reset button, "mute" the mute button, "drag:X,Y,DX,DY[,TIMES]" drags from the play area's pixel (X, Y) by (DX, DY),
   // TIMES over, "press:X,Y" presses there and lets go, "key:KEY[,shift]" types a key on the object
   // in focus (Tab: the next object, as the browser's Tab goes). 1000 steps at most, a drag's each
-  // time a step, and none after kStepsMillis: a link cannot keep the page from its visitor.
+  // time a step, and none after kStepsMillis (loose enough for a busy machine to run a short list whole): a link cannot
+  // keep the page from its visitor.
   const fragment = () => {
     try {
       return decodeURIComponent(location.hash.slice(1));
@@ -420,7 +421,7 @@
     render();
   });
 
-  const kMaxSteps = 1000, kStepsMillis = 50, until = performance.now() + kStepsMillis;
+  const kMaxSteps = 1000, kStepsMillis = 500, until = performance.now() + kStepsMillis;
   let steps = 0;
   // Whether one step more may run; the first that may not is noted.
   const more = () => {
