@@ -36,10 +36,11 @@ export const kiss2bmp = (cwd, runs, status = 0) => {
 const launched = async () => (browser ??= await chromium.launch({ executablePath: "/usr/bin/chromium" }));
 
 // What read gives of the page at url in a window of that size, once loaded or once `budget` ms of virtual time have run
-// from its navigation; init runs in the page before the page's own script.
-const open = async (url, { width = 800, height = 600, budget = 0, init }, read) => {
+// from its navigation; init runs in the page before the page's own script, listen is given the page before it loads.
+const open = async (url, { width = 800, height = 600, budget = 0, init, listen }, read) => {
   const page = await (await launched()).newPage({ viewport: { width, height } });
   if (init) await page.addInitScript(init);
+  listen?.(page);
   if (budget > 0) {
     const devtools = await page.context().newCDPSession(page);
     await devtools.send("Emulation.setVirtualTimePolicy", { policy: "pause" }); // until the page is there
@@ -57,6 +58,16 @@ const open = async (url, { width = 800, height = 600, budget = 0, init }, read) 
 
 export const dom = (url, budget = 0) =>
   open(url, { budget }, (page) => page.evaluate(() => document.documentElement.outerHTML));
+// The errors the console shows while the page at url loads and plays for `budget` ms of virtual time: its script's and
+// the browser's (a refused fetch, a picture that does not decode).
+export const consoleErrors = (url, budget) => {
+  const errors = [];
+  const listen = (page) => {
+    page.on("console", (message) => message.type() === "error" && errors.push(message.text()));
+    page.on("pageerror", (error) => errors.push(String(error)));
+  };
+  return open(url, { budget, listen }, () => errors);
+};
 // What a window of that size shows, as a PNG.
 export const screenshot = (url, width, height, budget) =>
   open(url, { width, height, budget }, (page) => page.screenshot());
