@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Cross-builds kiss2bmp.exe and the portable tests for Windows (the windows preset, MinGW-w64) and
-# runs them under Wine: every test through ctest, then the sample doll through kiss2bmp.exe,
-# compared byte for byte with the golden files. One Wine server serves the whole run; the Wine
-# prefix lives in the build folder. Output of Wine programs goes to files: a pipe from them stays
-# open as long as the server lives.
+# Cross-builds kiss2bmp.exe, kissconv.exe and the portable tests for Windows (the windows preset,
+# MinGW-w64) and runs them under Wine: every test through ctest, then the sample doll through
+# kiss2bmp.exe, compared byte for byte with the golden files, the window driven by its messages,
+# and the shared real dolls. One Wine server serves the whole run, on a virtual X display (Xvfb)
+# for the window; the Wine prefix lives in the build folder. Output of Wine programs goes to
+# files: a pipe from them stays open as long as the server lives.
 #
 # Usage: bash scripts/test-windows.sh [--prepare | --run]
 #   --prepare: only build and make the Wine prefix (scripts/test.sh does it beside other work);
-#   --run: only the tests, on what --prepare left. The sample's result goes to build/windows/sample.result.
+#   --run: only the tests, on what --prepare left. The sample's result goes to build/windows/sample.result,
+#   the window's to build/windows/window.result.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -36,9 +38,15 @@ if [ "$mode" != --run ]; then
 fi
 [ "$mode" != --prepare ] || exit 0
 
-wineserver -p 2>/dev/null || true # a server left running for this prefix serves as well
-trap 'wineserver -k 2>/dev/null || true' EXIT
 start=$SECONDS
+# The window needs a display: a virtual one, which Wine's server and every program of the run share.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$build/xvfb.display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$build/xvfb.display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$build/xvfb.display")
+wineserver -k 2>/dev/null || true # a server left running holds another display
+wineserver -p 2>/dev/null || true
+trap 'wineserver -k 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true' EXIT
 win cmd /c ver >"$build/wine-start.log" 2>&1 || { cat "$build/wine-start.log" >&2; exit 1; }
 echo "Wine ready in $((SECONDS - start)) s"
 
@@ -68,6 +76,37 @@ for set in 0 1 2; do
 done
 echo "$result" | tee "$build/sample.result"
 [[ $result == *byte-identical* ]] || status=1
+
+echo "== windows: the window kissconv.exe, driven by its messages"
+# The driver checks the controls, the keys, the lists, an error box and the open dialog, and converts the
+# sample's set 1 and a shared doll's set 0 from its archive; the files are compared here, with the golden
+# files and with the Linux build's kiss2bmp.
+work=$PWD/$build/window-work
+winpath() { echo "Z:${1//\//\\}"; }
+rm -rf "$work" && mkdir -p "$work"
+archive=
+for doll in ../shared/dolls/*.lzh; do
+  [ -f "$doll" ] && [ -d "${doll%.lzh}" ] && [ -x build/default/cli/kiss2bmp ] || continue
+  build/default/cli/kiss2bmp -q --set 0 "$doll" "$work/linux-archive" >/dev/null 2>&1 || continue
+  archive=$(realpath "$doll") && break
+done
+result="kissconv.exe: every row of the window passed under Wine"
+if ! win "$build/tests/ui/win32/kissconv_driver.exe" "$(winpath "$PWD/$build/ui/win32/kissconv.exe")" \
+  "$(winpath "$work")" "$(winpath "$PWD/samples/pip/pip.cnf")" ${archive:+"$(winpath "$archive")"} \
+  >"$build/window.log" 2>&1; then
+  grep -v '^ok' "$build/window.log" >&2
+  result="kissconv.exe: rows failed (build/windows/window.log)"
+fi
+diff -r tests/cli/golden/set1 "$work/out/Beta/inner" || result="kissconv.exe: set 1 of the sample differs"
+if [ -n "$archive" ]; then
+  diff -r "$work/linux-archive" "$work/out/alpha" ||
+    result="kissconv.exe: $(basename "$archive") differs from the Linux build"
+  [[ $result != *"every row"* ]] || result+=", the sample and $(basename "$archive") as the Linux build"
+else
+  result+=", the sample as the golden files (no shared doll archive or Linux build for the second)"
+fi
+echo "$result" | tee "$build/window.result"
+[[ $result == *"every row"* ]] || status=1
 
 echo "== windows: the shared real dolls from their archives, as the Linux build converts them"
 # Every configuration and its sets as PNG files with the snapshot and the page, and --check: the same

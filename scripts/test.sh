@@ -69,7 +69,7 @@ build_default() {
 }
 build_windows() { bash scripts/test-windows.sh --prepare; }
 # The tests under Wine go once their build and the browser's rows are done.
-rm -f build/windows/{ctest.log,sample.result,real-dolls.result} # a run that ends early counts as failed
+rm -f build/windows/{ctest.log,sample.result,window.result,real-dolls.result} # a run that ends early counts as failed
 set -m # the chain in a process group of its own, ended whole if the run stops early
 (
   # The Windows build is the longest way to the end: only the first build gives way to the rest.
@@ -129,13 +129,15 @@ package() {
 }
 check "Debian package" package
 
-stage "windows: the portable tests, the sample doll and the real dolls under Wine"
+stage "windows: the portable tests, the sample doll, the window and the real dolls under Wine"
 must "windows build" built windows
 await "$logs/windows-run.status"
 cat "$logs/windows-run.log"
 count_ctest build/windows/ctest.log
 check "kiss2bmp.exe gives the golden files" grep -q '^kiss2bmp.exe: sets 0 to 2 .* byte-identical' \
   build/windows/sample.result
+check "kissconv.exe's rows pass under Wine and its files match" grep -q '^kissconv.exe: every row' \
+  build/windows/window.result
 if grep -q skipped build/windows/real-dolls.result 2>/dev/null; then
   skipped=$((skipped + 1))
 else

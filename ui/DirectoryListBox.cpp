@@ -1,13 +1,13 @@
 #include "DirectoryListBox.h"
 
 #include "ErrorDisplay.h"
-#include "MinimizeName.h"
 #include "Pictures.h"
 #include "Volumes.h"
 
 #include <QCollator>
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -65,9 +65,14 @@ QString RootOfPath(const QString& path)
     return path.size() >= 3 && path[1] == u':' ? path.left(3) : QStringLiteral("/");
 }
 
-QString Join(const QString& directory, const QString& name)
+// The label's text: the path shortened to the room in the label's font.
+QString FittedName(const QString& path, const QFontMetrics& metrics, int room)
 {
-    return directory.endsWith(u'/') ? directory + name : directory + u'/' + name;
+    const auto width = [&metrics](const std::string& text) {
+        return metrics.horizontalAdvance(QString::fromStdString(text));
+    };
+    return QString::fromStdString(MinimizeName(QFile::encodeName(path).toStdString(), width, room,
+                                               QDir::separator().toLatin1()));
 }
 
 } // namespace
@@ -108,7 +113,7 @@ void TDirectoryListBox::ShowInLabel()
 {
     if (dirLabel_ == nullptr) return;
     dirLabel_->setText(
-        MinimizeName(QDir::toNativeSeparators(directory_), dirLabel_->fontMetrics(), width()));
+        FittedName(QDir::toNativeSeparators(directory_), dirLabel_->fontMetrics(), width()));
     dirLabel_->adjustSize();
 }
 
@@ -125,21 +130,18 @@ void TDirectoryListBox::BuildLines()
 {
     clear();
     if (directory_.isEmpty()) return;
-    const QString root = RootOfPath(directory_);
-    const QStringList steps = directory_.mid(root.size()).split(u'/', Qt::SkipEmptyParts);
-    const auto open = TFolderPicture::Open;
-    const auto current = TFolderPicture::Current;
-
-    AddLine(QDir::toNativeSeparators(root), root, 0, steps.isEmpty() ? current : open);
-    QString path = root;
-    for (qsizetype i = 0; i < steps.size(); ++i) {
-        path = Join(path, steps[i]);
-        AddLine(steps[i], path, static_cast<int>(i) + 1, i + 1 == steps.size() ? current : open);
-    }
-    const int currentRow = count() - 1;
-    const int depth = static_cast<int>(steps.size()) + 1;
+    std::vector<std::string> names;
     for (const QString& name : Subdirectories(directory_))
-        AddLine(name, Join(directory_, name), depth, TFolderPicture::Closed);
+        names.push_back(QFile::encodeName(name).toStdString());
+    const QString root = RootOfPath(directory_);
+    int currentRow = 0;
+    for (const TDirectoryLine& line :
+         DirectoryLines(QFile::encodeName(root).toStdString(),
+                        QFile::encodeName(directory_).toStdString(), names, '/')) {
+        if (line.picture == TFolderPicture::Current) currentRow = count();
+        AddLine(QDir::toNativeSeparators(QFile::decodeName(line.text.c_str())),
+                QFile::decodeName(line.path.c_str()), line.depth, line.picture);
+    }
     setCurrentRow(currentRow);
 }
 

@@ -2,9 +2,10 @@
 
 #include <QListWidget>
 
+#include "common/WindowText.h"
+
 class QLabel;
 class TVolumes;
-enum class TFolderPicture;
 
 // The output directory list: the root, each directory on the way down, the current directory,
 // then its subdirectories (hidden ones left out) sorted without regard to case in the user's

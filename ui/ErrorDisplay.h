@@ -6,13 +6,13 @@
 
 class QMessageBox;
 
-// The application's display of an error that ended the handling of an event: a modal box with
-// the message and a full stop (always added), the application's title, the stop icon and one
-// OK button. The program goes on afterwards with whatever state the failed action left.
-void ShowErrorMessage(const QString& message);
+// The title of this process's program file (ApplicationTitleFor); it heads the error boxes.
+QString ApplicationTitle();
 
-// Shows the exception in flight; call it from a catch block. The system's own errors show
-// their message, a failed memory request the out-of-memory message; other kinds pass on.
+// The application's display of the error in flight (call it from a catch block), which ended
+// the handling of an event: a modal box with its text (CurrentErrorBoxText), the application's
+// title, the stop icon and one OK button. The program goes on afterwards with whatever state the
+// failed action left.
 void ShowCurrentException();
 
 // Runs the handling of one event and shows the error that ends it. Qt's widget library is built

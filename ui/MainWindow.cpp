@@ -1,6 +1,5 @@
 #include "MainWindow.h"
 
-#include "ApplicationTitle.h"
 #include "DirectoryListBox.h"
 #include "DriveComboBox.h"
 #include "ErrorDisplay.h"
@@ -8,11 +7,8 @@
 #include "Pictures.h"
 #include "SpinEdit.h"
 
-#include "conversion/ConvertConfiguration.h"
-#include "doll/DollFiles.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
-#include "platform/ShiftJis.h"
 
 #include <QApplication>
 #include <QDir>
@@ -96,15 +92,6 @@ std::string PathBytes(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
 }
-
-// The busy cursor over every window of the program, for as long as it lives.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 } // namespace
 
@@ -193,60 +180,59 @@ void TfrmMain::SetInputFile(const QString& path)
         edInFile->setText(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
 }
 
-void TfrmMain::SpeedButton1Click()
+std::optional<std::string> TfrmMain::ExecuteOpenDialog()
 {
-    if (!OpenDialog1.Execute(this)) return;
-    QString shown = OpenDialog1.FileName();
-    const std::string path = PathBytes(shown);
-    std::unique_ptr<DollFiles> doll;
-    std::string member;
-    if (IsArchiveName(path)) {
-        // An archive's doll reads nothing but the archive: the output folder, which may change
-        // before the run, is no part of it.
-        doll = OpenDoll(path, OutputDirectory());
-        const std::vector<std::string> names = doll->Configurations();
-        if (names.size() > 1) { // several configurations inside: the user picks one
-            QStringList items;
-            for (const std::string& name : names)
-                items << QString::fromStdString(platform::ShiftJisToUtf8(name).value_or(name));
-            bool ok = false;
-            const QString item = QInputDialog::getItem(
-                this, ApplicationTitle(), QStringLiteral("構成ﾌｧｲﾙ:"), items, 0, false, &ok);
-            if (!ok) return;
-            member = names[static_cast<std::size_t>(items.indexOf(item))];
-            doll->SelectConfiguration(member);
-            shown += QDir::separator() + item;
-        }
-    }
-    archivePath_ = doll ? path : std::string();
-    archiveDoll_ = std::move(doll);
-    archiveMember_ = member;
-    archiveText_ = shown;
-    edInFile->setText(shown);
-    DriveComboBox2->SetDrive(volumes_.RootOf(QDir::fromNativeSeparators(OpenDialog1.FileName())));
+    if (!OpenDialog1.Execute(this)) return std::nullopt;
+    return PathBytes(OpenDialog1.FileName());
 }
 
-void TfrmMain::btnConvClick()
+std::optional<std::size_t> TfrmMain::ChooseConfiguration(const std::vector<std::string>& names)
 {
-    if (edInFile->text().isEmpty()) return;
-    const BusyCursor busy;
-    const std::string output = OutputDirectory();
-    if (archivePath_.empty() || edInFile->text() != archiveText_)
-        return ConvertConfiguration(PathBytes(edInFile->text()), output, *this);
-    std::unique_ptr<DollFiles> doll =
-        archiveDoll_ ? std::move(archiveDoll_) : OpenDoll(archivePath_, output);
-    if (!archiveMember_.empty()) doll->SelectConfiguration(archiveMember_);
-    ConvertDoll(std::move(doll), output, *this);
+    QStringList items;
+    for (const std::string& name : names)
+        items << QString::fromStdString(name);
+    bool ok = false;
+    const QString item = QInputDialog::getItem(this, ApplicationTitle(),
+                                               QStringLiteral("構成ﾌｧｲﾙ:"), items, 0, false, &ok);
+    if (!ok) return std::nullopt;
+    return static_cast<std::size_t>(items.indexOf(item));
 }
 
-std::string TfrmMain::OutputDirectory() const
+std::string TfrmMain::InputText()
+{
+    return PathBytes(edInFile->text());
+}
+
+void TfrmMain::SetInputText(const std::string& text)
+{
+    edInFile->setText(QFile::decodeName(text.c_str()));
+}
+
+std::string TfrmMain::OutputDirectory()
 {
     return PathBytes(QDir::toNativeSeparators(DirectoryListBox2->Directory()));
 }
 
-void TfrmMain::DriveComboBox2Change()
+void TfrmMain::ChooseDriveOf(const std::string& path)
+{
+    DriveComboBox2->SetDrive(
+        volumes_.RootOf(QDir::fromNativeSeparators(QFile::decodeName(path.c_str()))));
+}
+
+void TfrmMain::MoveListToChosenDrive()
 {
     DirectoryListBox2->SetDrive(DriveComboBox2->Drive());
+}
+
+// The busy cursor over every window of the program.
+void TfrmMain::BeginBusy()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void TfrmMain::EndBusy()
+{
+    QApplication::restoreOverrideCursor();
 }
 
 void TfrmMain::ShowPaletteCount(const std::string& text)

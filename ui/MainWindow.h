@@ -2,8 +2,8 @@
 
 #include "OpenDialog.h"
 #include "Volumes.h"
+#include "common/WindowSteps.h"
 
-#include "doll/DollFiles.h"
 #include "conversion/RunControls.h"
 
 #include <QWidget>
@@ -33,8 +33,9 @@ TfrmMainServices MachineServices();
 
 // The main window "KISS file convertor": the configuration file, the output directory and the
 // set number, and the button that starts the conversion run with them. It is the run's
-// controls: the two count labels, the set selector's text and the editor.
-class TfrmMain : public QWidget, public RunControls {
+// controls: the two count labels, the set selector's text and the editor. Its handlers' steps
+// are TWindowSteps'; it hands them its widgets.
+class TfrmMain : public QWidget, public RunControls, private TWindowWidgets {
     Q_OBJECT
 public:
     explicit TfrmMain(TfrmMainServices services = MachineServices(), QWidget* parent = nullptr);
@@ -42,12 +43,10 @@ public:
     // Puts a file named on the command line into edInFile, absolute, as if typed there: the run
     // reads it and reports it when it is missing or no file.
     void SetInputFile(const QString& path);
-    // Chooses the configuration file; the output list follows it to another volume only.
-    void SpeedButton1Click();
-    // Runs the conversion under the busy cursor; does nothing while edInFile is empty.
-    void btnConvClick();
-    // Moves the output list to the chosen volume's current directory.
-    void DriveComboBox2Change();
+    // The handlers (TWindowSteps).
+    void SpeedButton1Click() { steps_.SpeedButton1Click(); }
+    void btnConvClick() { steps_.btnConvClick(); }
+    void DriveComboBox2Change() { steps_.DriveComboBox2Change(); }
 
     void ShowPaletteCount(const std::string& text) override;
     void ShowCelCount(const std::string& text) override;
@@ -56,18 +55,21 @@ public:
 
 private:
     void CreateControls();
-    // The folder the run writes into: the list's directory.
-    std::string OutputDirectory() const;
+
+    std::optional<std::string> ExecuteOpenDialog() override;
+    std::optional<std::size_t> ChooseConfiguration(const std::vector<std::string>& names) override;
+    std::string InputText() override;
+    void SetInputText(const std::string& text) override;
+    std::string OutputDirectory() override;
+    void ChooseDriveOf(const std::string& path) override;
+    void MoveListToChosenDrive() override;
+    void BeginBusy() override;
+    void EndBusy() override;
 
     TfrmMainServices services_;
     TVolumes volumes_;
     TOpenDialog OpenDialog1;
-    // An archive chosen in the dialog, read there once for its list and kept for the run: the
-    // doll, the configuration picked in it, and the text the file box showed for it (editing the
-    // box drops the choice). A run takes the doll; the next run reads the archive again.
-    std::unique_ptr<DollFiles> archiveDoll_;
-    std::string archivePath_, archiveMember_;
-    QString archiveText_;
+    TWindowSteps steps_{*this, *this};
 
     TPanel* Panel1 = nullptr;
     TPanel* Panel2 = nullptr;

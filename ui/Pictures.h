@@ -11,7 +11,6 @@ QIcon ProgramIcon();
 // The picture of the button that opens the file dialog: a written page with short rays.
 QIcon OpenButtonPicture();
 
-enum class TFolderPicture { Open, Current, Closed };
 // The directory list's folders: open on the way down, marked for the current directory,
 // closed for its subdirectories.
 QIcon FolderPicture(TFolderPicture kind, const QStyle& style);

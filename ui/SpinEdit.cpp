@@ -1,6 +1,6 @@
 #include "SpinEdit.h"
 
-#include "conversion/TextNumbers.h"
+#include "common/WindowText.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -36,7 +36,7 @@ TSpinEdit::TSpinEdit(QWidget* parent)
     : QLineEdit(parent), upButton_(MakeStepButton(this, "upButton", Qt::UpArrow)),
       downButton_(MakeStepButton(this, "downButton", Qt::DownArrow))
 {
-    setText(QString::number(kMinValue));
+    setText(QString::number(kFirstSet));
     setTextMargins(0, 0, kButtonWidth, 0);
     // A step at the press and at every repeat; the release that ends a click adds none.
     connect(upButton_, &QToolButton::pressed, this, [this] { StepBy(1); });
@@ -45,23 +45,15 @@ TSpinEdit::TSpinEdit(QWidget* parent)
 
 void TSpinEdit::StepBy(int steps)
 {
-    const IntConversion read = TextToInt(text().toStdString());
-    const std::int64_t stepped = static_cast<std::int64_t>(read.ok ? read.value : 0) + steps;
-    const auto value =
-        static_cast<std::int32_t>(std::clamp<std::int64_t>(stepped, kMinValue, kMaxValue));
-    setText(QString::fromStdString(IntToText(value)));
+    setText(QString::fromStdString(SteppedSetText(text().toStdString(), steps)));
 }
 
 bool TSpinEdit::Accepts(const QString& typed) const
 {
-    const QString decimal = locale().decimalPoint();
-    for (const QChar c : typed) {
-        const bool control = c.unicode() < 0x20 || c.unicode() == 0x7F;
-        const bool accepted = (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' ||
-                              decimal.contains(c) || (control && c != u'\r' && c != u'\n');
-        if (!accepted) return false;
-    }
-    return true;
+    const std::u32string decimal = locale().decimalPoint().toStdU32String();
+    const std::u32string characters = typed.toStdU32String();
+    return std::ranges::all_of(characters,
+                               [&decimal](char32_t c) { return SetSelectorTakes(c, decimal); });
 }
 
 void TSpinEdit::keyPressEvent(QKeyEvent* event)
@@ -110,10 +102,8 @@ void TSpinEdit::focusOutEvent(QFocusEvent* event)
 
 void TSpinEdit::ClampOnLeaving()
 {
-    const IntConversion read = TextToInt(text().toStdString());
-    if (!read.ok) return;
-    if (read.value < kMinValue) setText(QString::number(kMinValue));
-    if (read.value > kMaxValue) setText(QString::number(kMaxValue));
+    const std::string now = text().toStdString(), after = SetTextOnLeaving(now);
+    if (after != now) setText(QString::fromStdString(after));
 }
 
 void TSpinEdit::resizeEvent(QResizeEvent* event)

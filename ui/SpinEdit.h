@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/WindowText.h"
+
 #include <QLineEdit>
 
 class QToolButton;
@@ -12,9 +14,6 @@ class QToolButton;
 class TSpinEdit : public QLineEdit {
     Q_OBJECT
 public:
-    static constexpr int kMinValue = 0;
-    static constexpr int kMaxValue = 9;
-
     explicit TSpinEdit(QWidget* parent);
     void StepBy(int steps);
 

@@ -1,8 +1,7 @@
 #include "Volumes.h"
 
-#include "platform/InOutError.h"
-#include "conversion/TextPaths.h"
 #include "platform/File.h"
+#include "platform/InOutError.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,11 +13,6 @@
 namespace {
 
 constexpr Qt::CaseSensitivity kNameCase = Qt::CaseSensitive;
-
-QString AsciiLower(const QString& text)
-{
-    return QString::fromStdString(AsciiLowerCase(text.toStdString()));
-}
 
 bool IsDriveRoot(const QString& rootPath)
 {
@@ -39,7 +33,6 @@ TVolumeKind KindOf(const QString& rootPath, const QByteArray& type)
     return TVolumeKind::Fixed;
 }
 
-
 bool LiesIn(const QString& path, const QString& root)
 {
     if (!path.startsWith(root, kNameCase)) return false;
@@ -53,10 +46,11 @@ bool IsOfferedMount(const QString& rootPath, const QByteArray& type, const QStri
     if (IsDriveRoot(rootPath)) return true;
     // File systems of the kernel's own, of memory, of packages and containers: no user files.
     static const std::set<QByteArray> pseudo = {
-        "proc",     "sysfs",    "tmpfs",    "devtmpfs",  "overlay",    "squashfs",   "autofs",
-        "devpts",   "mqueue",   "debugfs",  "tracefs",   "securityfs", "pstore",     "bpf",
-        "configfs", "fusectl",  "hugetlbfs", "binfmt_misc", "efivarfs", "nsfs",      "ramfs",
-        "rpc_pipefs", "selinuxfs", "fuse.portal", "fuse.gvfsd-fuse"};
+        "proc",     "sysfs",      "tmpfs",       "devtmpfs",    "overlay",
+        "squashfs", "autofs",     "devpts",      "mqueue",      "debugfs",
+        "tracefs",  "securityfs", "pstore",      "bpf",         "configfs",
+        "fusectl",  "hugetlbfs",  "binfmt_misc", "efivarfs",    "nsfs",
+        "ramfs",    "rpc_pipefs", "selinuxfs",   "fuse.portal", "fuse.gvfsd-fuse"};
     if (pseudo.count(type) != 0 || type.startsWith("cgroup")) return false;
     if (rootPath == u"/" || rootPath == home) return true;
     for (const char* place : {"/media/", "/mnt/", "/run/media/"})
@@ -71,19 +65,8 @@ TVolume DescribeVolume(const QString& rootPath, const QString& label, const QStr
     volume.rootPath = rootPath;
     volume.kind = KindOf(rootPath, fileSystemType);
     const QString head = IsDriveRoot(rootPath) ? rootPath.left(1).toLower() + u':' : rootPath;
-    const QString framedLabel = label.isEmpty() ? QString() : u'[' + AsciiLower(label) + u']';
-    QString detail;
-    switch (volume.kind) {
-    case TVolumeKind::Removable:
-        break;
-    case TVolumeKind::Network:
-        detail = device.isEmpty() ? framedLabel : AsciiLower(device);
-        break;
-    default:
-        detail = framedLabel;
-        break;
-    }
-    volume.text = detail.isEmpty() ? head : head + u' ' + detail;
+    volume.text = QString::fromStdString(
+        VolumeLineText(head.toStdString(), volume.kind, label.toStdString(), device.toStdString()));
     return volume;
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "common/WindowText.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <map>
 #include <vector>
-
-enum class TVolumeKind { Removable, Fixed, Network, Optical, Ram };
 
 // One line of the drive chooser: a mounted volume, named by its root path.
 struct TVolume {
@@ -15,9 +15,7 @@ struct TVolume {
     TVolumeKind kind = TVolumeKind::Fixed;
 };
 
-// A volume's line. Removable volumes show their root alone (their label is never read), network
-// volumes the share they are connected to, the others their label in brackets; labels and
-// share names have their letters A to Z lowered. A drive root "C:/" is written "c:".
+// A volume's line (VolumeLineText); a drive root "C:/" is written "c:".
 TVolume DescribeVolume(const QString& rootPath, const QString& label, const QString& device,
                        const QByteArray& fileSystemType);
 
@@ -27,8 +25,8 @@ TVolume DescribeVolume(const QString& rootPath, const QString& label, const QStr
 // letters are all offered.
 bool IsOfferedMount(const QString& rootPath, const QByteArray& fileSystemType, const QString& home);
 
-// The machine's offered volumes and the current folder's, sorted by root path; "/" is always among them on systems without
-// drive letters, so that every absolute path lies on one.
+// The machine's offered volumes and the current folder's, sorted by root path; "/" is always among
+// them on systems without drive letters, so that every absolute path lies on one.
 std::vector<TVolume> MountedVolumes();
 
 // The volumes the drive chooser offers and the current directory that each one keeps, as

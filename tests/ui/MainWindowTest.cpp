@@ -3,7 +3,7 @@
 #include "ui/DirectoryListBox.h"
 #include "ui/ErrorDisplay.h"
 #include "ui/KissApplication.h"
-#include "ui/MinimizeName.h"
+#include "ui/common/WindowText.h"
 #include "ui/Volumes.h"
 
 #include <QStorageInfo>
@@ -235,7 +235,8 @@ TEST(Names, AreShownAsTheWindowShowsThem)
     const auto shown = [](const QString& path, std::initializer_list<int> rooms) {
         QStringList names;
         for (const int room : rooms)
-            names << MinimizeName(path, &QString::size, room, path.contains('\\') ? '\\' : '/');
+            names << QString::fromStdString(MinimizeName(path.toStdString(), [](const std::string& s) { return int(s.size()); },
+                                                         room, path.contains('\\') ? '\\' : '/'));
         return names.join(' ');
     };
     const auto line = [](const char* root, const char* label, const char* device, const char* type) {
