@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Converts a doll through kissconv.exe under Wine, as a Japanese Windows, on a virtual X display,
-# and saves a picture of the window: the output folder has a Japanese name, shown in the IPA
-# Gothic fonts (fonts-ipafont-gothic), which Wine's dialog fonts are linked to for the run.
+# and saves a picture of the window: the output folder, D:\人形\出力 (drive D: is a temporary
+# folder), has a Japanese name, shown in the IPA Gothic fonts (fonts-ipafont-gothic), which Wine's
+# dialog fonts are linked to for the run; the frame's buttons come from fonts-wine.
 # Usage: bash scripts/screenshot-windows.sh [CONFIG.cnf] [PICTURE.png]
 #        (defaults: the sample doll samples/pip/pip.cnf and docs/window-windows.png)
 set -euo pipefail
@@ -24,6 +25,7 @@ work=$(mktemp -d)
 xvfb_pid=
 cleanup() {
   wineserver -k 2>/dev/null || true
+  rm -f "$WINEPREFIX/dosdevices/d:"
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
   rm -rf "$work"
 }
@@ -42,12 +44,15 @@ for font in Tahoma "MS UI Gothic" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft San
     /t REG_MULTI_SZ /d "$link" /f >/dev/null 2>&1
 done
 win reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" # the frame's buttons
 wineserver -w
 
-folder="$work/人形/出力"
-mkdir -p "$folder/元の画像" "$folder/archive"
-mkdir -p "$(dirname "$picture")"
-win "$build/samples/window_screenshot_win32.exe" "Z:$(realpath "$build/ui/win32/kissconv.exe")" "Z:$folder" \
-  "Z:$config" "Z:$work/window.png" >"$work/log" 2>&1 || { cat "$work/log" >&2 && exit 1; }
+folder="$work/d/人形/出力"
+mkdir -p "$folder/元の画像" "$folder/archive" "$(dirname "$picture")"
+ln -sfn "$work/d" "$WINEPREFIX/dosdevices/d:"
+winpath() { echo "Z:${1//\//\\}"; }
+win "$build/samples/window_screenshot_win32.exe" "$(winpath "$(realpath "$build/ui/win32/kissconv.exe")")" \
+  'D:\人形\出力' "$(winpath "$config")" "$(winpath "$work/window.png")" >"$work/log" 2>&1 ||
+  { cat "$work/log" >&2 && exit 1; }
 cp "$work/window.png" "$picture"
 echo "screenshot: $picture (cels written: $(ls "$folder" | grep -c '\.bmp$'))"

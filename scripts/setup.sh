@@ -4,7 +4,8 @@
 # fonts for the Japanese messages, xdg-open for the report); with --tests also the test tools
 # (GoogleTest, Google Benchmark, the sanitizer runtime, clang and libFuzzer, valgrind, zip, the
 # desktop-entry checker, lintian, Chromium and Node.js for the web page, and the Windows cross
-# compiler, Wine and the Japanese locale's sources for the Windows tests); with --windows only
+# compiler, Wine, its fonts and the Japanese locale's sources for the Windows tests and the
+# window's screenshot, with Xvfb and the IPA fonts); with --windows only
 # what cross-building kiss2bmp.exe and its libraries needs (MinGW-w64, its zlib, dpkg-dev to
 # unpack Debian's sources, pako).
 #
@@ -19,7 +20,7 @@ case "${1:-}" in
   --tests)
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev xvfb xauth time
                valgrind zip desktop-file-utils lintian man-db chromium nodejs googletest
-               "${windows[@]}" wine wine64 locales) ;;
+               "${windows[@]}" wine wine64 fonts-wine locales) ;;
   --windows) packages=("${windows[@]}") ;;
   '') ;;
   *) echo "setup: unknown argument '$1'" >&2; exit 2 ;;
