@@ -12,6 +12,12 @@ bash scripts/setup.sh --windows
 bash scripts/windows-deps.sh
 cmake --preset windows-app >/dev/null
 cmake --build --preset windows-app
+# Each program imports only the system's own DLLs: no compiler runtime or library DLL to ship beside it.
+for program in build/windows-app/cli/kiss2bmp.exe build/windows-app/ui/win32/kissconv.exe; do
+  foreign=$(x86_64-w64-mingw32-objdump -p "$program" | sed -n 's/^\s*DLL Name: //p' |
+    grep -viE '^(kernel32|user32|gdi32|advapi32|comctl32|comdlg32|mpr|shell32|ole32|bcrypt|ws2_32|msvcrt)\.dll$' || true)
+  [ -z "$foreign" ] || { echo "build-windows: $program imports $foreign" >&2 && exit 1; }
+done
 package=build/windows-app/package
 rm -rf "$package" && mkdir -p "$package" dist
 cp build/windows-app/cli/kiss2bmp.exe build/windows-app/ui/win32/kissconv.exe "$package/"
