@@ -3,10 +3,12 @@
 #include "RunOutput.h"
 
 #include "doll/DollFiles.h"
+#include "fkiss/FkissComponents.h"
 #include "imaging/DecodeCel.h"
 #include "imaging/ImageFileKind.h"
 #include "imaging/KissHeaders.h"
 #include "imaging/SetPicture.h"
+#include "imaging/StreamErrors.h"
 #include "imaging/TruecolourCel.h"
 #include "platform/Exception.h"
 
@@ -43,9 +45,15 @@ CelDecoder::Decoded CelDecoder::Decode(const TKissCel& cel, int group)
     return Doing("cannot convert the cel '" + name + "'", [&]() -> Decoded {
         output_.RequireInside(name);
         ObjectOf(cel, configuration_);
+        const bool viewer = configuration_.reading == Reading::Viewer;
+        if (LeftOut(cel)) {
+            image_.SetSize(0, 0);
+            truecolour_.SetSize(0, 0);
+            return {image_, &truecolour_, false, 0, 0, true};
+        }
         Doing("cannot open the cel '" + name + "'", [&] { doll_.Load(name, cel_); });
         if (const char* kind = ImageFileKind(cel_)) throw ECelIsAnImageFile(name, kind);
-        const bool viewer = configuration_.reading == Reading::Viewer;
+        const CelOrigin origin = viewer ? TakeNegativeOffsets(cel_) : CelOrigin{};
         const bool truecolour = IsTruecolourCel(cel_);
         if (truecolour && !std::count(truecolourCels_.begin(), truecolourCels_.end(), name))
             truecolourCels_.push_back(name);
@@ -57,15 +65,36 @@ CelDecoder::Decoded CelDecoder::Decode(const TKissCel& cel, int group)
                                         "' (no palette line has its number)"
                                   : "cannot open the palette '" + palette + "'",
                   [&] { doll_.Load(palette, palette_); });
+        if (!viewer) RequireDesignedPicture(name, cel_);
         DecodeCel(image_, cel_, palette_, static_cast<std::uint8_t>(16 * group),
                   ScaleOf(configuration_));
         cel_.Seek(0);
         const bool nibbles = ReadCelHeader(cel_).bitsPerPixel == 4;
-        if (!truecolour || !viewer) return {image_, nullptr, nibbles};
+        if (!truecolour || !viewer) return {image_, nullptr, nibbles, origin.x, origin.y};
         cel_.Seek(0);
         DecodeTruecolourCel(truecolour_, cel_);
-        return {image_, &truecolour_, false};
+        return {image_, &truecolour_, false, origin.x, origin.y};
     });
+}
+
+bool CelDecoder::LeftOut(const TKissCel& cel)
+{
+    const std::string& name = cel.fileName;
+    if (configuration_.reading != Reading::Viewer || !StaysInside(name)) return false;
+    const auto [found, added] = leftOut_.try_emplace(name, false);
+    if (!added || doll_.LookUp(name).kind != NameLookup::Missing) return found->second;
+    (IsComponentName(name) ? components_ : missingCels_).push_back(name);
+    return found->second = true;
+}
+
+void RequireDesignedPicture(const std::string& name, MemoryStream& cel)
+{
+    if (CelPictureFits(cel)) return;
+    const CelHeader h = ReadCelHeader(cel);
+    const std::int32_t x = SignedOffset(h.xOffset), y = SignedOffset(h.yOffset);
+    if (h.headed && (x < 0 || y < 0) && TBmp256Image::Fits(h.width, h.height))
+        throw ENegativeOffsets(name, "(" + std::to_string(x) + ", " + std::to_string(y) + ")");
+    throw EStreamMemoryError();
 }
 
 TBmp256Image::Colour FirstPalette::Colour(int group, int index)

@@ -5,7 +5,9 @@
 #include "imaging/Bmp256Image.h"
 #include "imaging/MemoryStream.h"
 #include "imaging/RgbaImage.h"
+#include "platform/Exception.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,11 @@ public:
         const TBmp256Image& image;
         const RgbaImage* truecolour; // the 32-bit cel's picture, as viewers read a doll
         bool nibbles;                // a 4-bit cel's pixels, which a palette group moves
+        // As viewers read a doll: where the picture stands from its object's place (a headed
+        // cel's negative offsets), and whether the cel is left out, a picture of no pixels,
+        // because the doll has no file of its name.
+        std::int32_t x = 0, y = 0;
+        bool leftOut = false;
     };
 
     CelDecoder(DollFiles& doll, const KissConfiguration& configuration, const RunOutput& output)
@@ -31,10 +38,19 @@ public:
     {
     }
     // Fails for a cel whose name leaves the output folder, which cannot be read, or which is an
-    // image file of another kind.
+    // image file of another kind. As designed, it fails too for a cel the doll lacks, and for one
+    // whose picture is too large only because its offsets, read as viewers read them, are negative.
     Decoded Decode(const TKissCel& cel, int group);
     // The 32-bit cels decoded so far, each once, in the order met.
     const std::vector<std::string>& TruecolourCels() const { return truecolourCels_; }
+    // The cels left out so far, each once, in the order met: FKiSS 5 components, and cel files
+    // the doll lacks.
+    const std::vector<std::string>& Components() const { return components_; }
+    const std::vector<std::string>& MissingCels() const { return missingCels_; }
+
+    // As viewers read a doll, whether the cel is left out: a name that stays in its folder and
+    // names no file of the doll, noted once as a component or a missing cel.
+    bool LeftOut(const TKissCel& cel);
 
 private:
     DollFiles& doll_;
@@ -43,8 +59,23 @@ private:
     MemoryStream cel_, palette_;
     TBmp256Image image_;
     RgbaImage truecolour_;
-    std::vector<std::string> truecolourCels_;
+    std::vector<std::string> truecolourCels_, components_, missingCels_;
+    std::map<std::string, bool> leftOut_; // by name, once looked up
 };
+
+class ENegativeOffsets : public Exception {
+public:
+    ENegativeOffsets(const std::string& name, const std::string& offsets)
+        : Exception(
+              FormatMessage("ｾﾙ %s のｵﾌｾｯﾄ " + offsets + " は負のためBMPﾌｧｲﾙにできません", name),
+              "'" + name + "' has negative offsets " + offsets +
+                  ", which a BMP file cannot hold (--format png draws it)")
+    {
+    }
+};
+// As designed, fails for a cel loaded in the stream whose picture would be too large: saying so
+// when only its offsets, negative as viewers read them, make it so.
+void RequireDesignedPicture(const std::string& name, MemoryStream& cel);
 
 // The colours of the play area and its border come from the first palette, read once when first
 // asked for; black without a palette line.

@@ -1,12 +1,14 @@
 #include "CheckDoll.h"
 
 #include "BufferedTextFile.h"
+#include "CelDecoder.h"
 #include "DollConfiguration.h"
 #include "KissConfiguration.h"
 #include "StartState.h"
 #include "TextNumbers.h"
 #include "TextPaths.h"
 #include "doll/DollFiles.h"
+#include "fkiss/FkissComponents.h"
 #include "fkiss/FkissWords.h"
 
 #include "imaging/DecodeCel.h"
@@ -111,9 +113,18 @@ DollCheck CheckDoll(DollFiles& doll, int set)
     for (int i = 0; i < c->celCount; ++i)
         names.push_back(c->cels[i].fileName);
     std::set<std::string> asked, used = {shown(doll.ConfigurationPath())};
-    for (const std::string& name : names) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
         if (!asked.insert(name).second) continue;
         const NameLookup found = doll.LookUp(name);
+        // A cel line's component is no file: viewers make it, and leave it out of the pictures.
+        const bool component = found.kind == NameLookup::Missing &&
+                               i >= static_cast<std::size_t>(c->paletteCount) &&
+                               IsComponentName(name);
+        if (component) {
+            check.findings.push_back("component " + name);
+            continue;
+        }
         std::string line;
         switch (found.kind) {
         case NameLookup::AsWritten:
@@ -181,15 +192,19 @@ DollCheck CheckDoll(DollFiles& doll, int set)
                 refusals.push_back("the cel " + cel.fileName + " has no palette line");
             else if (cel.inSet[set] && !StaysInside(cel.fileName))
                 refusals.push_back(converting + ": its name leads outside the output folder");
+            else if (cel.inSet[set] && doll.LookUp(cel.fileName).kind == NameLookup::Missing &&
+                     IsComponentName(cel.fileName))
+                refusals.push_back(converting + ": it is an FKiSS 5 component, no file");
             else if (cel.inSet[set]) // the picture the run would make of it, as the run sizes it
                 try {
                     Doing(converting, [&] {
                         Doing("cannot open the cel '" + cel.fileName + "'",
                               [&] { doll.Load(cel.fileName, file); });
-                        if (!ImageFileKind(file) && !CelPictureFits(file))
-                            throw EStreamMemoryError();
+                        if (!ImageFileKind(file)) RequireDesignedPicture(cel.fileName, file);
                     });
                 } catch (const EStreamMemoryError& e) {
+                    refusals.push_back(e.English());
+                } catch (const ENegativeOffsets& e) {
                     refusals.push_back(e.English());
                 } catch (const Exception&) {
                     // missing or no cel: told above

@@ -86,6 +86,8 @@ private:
     void ConvertSet(int number);
     std::string MakePage();
     void DrawStart();
+    // The cels left out of the pictures, each kind in one notice.
+    void TellLeftOut();
 
     DollFiles& doll_;
     RunControls& controls_;
@@ -126,6 +128,7 @@ void Run::Convert()
     if (configuration_->celCount > 0) ConvertSet(ChooseSet());
     const std::string page = options_.page ? MakePage() : "";
     DrawStart();
+    TellLeftOut();
     if (options_.page) {
         Doing("cannot write the page '" + pagePath + "'",
               [&] { output_.WriteFile(pageName, page); });
@@ -183,6 +186,12 @@ void Run::ConvertSet(int number)
         const TKissCel& cel = c.cels[j];
         if (!cel.inSet[number]) continue;
         const std::string imageName = ImageNameOf(cel);
+        // As viewers read a doll, a cel the doll has no file of has no image and no report line.
+        if (cels_->LeftOut(cel)) {
+            ObjectOf(cel, c);
+            controls_.ShowProgress(++done_, all_);
+            continue;
+        }
         if (output_.Format() != ImageFormat::None) {
             const CelDecoder::Decoded decoded = cels_->Decode(cel, set.paletteGroup);
             const std::string fileName =
@@ -223,6 +232,20 @@ void Run::DrawStart()
         controls_.FileWritten(RunControls::Written::Snapshot, options_.snapshotPath);
     }
     if (options_.startPicture) options_.startPicture(picture);
+}
+
+void Run::TellLeftOut()
+{
+    if (!cels_) return;
+    for (const auto& [names, what] :
+         {std::pair{&cels_->Components(), "FKiSS 5 components, which a viewer makes, are left out "
+                                          "of the pictures:"},
+          {&cels_->MissingCels(), "cels the doll has no file of are left out of the pictures:"}}) {
+        std::string text = what;
+        for (const std::string& name : *names)
+            text += " " + name;
+        if (!names->empty()) controls_.Notice(text);
+    }
 }
 
 } // namespace

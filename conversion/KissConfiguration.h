@@ -46,8 +46,8 @@ struct KissConfiguration {
     static constexpr int kMaxSets = 16;
     static constexpr int kMaxPositions = 256;
     // As viewers read a doll: cel lines, and objects 0 to kViewerObjects - 1.
-    static constexpr int kViewerCels = 4096;
-    static constexpr int kViewerObjects = 4096;
+    static constexpr int kViewerCels = 65536;
+    static constexpr int kViewerObjects = 65536;
 
     Reading reading = Reading::Designed;
     int MaxCels() const { return reading == Reading::Designed ? kMaxCels : kViewerCels; }

@@ -16,10 +16,11 @@ SetPicture StartPicture(const KissConfiguration& c, const DollState& start, CelD
         if (at.x == -1 && at.y == -1) continue;
         const auto opacity = static_cast<std::uint8_t>(255 - start.cels[j].transparency);
         const CelDecoder::Decoded decoded = cels.Decode(cel, group);
+        const std::int32_t x = at.x + decoded.x, y = at.y + decoded.y;
         if (decoded.truecolour)
-            picture.DrawOver(*decoded.truecolour, at.x, at.y, opacity);
+            picture.DrawOver(*decoded.truecolour, x, y, opacity);
         else
-            picture.DrawOver(decoded.image, at.x, at.y, opacity);
+            picture.DrawOver(decoded.image, x, y, opacity);
     }
     return picture;
 }

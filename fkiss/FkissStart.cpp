@@ -110,7 +110,7 @@ private:
     void StartTimer(const FkissAction& a, std::size_t);
 
     std::int32_t Value(const FkissValue& v) const;
-    std::vector<DollState::Cel*> CelsOf(const FkissAction& a, const FkissValue& v);
+    const std::vector<DollState::Cel*>& CelsOf(const FkissAction& a, const FkissValue& v);
     KissPosition* PositionOf(const FkissAction& a, const FkissValue& v);
     const Handler* LabelOf(const FkissAction& a);
     void Skip(const FkissAction& a, const std::string& why)
@@ -128,6 +128,10 @@ private:
     std::array<std::vector<KissPosition>, 10> placed_; // where the run found the objects
     std::vector<Frame> stack_;
     std::set<std::string> leftNoted_;
+    // The cel lines of each name and of each object: an action finds its cels without a walk
+    // over every line, which a doll of many lines would make slow.
+    std::map<std::string, std::vector<DollState::Cel*>> namedCels_;
+    std::map<int, std::vector<DollState::Cel*>> objectCels_;
     int steps_ = 0;
 
 public:
@@ -165,6 +169,10 @@ static_assert(std::ranges::is_sorted(Runner::kEvents, {}, kName) &&
 Runner::Runner(FkissProgram& program, DollState& state, std::vector<std::string>& notes)
     : s_(state), notes_(notes, FkissProgram::kMaxNotes), placed_(state.positions)
 {
+    for (DollState::Cel& cel : s_.cels) {
+        namedCels_[cel.name].push_back(&cel);
+        objectCels_[cel.object].push_back(&cel);
+    }
     for (FkissEvent& event : program.events) {
         if (event.name == "alarm" && event.arguments.size() == 1 &&
             event.arguments[0].kind == Kind::Number)
@@ -271,7 +279,7 @@ void Runner::Cels(const FkissAction& a, std::size_t)
     const bool map = a.name == "map", unmap = a.name == "unmap", alt = a.name == "altmap";
     const bool transparent = a.name == "transparent";
     const bool read = a.name == "letmapped" || a.name == "lettransparent";
-    const std::vector<DollState::Cel*> cels = CelsOf(a, a.arguments[read ? 1 : 0]);
+    const std::vector<DollState::Cel*>& cels = CelsOf(a, a.arguments[read ? 1 : 0]);
     if (cels.empty()) return;
     if (read) { // of several cels of that name, the first answers
         s_.variables[a.arguments[0].text] =
@@ -376,7 +384,7 @@ void Runner::StartTimer(const FkissAction& a, std::size_t)
     const std::int32_t o = a.arguments[0].number;
     bool holds = true;
     if (n == "ifmapped" || n == "ifnotmapped") {
-        const std::vector<DollState::Cel*> cels = CelsOf(a, a.arguments[0]);
+        const std::vector<DollState::Cel*>& cels = CelsOf(a, a.arguments[0]);
         if (cels.empty()) return;
         holds = cels[0]->mapped == (n == "ifmapped");
     } else if (n == "iffixed" || n == "ifnotfixed") {
@@ -405,11 +413,16 @@ std::int32_t Runner::Value(const FkissValue& v) const
     return found == s_.variables.end() ? 0 : found->second;
 }
 
-std::vector<DollState::Cel*> Runner::CelsOf(const FkissAction& a, const FkissValue& v)
+const std::vector<DollState::Cel*>& Runner::CelsOf(const FkissAction& a, const FkissValue& v)
 {
-    std::vector<DollState::Cel*> cels;
-    for (DollState::Cel& cel : s_.cels)
-        if (v.kind == Kind::Cel ? cel.name == v.text : cel.object == v.number) cels.push_back(&cel);
+    static const std::vector<DollState::Cel*> kNone;
+    const auto found = [](const auto& cels, const auto& key) -> const auto&
+    {
+        const auto at = cels.find(key);
+        return at == cels.end() ? kNone : at->second;
+    };
+    const std::vector<DollState::Cel*>& cels =
+        v.kind == Kind::Cel ? found(namedCels_, v.text) : found(objectCels_, v.number);
     if (cels.empty())
         Skip(a, v.kind == Kind::Cel ? "there is no cel \"" + v.text + "\""
                                     : "no cel is in object #" + std::to_string(v.number));

@@ -122,7 +122,7 @@ void DecodeColours(TBmp256Image& image, MemoryStream& palette, const PaletteHead
                    ColourScale scale)
 {
     if (h.bitsPerColour != 12 && h.bitsPerColour != 24) return; // entries stay grey
-    const std::int64_t count =
+    std::int64_t count =
         std::min<std::int64_t>(static_cast<std::int64_t>(h.colours) * h.groups, 256);
 
     // All colour bytes in one read. Bytes a cut file lacks are what reads into reused variables
@@ -149,6 +149,13 @@ void DecodeColours(TBmp256Image& image, MemoryStream& palette, const PaletteHead
             c.green = b[1];
             c.blue = b[2];
         }
+    }
+    // As viewers show a palette, the groups it lacks are copies of its group 0 (a palette of one
+    // group serves every set); as designed their entries stay grey.
+    if (scale == ColourScale::Viewer && count > 0) {
+        for (std::size_t k = static_cast<std::size_t>(count); k < colours.size(); ++k)
+            colours[k] = colours[k % h.colours];
+        count = static_cast<std::int64_t>(colours.size());
     }
     image.WritePaletteEntries(0, colours.data(), static_cast<std::int32_t>(count));
 }

@@ -2,8 +2,10 @@
 
 #include "ByteOrder.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -59,4 +61,21 @@ PaletteHeader ReadPaletteHeader(MemoryStream& palette)
     }
     palette.Seek(0); // old form: 16 colours of 12 bits in 10 groups from offset 0
     return h;
+}
+
+CelOrigin TakeNegativeOffsets(MemoryStream& cel)
+{
+    const CelHeader h = ReadCelHeader(cel);
+    CelOrigin origin;
+    if (h.headed) {
+        origin = {std::min(SignedOffset(h.xOffset), 0), std::min(SignedOffset(h.yOffset), 0)};
+        const std::uint8_t zero[2] = {};
+        for (const auto& [at, offset] : {std::pair{12, origin.x}, {14, origin.y}}) {
+            if (offset == 0) continue;
+            cel.Seek(at);
+            cel.Write(zero, sizeof zero);
+        }
+    }
+    cel.Seek(0);
+    return origin;
 }

@@ -172,6 +172,8 @@ TBmp256Image::Colour PaletteColour(MemoryStream& palette, int group, int index, 
 {
     palette.Seek(0);
     const PaletteHeader header = ReadPaletteHeader(palette);
+    // As viewers show it, a group the palette lacks is its group 0.
+    if (scale == ColourScale::Viewer && (group < 0 || group >= header.groups)) group = 0;
     const std::int64_t entry = std::int64_t{group} * header.colours + index;
     MemoryStream noCel; // decoded with an empty cel, the image holds the palette's colour table
     TBmp256Image image;

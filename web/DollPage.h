@@ -16,7 +16,8 @@
 // cels it places, and the pixels of each of those cels and their palettes, so that the page can
 // draw any cel in any palette group.
 struct DollPage {
-    // A cel as decoded, standing at its offset: colour indices, or red, green, blue and alpha.
+    // A cel as decoded, standing at its offset (a negative one moves the picture instead):
+    // colour indices, or red, green, blue and alpha; a cel left out has none.
     struct Image {
         enum class Kind {
             Indexed, // a byte a pixel, the same in every group; 0 is clear
@@ -27,6 +28,8 @@ struct DollPage {
         Kind kind = Kind::Indexed;
         int palette = 0;    // index into palettes (none for Rgba)
         std::string pixels; // rows top down, unpadded
+        std::int32_t x = 0,
+                     y = 0; // where it stands from its object's place: 0, or a negative offset
     };
     struct Cel {
         int image = 0; // index into images

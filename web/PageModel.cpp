@@ -51,6 +51,8 @@ int PageModel::Image(const TKissCel& cel)
     if (!added) return found->second;
     const Decoded decoded = decode_(cel);
     DollPage::Image image;
+    image.x = decoded.x;
+    image.y = decoded.y;
     if (decoded.truecolour) {
         image.width = decoded.truecolour->Width();
         image.height = decoded.truecolour->Height();
@@ -118,7 +120,7 @@ DollPage PageOf(const RunDoll& doll)
     const KissConfiguration& c = doll.configuration;
     PageModel page(c, [&](const TKissCel& cel) -> PageModel::Decoded {
         const CelDecoder::Decoded decoded = doll.cels.Decode(cel, 0);
-        return {decoded.image, decoded.truecolour, decoded.nibbles};
+        return {decoded.image, decoded.truecolour, decoded.nibbles, decoded.x, decoded.y};
     });
     for (const int number : doll.sets) {
         page.AddSet(number, doll.start.state);

@@ -107,7 +107,7 @@ std::string DollData(const DollPage& doll)
         const auto box = OpaqueBox(image);
         Add(images,
             JsonArray(std::array{image.width, image.height, static_cast<int>(image.kind),
-                                 image.palette, box[0], box[1], box[2], box[3]}),
+                                 image.palette, box[0], box[1], box[2], box[3], image.x, image.y}),
             ",");
     }
     std::string sets = "[";

@@ -183,11 +183,14 @@ const Fkiss = (() => {
   };
 
   // A picture's opaque runs by row and the box around them, worked out when first asked for: the
-  // rows, a function that gives them, or {rows: that function, box: the box known already}.
+  // rows, a function that gives them, or {rows: that function, box: the box known already, top:
+  // how far below its object's place the first row stands (0 unless given)}.
   class Mask {
     constructor(source) {
+      this.top = 0;
       if (source && !Array.isArray(source) && typeof source === "object") {
         this.bounds = source.box;
+        this.top = source.top ?? 0;
         source = source.rows;
       }
       this.source = source;
@@ -203,8 +206,8 @@ const Fkiss = (() => {
         if (runs.length === 0) return;
         box.left = Math.min(box.left, runs[0]);
         box.right = Math.max(box.right, runs[runs.length - 1]);
-        box.top = Math.min(box.top, y);
-        box.bottom = y + 1;
+        box.top = Math.min(box.top, y + this.top);
+        box.bottom = y + this.top + 1;
       });
       return (this.bounds = box.left === Infinity ? null : box);
     }
@@ -572,9 +575,9 @@ const Fkiss = (() => {
       const p = this.boxOf(c), q = this.boxOf(d);
       if (!Player.meet(p, q)) return false;
       const places = this.state.positions[this.state.set], [cx, cy] = places[c.object], [dx, dy] = places[d.object];
-      const first = this.masks[c.mask].rows, second = this.masks[d.mask].rows;
+      const first = this.masks[c.mask], second = this.masks[d.mask];
       for (let y = Math.max(p.top, q.top); y < Math.min(p.bottom, q.bottom); ++y) {
-        const a = first[y - cy] || [], b = second[y - dy] || [];
+        const a = first.rows[y - cy - first.top] || [], b = second.rows[y - dy - second.top] || [];
         let i = 0, j = 0;
         while (i < a.length && j < b.length) {
           const a0 = a[i] + cx, a1 = a[i + 1] + cx, b0 = b[j] + dx, b1 = b[j + 1] + dx;

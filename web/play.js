@@ -12,19 +12,20 @@
   const bar = document.getElementById("sets");
 
   // The pixels the page carries: every palette's 256 colours, then each image's pixels, one zlib
-  // stream in base 64. An image is [width, height, kind, palette, and the box of its opaque pixels:
-  // left, top, right, bottom]: kind 0 a byte a pixel, 1 a 4-bit
+  // stream in base 64. An image is [width, height, kind, palette, the box of its opaque pixels:
+  // left, top, right, bottom, and where it stands from its object's place: x, y (0, or a cel's
+  // negative offset)]: kind 0 a byte a pixel, 1 a 4-bit
   // cel's pixels two a byte (high nibble first), which a palette group moves 16 colours on, 2 red,
-  // green, blue and alpha.
+  // green, blue and alpha. Boxes and opaque runs are kept from the object's place.
   const packed = atob(doll.pixels), bytes = new Uint8Array(packed.length);
   for (let i = 0; i < packed.length; ++i) bytes[i] = packed.charCodeAt(i);
   const pixels = pako.inflate(bytes);
   let offset = 768 * doll.palettes;
-  const images = doll.images.map(([width, height, kind, palette, left, top, right, bottom]) => {
+  const images = doll.images.map(([width, height, kind, palette, left, top, right, bottom, x, y]) => {
     const size = kind === 2 ? 4 * width * height : kind === 1 ? (width * height + 1) >> 1 : width * height;
     offset += size;
-    return { width, height, kind, palette, packed: pixels.subarray(offset - size, offset), drawn: new Map(),
-      box: right > left ? { left, top, right, bottom } : null };
+    return { width, height, kind, palette, packed: pixels.subarray(offset - size, offset), drawn: new Map(), x, y,
+      box: right > left ? { left: left + x, top: top + y, right: right + x, bottom: bottom + y } : null };
   });
   // An image's colour indices, a byte a pixel (its alpha bytes for kind 2), unpacked once.
   const indices = (image) => {
@@ -68,13 +69,14 @@
     image.drawn.set(group, data);
     return data;
   };
-  // Each image's opaque runs by row: [first, end, first, end, ...], found when first needed.
-  const rows = images.map((image) => ({ box: image.box, rows: () => {
+  // Each image's opaque runs by row: [first, end, first, end, ...], found when first needed; the
+  // first row stands `top` below the object's place.
+  const rows = images.map((image) => ({ box: image.box, top: image.y, rows: () => {
     const { width, height } = image, from = indices(image), byRow = [];
     for (let y = 0, i = 0; y < height; ++y) {
       const runs = [];
-      for (let x = 0; x < width; ++x, ++i) if (runs.length % 2 === 0 ? from[i] !== 0 : from[i] === 0) runs.push(x);
-      if (runs.length % 2) runs.push(width);
+      for (let x = 0; x < width; ++x, ++i) if (runs.length % 2 === 0 ? from[i] !== 0 : from[i] === 0) runs.push(x + image.x);
+      if (runs.length % 2) runs.push(width + image.x);
       byRow.push(runs);
     }
     return byRow;
@@ -82,7 +84,7 @@
   const opaque = (mask, x, y) => {
     const box = player.masks[mask].box;
     if (!box || x < box.left || x >= box.right || y < box.top || y >= box.bottom) return false;
-    const runs = player.masks[mask].rows[y];
+    const runs = player.masks[mask].rows[y - player.masks[mask].top];
     if (!runs) return false;
     for (let i = 0; i < runs.length; i += 2) if (x >= runs[i] && x < runs[i + 1]) return true;
     return false;
@@ -252,8 +254,8 @@
         cel.img.getContext("2d").putImageData(drawn(cel.image, group), 0, 0);
         cel.group = group;
       }
-      cel.img.style.left = x + "px";
-      cel.img.style.top = y + "px";
+      cel.img.style.left = x + cel.image.x + "px";
+      cel.img.style.top = y + cel.image.y + "px";
       cel.img.hidden = !mapped || transparency >= 255;
       cel.img.style.opacity = transparency > 0 ? String((255 - transparency) / 255) : "";
       const b = player.masks[cel.mask]?.box, u = boxes.get(cel.object);

@@ -340,9 +340,37 @@ TEST(Kiss2bmp, ShowsADollAsViewersDoAndSaysWhatTheBmpRunLeavesOut)
         RunProcess(KISS2BMP_PATH, {"-q", "--format=png", "--snapshot", dir / "s.png", cnf, out}, dir.Path().string());
     EXPECT_EQ(std::pair(png.status, ReadText(out + "/c.png").substr(16, 10)),
               std::pair(0, "\0\0\0\3\0\0\0\1\x08\x06"s)); // RGBA
-    // In the page: 3 x 1, red, green, blue and alpha, palette 0, its opaque pixels from 1,0 to 2,1 (the ends past).
+    // In the page: 3 x 1, red, green, blue and alpha, palette 0, its opaque pixels from 1,0 to 2,1 (the ends past), at
+    // its place.
     EXPECT_EQ(RunProcess(KISS2BMP_PATH, {"--page", cnf, dir / "page"}, dir.Path().string()).status, 0);
-    EXPECT_NE(ReadText(dir / "page/own.html").find("\"images\":[[3,1,2,0,1,0,2,1]"), std::string::npos);
+    EXPECT_NE(ReadText(dir / "page/own.html").find("\"images\":[[3,1,2,0,1,0,2,1,0,0]"), std::string::npos);
+    // A component and a cel file the doll lacks are left out of the pictures, each named in one notice, and FKiSS that
+    // maps the component plays on; a 32-bit cel whose offsets are -3 and -1 stands that far up and left of its place.
+    WriteFile(doll + "n.cel",
+              "KiSS\x20\x20\0\0\x01\0\x01\0\xFD\xFF\xFF\xFF"s + std::string(16, '\0') + "\x0a\x14\x1e\xff");
+    WriteFile(doll + "five.cnf", "%pip.kcf\r\n#1 t.label :0\r\n#2 Gone.Cel :0\r\n#3 n.cel :0\r\n#4 t.label :0\r\n"
+                                 "$0 0,0 0,0 5,5 0,0\r\n;@EventHandler\r\n;@initialize() map(\"t.label\")\r\n");
+    const auto five = RunProcess(KISS2BMP_PATH, {"--check", doll + "five.cnf"}, dir.Path().string());
+    const std::regex told("(component|missing|refused|fkiss|no cel).*\n");
+    std::string lines;
+    for (std::sregex_iterator at(five.out.begin(), five.out.end(), told), end; at != end; ++at)
+        lines += at->str();
+    EXPECT_EQ(
+        std::pair(five.status, lines),
+        std::pair(1, "component t.label\nmissing Gone.Cel\nfkiss level 1\n"
+                     "refused by the BMP run: cannot convert the cel 't.label': it is an FKiSS 5 component, no file\n"
+                     "refused by the BMP run: cannot convert the cel 'n.cel': 'n.cel' has negative offsets (-3, -1), "
+                     "which a BMP file cannot hold (--format png draws it)\n"s));
+    const auto page =
+        RunProcess(KISS2BMP_PATH, {"--page", "-q", "--snapshot", dir / "five.png", doll + "five.cnf", dir / "five"},
+                   dir.Path().string());
+    EXPECT_EQ(std::pair(page.status, page.err),
+              std::pair(0, "kiss2bmp: FKiSS 5 components, which a viewer makes, are left out of the pictures: t.label\n"
+                           "kiss2bmp: cels the doll has no file of are left out of the pictures: Gone.Cel\n"s));
+    // The left out ones pictures of no pixels; the 32-bit one 1 x 1 at (-3, -1) from its place.
+    EXPECT_NE(ReadText(dir / "five/five.html")
+                  .find("\"images\":[[0,0,2,0,0,0,0,0,0,0],[0,0,2,0,0,0,0,0,0,0],[1,1,2,0,0,0,1,1,-3,-1]]"),
+              std::string::npos);
     // --check reads the start of the set --set names, or of set 0 when that is no number: a cel only in set 3.
     WriteFile(doll + "three.cnf", "%pip.kcf\r\n#1 b.cel :3 ;%u\r\n$0 5,5\r\n");
     for (const auto& [set, hidden] : {std::pair{"3", true}, {"3x", false}}) {

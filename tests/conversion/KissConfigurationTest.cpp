@@ -60,7 +60,8 @@ TEST(ReadConfiguration, ADollOfOurOwn)
                                                   "2.0 sub\\tail.cel *0 :0123456789", "8.0 big.cel *44 :01",
                                                   "9.0 x.cel *1 :1", "10.0 neg.cel *253 :2", "7.0  *0 :0123456789"}));
     ASSERT_EQ(c->setCount, 5);
-    const auto last = Read("$0" + Repeat(" 1,1", 255) + " 7,9\r\n$3 2,2\r\n"); // the last object has its place, apart from the next set
+    const auto last = Read("$0" + Repeat(" 1,1", 255) +
+                           " 7,9\r\n$3 2,2\r\n"); // the last object has its place, apart from the next set
     EXPECT_EQ(std::pair(last->sets[0].positions[255].x, last->sets[0].positions[255].y), std::pair(7, 9));
     EXPECT_EQ(Sets(*c, 6),
               (std::vector<std::string>{"2: 10,20 -1,-1 30,40 50,60",
@@ -89,8 +90,7 @@ TEST(ReadConfiguration, AsViewersReadIt)
     const auto viewer = Read(text, Reading::Viewer), designed = Read(text);
     EXPECT_EQ(Cels(*viewer),
               (std::vector<std::string>{"1.0 a.cel *1 :02", "2.0 b.cel *0 :0123456789", "3.0 c.cel *0 :0123456789",
-                                        "4.7 d.cel *0 :1", "5.0 e.cel *0 :3", "6.0 f.cel *0 :4",
-                                        "7.0 g.cel *0 :6"}));
+                                        "4.7 d.cel *0 :1", "5.0 e.cel *0 :3", "6.0 f.cel *0 :4", "7.0 g.cel *0 :6"}));
     EXPECT_EQ(Cels(*designed), (std::vector<std::string>{"1.0 a.cel *1 :029", "2.0 b.cel *0 :0123456789",
                                                          "3.0 c.cel *2 :5", "4.7 d.cel *0 :14", "5.0 e.cel *0 :3467"}));
     std::string marks;
@@ -101,13 +101,14 @@ TEST(ReadConfiguration, AsViewersReadIt)
     EXPECT_EQ(Sets(*designed, 1), std::vector<std::string>{"0: 1,2 0,0 3,4 0,0 5,6 0,0 0,0"});
     EXPECT_EQ(viewer->fkissLines, (std::vector<std::pair<int, std::string>>{{5, ";@EventHandler"}, {9, ";@end"}}));
     EXPECT_TRUE(designed->fkissLines.empty());
-    // 4,096 cel lines and objects 0 to 4,095; one more of either is refused, as 257 and 256 are as designed.
-    const auto many = Read(Repeat("#4095 x.cel\r\n", 4096) + "$0" + Repeat(" 1,1", 4095) + " 7,9\r\n", Reading::Viewer);
-    EXPECT_EQ(std::pair(many->sets[0].At(ObjectOf(many->cels[0], *many)).x, many->celCount), std::pair(7, 4096));
-    EXPECT_EQ(MessageOf([] { Read(Repeat("#1 x.cel\r\n", 4097), Reading::Viewer); }), "ｾﾙ行が多すぎます (最大 4096)");
+    // 65,536 cel lines and objects 0 to 65,535; one more of either is refused, as 257 and 256 are as designed.
+    const auto many =
+        Read(Repeat("#65535 x.cel\r\n", 65536) + "$0" + Repeat(" 1,1", 65535) + " 7,9\r\n", Reading::Viewer);
+    EXPECT_EQ(std::pair(many->sets[0].At(ObjectOf(many->cels[0], *many)).x, many->celCount), std::pair(7, 65536));
+    EXPECT_EQ(MessageOf([] { Read(Repeat("#1 x.cel\r\n", 65537), Reading::Viewer); }), "ｾﾙ行が多すぎます (最大 65536)");
     TKissCel past;
-    past.objectNumber = 4096;
-    EXPECT_EQ(MessageOf([&] { ObjectOf(past, *many); }), "ｵﾌﾞｼﾞｪｸﾄ番号 4096 は範囲外です (0 から 4095)");
+    past.objectNumber = 65536;
+    EXPECT_EQ(MessageOf([&] { ObjectOf(past, *many); }), "ｵﾌﾞｼﾞｪｸﾄ番号 65536 は範囲外です (0 から 65535)");
 }
 
 } // namespace

@@ -192,6 +192,11 @@ const Check ColoursBlackThenGrey = [](const Scene& s, Log) {
         EXPECT_EQ(s.Made("body.bmp").substr(54 + 4 * i, 4), std::string(3, char(i < 160 ? 0 : i)) + '\0') << i;
 };
 const Check LastOneWins = [](const Scene& s, Log) { EXPECT_EQ(s.Made("body.bmp"), ReadText(kGolden + "hair.bmp")); };
+// hair.bmp's width in its header: the golden one's and 65533 - its x offset (3) more.
+const Check HairIs65533Wider = [](const Scene& s, Log) {
+    const auto width = [](Text b) { return (b[18] & 255) | (b[19] & 255) << 8 | (b[20] & 255) << 16; };
+    EXPECT_EQ(width(s.Made("hair.bmp")), width(ReadText(kGolden + "hair.bmp")) + 65533 - 3);
+};
 // The same bytes as from the doll's folder.
 const Check Golden = [](const Scene& s, Log) {
     for (const std::string name : {"back.bmp", "body.bmp", "hair.bmp", "shirt.bmp", "pip.txt"})
@@ -230,6 +235,7 @@ std::vector<Row> Rows()
     const std::string backBmp = "%PIP.KCF\r\n%BACK.BMP\r\n#0 BACK.CEL\r\n#1 BODY.CEL *1\r\n$0 0,0 1,1\r\n";
     // Messages, files written, reports.
     const std::string objectRange = "ｵﾌﾞｼﾞｪｸﾄ番号 256 は範囲外です (0 から 255)";
+    const std::string negative = "ｾﾙ HAIR.CEL のｵﾌｾｯﾄ (-3, -3) は負のためBMPﾌｧｲﾙにできません";
     const std::string badCrc = InArchive("bad-crc.lzh", "body.cel はCRCが一致しません");
     const std::string twoInZip = "書庫 {root}work/doll.zip には構成ﾌｧｲﾙが複数あります (pip.cnf, two.cnf)";
     const std::string noBack = Open("BACK.CEL", "{root}work/pip-lh0.lzh/");
@@ -271,6 +277,10 @@ std::vector<Row> Rows()
         {"CelOf65535By65535Pixels", Put("body.cel", "\xFF\xFF\xFF\xFF"), kMemory, "pip.txt", ""},
         {"CelThatIsAGifFile", Put("body.cel", "GIF89a\x0F\x49"), "ｾﾙ BODY.CEL は GIF 画像ﾌｧｲﾙです", "pip.txt", ""},
         {"HeadedCelWithHugeSizeAndOffsets", Patch("hair.cel", 8, allOnes), kMemory, "body.bmp pip.txt", kBody},
+        // Read unsigned as designed: offsets that fit keep their picture, negative ones that do not are named.
+        {"HeadedCelWithAnXOffsetOf65533", Patch("hair.cel", 12, "\xFD\xFF"), "", kImages, kAll, HairIs65533Wider},
+        {"HeadedCelWithNegativeOffsets", Patch("hair.cel", 12, "\xFD\xFF\xFD\xFF"), negative, "body.bmp pip.txt",
+         kBody},
         {"PaletteOf65535Groups", Patch("clothes.kcf", 10, "\xFF\xFF"), "", kImages, kAll},
         {"PaletteOf65535ColoursIn65535Groups", Patch("clothes.kcf", 8, "\xFF\xFF\xFF\xFF"), "", kImages, kAll},
         {"CommentLineOf1MB", Later([] { return Cnf(";" + kBig + "\r\n" + kCnf); }), "", kImages, kAll},
@@ -399,6 +409,8 @@ const std::map<std::string, std::string> kThroughKiss2bmp = {
     {"ObjectNumberPastTheTable", "cannot convert the cel 'BODY.CEL': object number 256 is out of range (0 to 255)"},
     {"CelOf65535By65535Pixels", "cannot convert the cel 'BODY.CEL': out of memory: the picture is too large"},
     {"CelThatIsAGifFile", "cannot convert the cel 'BODY.CEL': 'BODY.CEL' is a GIF image, not a KiSS cel"},
+    {"HeadedCelWithNegativeOffsets", "cannot convert the cel 'HAIR.CEL': 'HAIR.CEL' has negative offsets (-3, -3), "
+                                     "which a BMP file cannot hold (--format png draws it)"},
 };
 
 #ifdef _WIN32 // scenes a Windows folder cannot hold (the rows needing POSIX calls are left out of Rows())
