@@ -47,10 +47,14 @@ CelDecoder::Decoded CelDecoder::Decode(const TKissCel& cel, int group)
         ObjectOf(cel, configuration_);
         const bool viewer = configuration_.reading == Reading::Viewer;
         if (LeftOut(cel)) {
+            last_.reset();
             image_.SetSize(0, 0);
             truecolour_.SetSize(0, 0);
             return {image_, &truecolour_, false, 0, 0, true};
         }
+        std::tuple key{name, int{cel.paletteIndex}, group};
+        if (viewer && last_ && key == lastKey_) return *last_;
+        last_.reset();
         Doing("cannot open the cel '" + name + "'", [&] { doll_.Load(name, cel_); });
         if (const char* kind = ImageFileKind(cel_)) throw ECelIsAnImageFile(name, kind);
         const CelOrigin origin = viewer ? TakeNegativeOffsets(cel_) : CelOrigin{};
@@ -70,10 +74,14 @@ CelDecoder::Decoded CelDecoder::Decode(const TKissCel& cel, int group)
                   ScaleOf(configuration_));
         cel_.Seek(0);
         const bool nibbles = ReadCelHeader(cel_).bitsPerPixel == 4;
-        if (!truecolour || !viewer) return {image_, nullptr, nibbles, origin.x, origin.y};
-        cel_.Seek(0);
-        DecodeTruecolourCel(truecolour_, cel_);
-        return {image_, &truecolour_, false, origin.x, origin.y};
+        if (!viewer) return {image_, nullptr, nibbles};
+        if (truecolour) {
+            cel_.Seek(0);
+            DecodeTruecolourCel(truecolour_, cel_);
+        }
+        lastKey_ = std::move(key);
+        return last_.emplace(Decoded{image_, truecolour ? &truecolour_ : nullptr,
+                                     !truecolour && nibbles, origin.x, origin.y});
     });
 }
 

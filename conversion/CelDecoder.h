@@ -8,7 +8,9 @@
 #include "platform/Exception.h"
 
 #include <map>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 class DollFiles;
@@ -61,6 +63,10 @@ private:
     RgbaImage truecolour_;
     std::vector<std::string> truecolourCels_, components_, missingCels_;
     std::map<std::string, bool> leftOut_; // by name, once looked up
+    // As viewers read a doll, the cel decoded last (name, palette line, group) is not read again
+    // when it is asked for next: a doll of thousands of lines naming one cel.
+    std::tuple<std::string, int, int> lastKey_;
+    std::optional<Decoded> last_;
 };
 
 class ENegativeOffsets : public Exception {

@@ -194,7 +194,7 @@ DollCheck CheckDoll(DollFiles& doll, int set)
                 refusals.push_back(converting + ": its name leads outside the output folder");
             else if (cel.inSet[set] && doll.LookUp(cel.fileName).kind == NameLookup::Missing &&
                      IsComponentName(cel.fileName))
-                refusals.push_back(converting + ": it is an FKiSS 5 component, no file");
+                refusals.push_back("a cel line is an FKiSS 5 component, no file");
             else if (cel.inSet[set]) // the picture the run would make of it, as the run sizes it
                 try {
                     Doing(converting, [&] {

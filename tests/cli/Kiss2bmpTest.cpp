@@ -10,6 +10,7 @@
 #ifndef _WIN32
 #include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -358,7 +359,7 @@ TEST(Kiss2bmp, ShowsADollAsViewersDoAndSaysWhatTheBmpRunLeavesOut)
     EXPECT_EQ(
         std::pair(five.status, lines),
         std::pair(1, "component t.label\nmissing Gone.Cel\nfkiss level 1\n"
-                     "refused by the BMP run: cannot convert the cel 't.label': it is an FKiSS 5 component, no file\n"
+                     "refused by the BMP run: a cel line is an FKiSS 5 component, no file\n"
                      "refused by the BMP run: cannot convert the cel 'n.cel': 'n.cel' has negative offsets (-3, -1), "
                      "which a BMP file cannot hold (--format png draws it)\n"s));
     const auto page =
@@ -371,6 +372,26 @@ TEST(Kiss2bmp, ShowsADollAsViewersDoAndSaysWhatTheBmpRunLeavesOut)
     EXPECT_NE(ReadText(dir / "five/five.html")
                   .find("\"images\":[[0,0,2,0,0,0,0,0,0,0],[0,0,2,0,0,0,0,0,0,0],[1,1,2,0,0,0,1,1,-3,-1]]"),
               std::string::npos);
+#ifndef _WIN32 // no getrusage there
+    // 65,536 cel lines, objects 0 to 65,535 each placed, drawn and in the page, in little processor time and memory.
+    std::string many = "%pip.kcf\r\n", places = "$0";
+    for (int object = 0; object < 65536; ++object) {
+        many += "#" + std::to_string(object) + " t.cel :0\r\n";
+        places += " " + std::to_string(object % 400) + "," + std::to_string(object / 400);
+    }
+    WriteFile(doll + "t.cel", "\x01\0\x01\0\x10"s);
+    WriteFile(doll + "many.cnf", many + places + "\r\n");
+    rusage before{}, after{};
+    ::getrusage(RUSAGE_CHILDREN, &before);
+    const auto big =
+        RunProcess(KISS2BMP_PATH, {"-q", "--page", "--snapshot", dir / "many.png", doll + "many.cnf", dir / "many"},
+                   dir.Path().string());
+    ::getrusage(RUSAGE_CHILDREN, &after);
+    const auto seconds = [](const rusage& u) { return u.ru_utime.tv_sec + u.ru_stime.tv_sec; };
+    EXPECT_EQ(std::pair(big.status, big.err), std::pair(0, ""s));
+    EXPECT_LT(seconds(after) - seconds(before), 20);
+    EXPECT_LT(after.ru_maxrss, 256 * 1024); // KiB, the largest child's
+#endif
     // --check reads the start of the set --set names, or of set 0 when that is no number: a cel only in set 3.
     WriteFile(doll + "three.cnf", "%pip.kcf\r\n#1 b.cel :3 ;%u\r\n$0 5,5\r\n");
     for (const auto& [set, hidden] : {std::pair{"3", true}, {"3x", false}}) {
