@@ -23,6 +23,14 @@ renameSync(join(dir, "sjis/body.cel"), join(dir, "sjis/表\"<b>'&%.cel"));
 const fkiss = (...lines) => (cnf) => cnf + ["[3", ";@EventHandler", ...lines].map((line) => line + "\r\n").join("");
 const later = doll("later", fkiss(";@begin() timer(1,50)", ";@alarm(1) changecol(2)"));
 const atOnce = doll("at-once", fkiss(";@initialize() changecol(2)"));
+// A component and a cel file the doll lacks, both left out, FKiSS naming the component, and the hair at negative offsets:
+// drawn up and left of its place.
+const leftOut = doll("left-out", (cnf) => cnf.replace("SHIRT.CEL", "SHIRT.label").replace("#4.80", "#1 GONE.CEL *0 :0\r\n#4.80") +
+  ';@EventHandler\r\n;@initialize() unmap("shirt.label") map("shirt.label")\r\n');
+const hair = readFileSync(join(dir, "left-out/hair.cel"));
+hair.writeUInt16LE(0xfffd, 12);
+hair.writeUInt16LE(0xfffe, 14);
+writeFileSync(join(dir, "left-out/hair.cel"), hair);
 // Wider than a phone, under a name wider still.
 const big = join(dir, "big/a-doll-whose-name-is-wider-than-a-phone.cnf");
 renameSync(doll("big", (cnf) => cnf.replace("(96,100)", "(448,320)") + "[3\r\n"), big);
@@ -37,10 +45,13 @@ const rows = {
   ShiftJisName: [sjis, 0, -1, 0],
   Phone: [big, 0, -1, 375],
   ChangecolLater: [later, 0, -1, 0, atOnce],
+  LeftOutAndNegativeOffsets: [leftOut, 0, -1, 0],
   Washua: [join(dolls, "washua/washu.cnf"), 0, -1, 0],
   BoredomButton1: [join(dolls, "boredom/boredom.cnf"), 0, 1, 0],
   RanmasInitialize: [join(dolls, "2ranmas/fkisswav.cnf"), 0, -1, 0], // what initialize() hides left out
   Transparent32Bit: [join(dolls, "../kiss-tests/uk_transparent/FKiSS1.cnf"), 0, -1, 0],
+  NegativeOffsets32Bit: [join(dolls, "../kiss-tests/uk_messages/FKiSS5.cnf"), 0, -1, 0],
+  Components: [join(dolls, "../kiss-tests/uk_animate/FKiSS5.cnf"), 0, -1, 0],
 };
 
 for (const [name, [cnf, set, button, phone, drawn = cnf]] of Object.entries(rows)) {
