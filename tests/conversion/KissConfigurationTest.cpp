@@ -60,8 +60,7 @@ TEST(ReadConfiguration, ADollOfOurOwn)
                                                   "2.0 sub\\tail.cel *0 :0123456789", "8.0 big.cel *44 :01",
                                                   "9.0 x.cel *1 :1", "10.0 neg.cel *253 :2", "7.0  *0 :0123456789"}));
     ASSERT_EQ(c->setCount, 5);
-    const auto last = Read("$0" + Repeat(" 1,1", 255) +
-                           " 7,9\r\n$3 2,2\r\n"); // the last object has its place, apart from the next set
+    const auto last = Read("$0" + Repeat(" 1,1", 255) + " 7,9\r\n$3 2,2\r\n"); // the last object has its place, apart from the next set
     EXPECT_EQ(std::pair(last->sets[0].positions[255].x, last->sets[0].positions[255].y), std::pair(7, 9));
     EXPECT_EQ(Sets(*c, 6),
               (std::vector<std::string>{"2: 10,20 -1,-1 30,40 50,60",
@@ -90,7 +89,8 @@ TEST(ReadConfiguration, AsViewersReadIt)
     const auto viewer = Read(text, Reading::Viewer), designed = Read(text);
     EXPECT_EQ(Cels(*viewer),
               (std::vector<std::string>{"1.0 a.cel *1 :02", "2.0 b.cel *0 :0123456789", "3.0 c.cel *0 :0123456789",
-                                        "4.7 d.cel *0 :1", "5.0 e.cel *0 :3", "6.0 f.cel *0 :4", "7.0 g.cel *0 :6"}));
+                                        "4.7 d.cel *0 :1", "5.0 e.cel *0 :3", "6.0 f.cel *0 :4",
+                                        "7.0 g.cel *0 :6"}));
     EXPECT_EQ(Cels(*designed), (std::vector<std::string>{"1.0 a.cel *1 :029", "2.0 b.cel *0 :0123456789",
                                                          "3.0 c.cel *2 :5", "4.7 d.cel *0 :14", "5.0 e.cel *0 :3467"}));
     std::string marks;

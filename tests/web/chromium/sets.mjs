@@ -28,8 +28,7 @@ const atOnce = doll("at-once", fkiss(";@initialize() changecol(2)"));
 const leftOut = doll("left-out", (cnf) => cnf.replace("SHIRT.CEL", "SHIRT.label").replace("#4.80", "#1 GONE.CEL *0 :0\r\n#4.80") +
   ';@EventHandler\r\n;@initialize() unmap("shirt.label") map("shirt.label")\r\n');
 const hair = readFileSync(join(dir, "left-out/hair.cel"));
-hair.writeUInt16LE(0xfffd, 12);
-hair.writeUInt16LE(0xfffe, 14);
+hair.writeUInt32LE(0xfffefffd, 12);
 writeFileSync(join(dir, "left-out/hair.cel"), hair);
 // Wider than a phone, under a name wider still.
 const big = join(dir, "big/a-doll-whose-name-is-wider-than-a-phone.cnf");
