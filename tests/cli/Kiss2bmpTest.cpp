@@ -349,21 +349,23 @@ TEST(Kiss2bmp, ShowsADollAsViewersDoAndSaysWhatTheBmpRunLeavesOut)
     // maps the component plays on; a 32-bit cel whose offsets are -3 and -1 stands that far up and left of its place.
     WriteFile(doll + "n.cel",
               "KiSS\x20\x20\0\0\x01\0\x01\0\xFD\xFF\xFF\xFF"s + std::string(16, '\0') + "\x0a\x14\x1e\xff");
-    WriteFile(doll + "t.cel", "\x01\0\x01\0\x10"s);
-    std::string many = "%pip.kcf\r\n#1 t.label :0\r\n#2 Gone.Cel :0\r\n#3 n.cel :0\r\n", places = "$0 0,0 0,0 0,0 5,5";
+    WriteFile(doll + "t.cel", "\x01\0\x01\0\x10"s); // and a palette of one group, its colour 0 #112233
+    WriteFile(doll + "one.kcf",
+              "KiSS\x10\x18\0\0\x10\0\x01\0"s + std::string(20, '\0') + "\x11\x22\x33" + std::string(45, '\0'));
+    std::string many = "%one.kcf\r\n#1 t.label :0\r\n#2 Gone.Cel :0\r\n#3 n.cel :0\r\n", places = "$0 0,0 0,0 0,0 5,5";
     const std::string fkiss = "\r\n;@EventHandler\r\n;@initialize() map(\"t.label\")\r\n";
     WriteFile(doll + "five.cnf", many + places + fkiss);
     const auto five = RunProcess(KISS2BMP_PATH, {"--check", doll + "five.cnf"}, dir.Path().string());
     EXPECT_EQ(
         std::tuple(five.status, five.out.substr(0, five.out.find("unnamed")),
                    five.out.substr(five.out.find("refused"))),
-        std::tuple(1, "found pip.kcf\ncomponent t.label\nmissing Gone.Cel\nfound n.cel\n"s,
+        std::tuple(1, "found one.kcf\ncomponent t.label\nmissing Gone.Cel\nfound n.cel\n"s,
                    "refused by the BMP run: a cel line is an FKiSS 5 component, no file\n"
                    "refused by the BMP run: cannot convert the cel 'n.cel': 'n.cel' has negative offsets (-3, -1), "
                    "which a BMP file cannot hold (--format png draws it)\n"s));
 #ifndef _WIN32 // no getrusage there
     // Its page and picture with 65,536 cel lines, objects to 65,535, in little processor time and memory: the left out
-    // cels pictures of no pixels, the 32-bit one 1 x 1 at (-3, -1) from its place.
+    // cels pictures of no pixels, the 32-bit one 1 x 1 at (-3, -1) from its place, every group's colours group 0's.
     for (int o = 4; o < 65536; ++o)
         many += "#" + std::to_string(o) + " t.cel :0\r\n", places += " " + std::to_string(o % 400) + ",9";
     WriteFile(doll + "many.cnf", many + places + fkiss);
@@ -376,9 +378,10 @@ TEST(Kiss2bmp, ShowsADollAsViewersDoAndSaysWhatTheBmpRunLeavesOut)
     EXPECT_EQ(std::pair(page.status, page.err),
               std::pair(0, "kiss2bmp: FKiSS 5 components, which a viewer makes, are left out of the pictures: t.label\n"
                            "kiss2bmp: cels the doll has no file of are left out of the pictures: Gone.Cel\n"s));
-    EXPECT_NE(ReadText(dir / "many/many.html")
-                  .find("\"images\":[[0,0,2,0,0,0,0,0,0,0],[0,0,2,0,0,0,0,0,0,0],[1,1,2,0,0,0,1,1,-3,-1],"),
+    const std::string html = ReadText(dir / "many/many.html"), colours = R"(["#112233","#112233"])";
+    EXPECT_NE(html.find(R"("images":[[0,0,2,0,0,0,0,0,0,0],[0,0,2,0,0,0,0,0,0,0],[1,1,2,0,0,0,1,1,-3,-1],)"),
               std::string::npos);
+    EXPECT_NE(html.find(R"("colours":[)" + Repeat(colours + ",", 9) + colours + "]"), std::string::npos);
     EXPECT_LT(after.ru_utime.tv_sec + after.ru_stime.tv_sec - before.ru_utime.tv_sec - before.ru_stime.tv_sec, 20);
     EXPECT_LT(after.ru_maxrss, 256 * 1024); // KiB, the largest child's
 #endif

@@ -23,8 +23,7 @@ renameSync(join(dir, "sjis/body.cel"), join(dir, "sjis/表\"<b>'&%.cel"));
 const fkiss = (...lines) => (cnf) => cnf + ["[3", ";@EventHandler", ...lines].map((line) => line + "\r\n").join("");
 const later = doll("later", fkiss(";@begin() timer(1,50)", ";@alarm(1) changecol(2)"));
 const atOnce = doll("at-once", fkiss(";@initialize() changecol(2)"));
-// A component and a cel file the doll lacks, both left out, FKiSS naming the component, and the hair at negative offsets:
-// drawn up and left of its place.
+// A component and a missing cel, left out, FKiSS naming the component, the hair at negative offsets, up and left.
 const leftOut = doll("left-out", (cnf) => cnf.replace("SHIRT.CEL", "SHIRT.label").replace("#4.80", "#1 GONE.CEL *0 :0\r\n#4.80") +
   ';@EventHandler\r\n;@initialize() unmap("shirt.label") map("shirt.label")\r\n');
 const hair = readFileSync(join(dir, "left-out/hair.cel"));
