@@ -28,8 +28,10 @@ public:
 };
 
 // The files of an LHA archive (.lzh) or a ZIP archive (.zip) held in bytes; archiveName names it
-// in messages. Folders are left out. Raises EArchiveError when the archive or any member is
-// damaged (a CRC that does not match, data cut short), breaks a limit above, or holds a name that
-// is absolute or has a ".." part.
+// in messages. Folders are left out; an LHA member marked as a folder (-lhd-) that has a file
+// name and data is a file, stored, as a viewer writes it. Raises EArchiveError when the archive
+// or any member is damaged (a CRC that does not match, data cut short, a header that cannot be
+// read after the last member read), breaks a limit above, or holds a name that is absolute or has
+// a ".." part.
 std::vector<ArchiveMember> ReadLzh(const std::string& bytes, const std::string& archiveName);
 std::vector<ArchiveMember> ReadZip(const std::string& bytes, const std::string& archiveName);

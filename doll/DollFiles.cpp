@@ -172,7 +172,10 @@ public:
     void RequireOneConfiguration() const override
     {
         const std::vector<std::string> names = Configurations();
-        if (!member_.empty() || names.size() < 2) return;
+        if (!member_.empty() || names.size() == 1) return;
+        if (names.empty())
+            throw Exception("書庫 " + archivePath_ + " には構成ﾌｧｲﾙがありません",
+                            "the archive '" + archivePath_ + "' holds no configuration");
         std::string list;
         for (const std::string& n : names)
             list += (list.empty() ? "" : ", ") + n;

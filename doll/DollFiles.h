@@ -25,10 +25,12 @@ public:
 
     // An archive's configuration files by member name (none for a folder), and the choice of one
     // (case-blind; false when there is no such member). An archive opened without a member uses
-    // its only configuration; with several and none chosen, opening the configuration fails.
+    // its only configuration; with several and none chosen, or none at all, opening the
+    // configuration fails.
     virtual std::vector<std::string> Configurations() const { return {}; }
     virtual bool SelectConfiguration(const std::string&) { return false; }
-    // Fails, naming them, when the archive holds several configurations and none was chosen.
+    // Fails, naming them, when the archive holds several configurations and none was chosen, and
+    // when it holds none.
     virtual void RequireOneConfiguration() const {}
     // The configuration as a path: for the report's name and for messages.
     virtual std::string ConfigurationPath() const = 0;

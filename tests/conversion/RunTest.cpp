@@ -237,6 +237,7 @@ std::vector<Row> Rows()
     const std::string negative = "ｾﾙ HAIR.CEL のｵﾌｾｯﾄ (-3, -3) は負のためBMPﾌｧｲﾙにできません";
     const std::string badCrc = InArchive("bad-crc.lzh", "body.cel はCRCが一致しません");
     const std::string twoInZip = "書庫 {root}work/doll.zip には構成ﾌｧｲﾙが複数あります (pip.cnf, two.cnf)";
+    const std::string noCnf = "書庫 {root}work/doll.zip には構成ﾌｧｲﾙがありません";
     const std::string noBack = Open("BACK.CEL", "{root}work/pip-lh0.lzh/");
     const std::string madeInParts = "back.bmp hair.bmp parts/ parts/body.bmp pip.txt shirt.bmp";
     const std::string capitals = "PIP.txt back.bmp body.bmp hair.bmp shirt.bmp";
@@ -355,6 +356,7 @@ std::vector<Row> Rows()
         {"ZipWithTwoConfigurations", Steps(Put("two.cnf", ""), Zipped()), twoInZip, "", kNone},
         {"ConfigurationChosenInAZip", Steps(twoCnf, Zipped("two.cnf")), "", "body.bmp two.txt", kUnplaced},
         {"ConfigurationMissingFromAZip", Zipped("none.cnf"), "ﾌｧｲﾙが見つかりません", "none.txt", ""},
+        {"ArchiveWithoutAConfiguration", Steps(Remove("pip.cnf"), Zipped()), noCnf, "", kNone},
         {"ZipWithANameOutsideIt", outsideInZip, Outside("..\\BODY.CEL"), "pip.txt", ""},
         // One name, not a folder; the image in UTF-8, the report as written.
         {"ShiftJisNameWithABackslashByteInAZip", sjisInZip, "", kNoBody + kUtf8 + ".bmp", BodyAs(kSjis)},
@@ -401,6 +403,7 @@ const std::map<std::string, std::string> kThroughKiss2bmp = {
     {"ZipOfTheDoll", ""},
     {"ConfigurationNamedLikeTheReport", "cannot create the report '{doll}pip.txt': it is the input '{doll}pip.txt'"},
     {"ArchiveWithABadCrc", "cannot open '{root}work/bad-crc.lzh/pip.cnf': the member 'body.cel' fails its CRC check"},
+    {"ArchiveWithoutAConfiguration", "the archive '{root}work/doll.zip' holds no configuration"},
     {"MissingCel", "cannot open the cel 'HAIR.CEL': no such file"},
     {"MissingPalette", "cannot open the palette 'CLOTHES.KCF': no such file"},
     {"ArchiveCutShort", "cannot open '{root}work/pip-lh5-level2.lzh/pip/pip.cnf': the member 'pip/hat.cel' is cut off"},
