@@ -307,6 +307,56 @@ TEST(Kiss2bmp, ChecksADollAndChoosesItsConfiguration)
     }
 }
 
+// A batch with the page: each configuration of an archive that holds several into a folder of its own (named as its
+// report, numbered when another has taken it without regard to case), entered without following a link; a doll of one
+// as before; on the gallery a card each, the configuration's name on it, and each doll that failed with its reason.
+TEST(Kiss2bmp, BatchGivesEachConfigurationOfAnArchiveItsFolderPageAndCard)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "symbolic links need a privilege there";
+#endif
+    TempDir dir;
+    fs::copy(kSource / "samples/pip", dir / "multi");
+    fs::copy_file(dir / "multi/pip.cnf", dir / "multi/Pip.old.cnf");
+    fs::create_directories(dir / "in/none");
+    WriteFile(dir / "in/none/readme.txt", "");
+    WriteFile(dir / "multi.zip", ZipOf(dir / "multi"));
+    WriteFile(dir / "in/none.zip", ZipOf(dir / "in/none"));
+    fs::create_directories(dir / "gal/multi");
+    fs::create_directories(dir / "elsewhere");
+    fs::create_directory_symlink(dir / "elsewhere", dir / "gal/multi/pip-2");
+    const auto r = RunProcess(KISS2BMP_PATH, {"--page", "-q", "-j1", kSample, "multi.zip", "in/none.zip", "-o", "gal"},
+                              dir.Path().string(), dir.Path().string());
+    EXPECT_EQ(std::tuple(r.status, r.out, r.err),
+              std::tuple(
+                  1, "dolls: 2 converted, 2 failed\n"s,
+                  "kiss2bmp: multi.zip/pip.cnf: 不正なﾌｧｲﾙ名です.\nkiss2bmp: multi.zip/pip.cnf: cannot make the folder "
+                  "'gal/multi/pip-2': it is a link, and none is followed inside the output folder\n"
+                  "kiss2bmp: in/none.zip: 書庫 in/none.zip には構成ﾌｧｲﾙがありません.\n"
+                  "kiss2bmp: in/none.zip: the archive 'in/none.zip' holds no configuration\n"s));
+    EXPECT_TRUE(fs::is_empty(dir / "elsewhere"));
+    std::vector<std::string> pages, cards, failures;
+    for (const auto& [name, bytes] : FilesUnder(dir / "gal"))
+        if (name.ends_with(".html")) pages.push_back(name);
+    const std::string gallery = ReadText(dir / "gal/index.html");
+    const std::regex card(
+        R"x(<a href="([^"]+)"><img src="data:image/png;base64,[^"]+" alt="([^"]+)"><span>([^<]+)</span>)x"
+        R"x((<small>[^<]+</small>)?</a>)x"),
+        failure("<li><b>(.*)</li>");
+    for (auto m = std::sregex_iterator(gallery.begin(), gallery.end(), card); m != std::sregex_iterator(); ++m)
+        cards.push_back((*m)[1].str() + " " + (*m)[2].str() + " " + (*m)[3].str() + (*m)[4].str());
+    for (auto m = std::sregex_iterator(gallery.begin(), gallery.end(), failure); m != std::sregex_iterator(); ++m)
+        failures.push_back((*m)[1]);
+    EXPECT_EQ(pages, (std::vector<std::string>{"index.html", "multi/Pip/Pip.html", "pip/pip.html"}));
+    EXPECT_EQ(cards,
+              (std::vector<std::string>{"pip/pip.html pip pip",
+                                        "multi/Pip/Pip.html multi Pip.old.cnf multi<small>Pip.old.cnf</small>"}));
+    EXPECT_EQ(failures, (std::vector<std::string>{
+                            "multi.zip</b> pip.cnf: cannot make the folder 'multi/pip-2': it is a link, and "
+                            "none is followed inside the output folder",
+                            "none.zip</b>: the archive 'none.zip' holds no configuration"}));
+}
+
 // A doll of our own read as viewers read it: a 32-bit cel beside the sample's body, hidden by ";%u" and shown again by
 // initialize() (so not "hidden at the start"); what FKiSS the start leaves out.
 TEST(Kiss2bmp, ShowsADollAsViewersDoAndSaysWhatTheBmpRunLeavesOut)

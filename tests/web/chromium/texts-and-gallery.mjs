@@ -33,7 +33,7 @@ test("about this doll shows the author's texts as text", { skip: noBrowser }, as
 });
 
 // Several dolls with --page: the gallery links each converted doll's page by its folder and shows its start picture,
-// made to fit in 160 pixels (the big doll's 400 x 300 area at a third), with its name.
+// made to fit in 160 pixels (the big doll's 400 x 300 area at a third), with its name; then the doll that failed, why.
 test("the gallery links each doll's page with its start picture", { skip: noBrowser }, async () => {
   const dir = scratch();
   cpSync(sample, join(dir, "big"), { recursive: true });
@@ -47,4 +47,6 @@ test("the gallery links each doll's page with its start picture", { skip: noBrow
     shown.push(`${name} ${link} ${width}x${height}` + (existsSync(join(out, link)) ? "" : " (missing)"));
   }
   assert.deepEqual(shown, ["pip pip/pip.html 96x100", "pip-2 pip-2/pip.html 134x100"]);
+  const failed = (await dom(`file://${out}/index.html`)).match(/<h2>Not converted<\/h2>\s*<ul class="failed">(.*?)<\/ul>/s);
+  assert.equal(failed?.[1].trim(), "<li><b>none.cnf</b>: cannot open 'none.cnf': no such file</li>");
 });
