@@ -74,7 +74,6 @@ std::vector<Converted> ConvertInBatch(const Command& command, const platform::Fo
                                       const std::string& doll, const std::string& name)
 {
     const std::string output = command.output + platform::kSeparator + name;
-    GalleryDoll* const noGallery = nullptr;
     std::vector<Converted> done(1);
     done[0].label = done[0].printed.label = doll;
     done[0].card.name = name;
@@ -88,7 +87,7 @@ std::vector<Converted> ConvertInBatch(const Command& command, const platform::Fo
         inside = opened->Configurations();
         if (inside.size() < 2)
             ConvertOpenDoll(command, std::move(opened), {output, folder}, done[0].printed, nullptr,
-                            command.page ? &done[0].card : noGallery);
+                            command.page ? &done[0].card : nullptr);
     });
     if (done[0].printed.status == 0 && inside.size() > 1) {
         done.clear();
@@ -109,7 +108,7 @@ std::vector<Converted> ConvertInBatch(const Command& command, const platform::Fo
                     opened ? std::move(opened) : OpenDoll(doll, path);
                 chosen->SelectConfiguration(inside[i]);
                 ConvertOpenDoll(command, std::move(chosen), {path, sub}, one.printed, nullptr,
-                                command.page ? &one.card : noGallery);
+                                command.page ? &one.card : nullptr);
                 one.card.pagePath = folders[i] + platform::kSeparator + one.card.pagePath;
             });
         }

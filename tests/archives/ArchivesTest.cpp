@@ -113,24 +113,17 @@ TEST(Archives, RefuseDamageLimitsAndNamesOutside)
             << bytes.size() << " bytes";
 }
 
-// Members as viewers write them: an -lhd- member (a folder's mark) with a file name and data is a file, stored, whose
-// CRC must match; liblhasa refuses its header (it wants a folder there) and ends its list as at the archive's end, so
-// the header is read here and liblhasa goes on after it. A folder's mark without data, or without a file name, is a
-// folder. What follows the last member: the end mark, or bytes that begin no header (padding); a header there that
+// Members as viewers write them: an -lhd- member (a folder's mark) with a file name and data is a file, stored, its CRC
+// checked; liblhasa refuses its header and ends its list there as at the archive's end, so it is read here and liblhasa
+// goes on after it. After the last member: the end mark, or bytes that begin no header (padding); a header there that
 // cannot be read is damage, though Debian's lha lists the members before it and says nothing.
 TEST(Archives, ReadLhdMembersWithDataAsStoredFilesAndRefuseDamageAfterTheLastMember)
 {
-    const std::string cnf = "%a.kcf\r\n#0 a.cel\r\n", cel = "cel bytes", lhd = Level2("x.cnf", cnf), x = Header("x", 0);
-    const std::string badHeader = std::string(lhd).replace(31, 1, "y"),
-                      badData = Level2("x.cnf", cnf).replace(lhd.size() - 1, 1, "?");
-    std::string damagedAfter = x + x + "\0"s;
-    damagedAfter[x.size() + 1] ^= 1; // the second header's checksum
-    const std::string lh0 = Sample("pip-lh0.lzh"), padded = lh0.substr(0, lh0.size() - 1) + std::string(100, '\x1a');
-    std::string level0 = Header("a.cel", cel.size(), cel, "-lhd-", LhaCrc(cel)), badChecksum = level0;
-    badChecksum[1] ^= 1;
-    const Files lhdRead{{"x.cnf", cnf}};
-    const std::string unreadable = "書庫 a を読めません";
     // clang-format off
+    const auto flip = [](std::string bytes, std::size_t at) { bytes[at] ^= 1; return bytes; };
+    const std::string cnf = "%a.kcf\r\n#0 a.cel\r\n", cel = "cel bytes", lhd = Level2("x.cnf", cnf), x = Header("x", 0), lh0 = Sample("pip-lh0.lzh");
+    const std::string level0 = Header("a.cel", cel.size(), cel, "-lhd-", LhaCrc(cel)), unreadable = "書庫 a を読めません";
+    const Files lhdRead{{"x.cnf", cnf}};
     const std::tuple<std::string, std::string, Files> rows[] = { // archive, message, members
         {lhd + "\0"s, "(no error)", lhdRead}, {lhd, "(no error)", lhdRead}, // liblhasa reads nothing of it
         {x + lhd + Header("y", 0) + "\0"s, "(no error)", {{"x", ""}, {"x.cnf", cnf}, {"y", ""}}}, // liblhasa on after it
@@ -139,13 +132,14 @@ TEST(Archives, ReadLhdMembersWithDataAsStoredFilesAndRefuseDamageAfterTheLastMem
         {level0 + "\0"s, "(no error)", {{"a.cel", cel}}},
         {Level2("", "", "d") + Header("d\\y", 0) + Level2("z", "") + "\0"s, "(no error)", {{"d/y", ""}}}, // folders
         {Level2("", "data", "d") + "\0"s, "(no error)", {}}, // a folder's data, as lha skips it
-        {badData + "\0"s, "書庫 a のﾌｧｲﾙ x.cnf はCRCが一致しません", {}},
+        {flip(lhd, lhd.size() - 1) + "\0"s, "書庫 a のﾌｧｲﾙ x.cnf はCRCが一致しません", {}},
         {lhd.substr(0, lhd.size() - 1), "書庫 a のﾌｧｲﾙ x.cnf は途中で切れています", {}},
         {Level2("x\xff..", cnf), "書庫 a のﾌｧｲﾙ名 x/.. は書庫の外を指します", {}},
         {Level2("x.cnf", cnf, "", "-lh9-"), "書庫 a のﾌｧｲﾙ x.cnf の圧縮方式 -lh9- には対応していません", {}},
-        {badHeader, unreadable, {}}, {badChecksum, unreadable, {}}, {lhd.substr(0, 30), unreadable, {}},
+        {flip(lhd, 31), unreadable, {}}, {flip(level0, 1), unreadable, {}}, {lhd.substr(0, 30), unreadable, {}}, // header CRC, checksum
         {lhd + Header("y", 0, "", "-xyz-"), unreadable, {}}, // a method liblhasa would look past for an archive's start
-        {padded, "(no error)", Read(Lzh, lh0)}, {damagedAfter, unreadable, {}}};
+        {lh0.substr(0, lh0.size() - 1) + std::string(100, '\x1a'), "(no error)", Read(Lzh, lh0)},
+        {flip(x + x + "\0"s, x.size() + 1), unreadable, {}}}; // the second header's checksum
     // clang-format on
     for (const auto& [bytes, message, members] : rows) {
         Files read;
@@ -160,36 +154,31 @@ TEST(Archives, ReadLhdMembersWithDataAsStoredFilesAndRefuseDamageAfterTheLastMem
 TEST(Archives, RealDollsAreTheirUnpackedFolders)
 {
     const fs::path shared = KISS_SOURCE_DIR "/../shared";
+    std::error_code error; // a set that is not there: no archives
     // clang-format off
-    const std::map<std::string, std::map<std::string, std::size_t>> leftPacked = { // archive: member, size
+    using Sizes = std::map<std::string, std::size_t>;
+    const std::map<std::string, Sizes> leftPacked = { // archive: member, size
         {"uk_arithmetic.lzh", {{"fkiss5.cnf", 6870}, {"back.kcf", 83}}},
         {"uk_balls.LZH", {{"ball.gif", 1992}, {"ball.kcf", 800}, {"ballg.cel", 1328}, {"ballg.gif", 1971}, {"ballg.kcf", 800},
                           {"ballr.cel", 1328}, {"ballr.gif", 1971}, {"ballr.kcf", 800}, {"balls.cnf", 42972}, {"readme.txt", 178}}}};
     // clang-format on
     for (const std::string set : {"dolls", "kiss-tests"}) {
-        if (!fs::is_directory(shared / set)) {
-            std::cout << "[  SKIPPED ] no " << set << " at " << (shared / set) << "\n";
-            continue;
-        }
-        for (const auto& archive : fs::directory_iterator(shared / set)) {
+        if (!fs::is_directory(shared / set)) std::cout << "[  SKIPPED ] no " << set << " at " << (shared / set) << "\n";
+        for (const auto& archive : fs::directory_iterator(shared / set, fs::directory_options::none, error)) {
             if (Cased(archive.path().extension().string(), ::tolower) != ".lzh") continue;
-            Files read, packed;
-            for (const auto& [name, data] : Read(Lzh, ReadText(archive.path())))
-                read[Cased(name, ::tolower)] = data;
-            const fs::path folder = fs::path(archive.path()).replace_extension();
             const auto left = leftPacked.find(archive.path().filename().string());
-            for (const auto& [name, size] :
-                 left != leftPacked.end() ? left->second : std::map<std::string, std::size_t>{}) {
-                EXPECT_EQ(read[name].size(), size) << archive.path() << " " << name;
-                read.erase(name);
+            Sizes sizes = left != leftPacked.end() ? left->second : Sizes{}, readSizes;
+            Files read;
+            for (const auto& [name, data] : Read(Lzh, ReadText(archive.path())))
+                readSizes[Cased(name, ::tolower)] = (read[Cased(name, ::tolower)] = data).size();
+            const fs::path folder = fs::path(archive.path()).replace_extension();
+            bool same = true; // the bytes of each unpacked file
+            for (const auto& [name, data] : fs::is_directory(folder) ? Folder(folder, "", ::tolower) : Files{}) {
+                sizes[name] = data.size();
+                same = same && read[name] == data;
             }
-            const Files unpacked = fs::is_directory(folder) ? Folder(folder, "", ::tolower) : Files{};
-            std::vector<std::string> names, unpackedNames;
-            std::ranges::transform(read, std::back_inserter(names), [](const auto& file) { return file.first; });
-            std::ranges::transform(unpacked, std::back_inserter(unpackedNames),
-                                   [](const auto& file) { return file.first; });
-            EXPECT_EQ(names, unpackedNames) << archive.path();
-            EXPECT_TRUE(read == unpacked) << archive.path(); // the bytes too
+            EXPECT_EQ(readSizes, sizes) << archive.path();
+            EXPECT_TRUE(same) << archive.path();
         }
     }
 }
