@@ -187,6 +187,11 @@ template <class Visit>
 void ForEachFile(const std::string& bytes, const MemberCheck& check, Visit&& visit)
 {
     if (bytes.empty()) throw check.Unreadable();
+    // An -lhd- member with packed bytes at `at`: a file when it has a file name.
+    const auto stored = [&](const Stated& stated, std::uint64_t at, std::uint64_t packed) {
+        if (std::string name = StoredName(stated, check); name.back() != '/')
+            visit(name, stated, StoredData(bytes, at, packed));
+    };
     for (std::uint64_t start = 0;;) {
         Source source{bytes, start};
         const std::unique_ptr<LHAInputStream, decltype(&lha_input_stream_free)> stream(
@@ -208,8 +213,7 @@ void ForEachFile(const std::string& bytes, const MemberCheck& check, Visit&& vis
                     return static_cast<std::int64_t>(lha_reader_read(reader.get(), buffer, size));
                 });
             } else if (h->compressed_length > 0) {
-                if (std::string name = StoredName(stated, check); name.back() != '/')
-                    visit(name, stated, StoredData(bytes, data, h->compressed_length));
+                stored(stated, data, h->compressed_length);
             }
         }
         // liblhasa refused the header at next, if one is there: an -lhd- member is read here,
@@ -226,10 +230,7 @@ void ForEachFile(const std::string& bytes, const MemberCheck& check, Visit&& vis
             }
             const OwnHeader own = FolderMarkHeader(bytes, next, check);
             const std::uint64_t data = next + own.stated.header.size();
-            if (own.packed > 0) {
-                if (std::string name = StoredName(own.stated, check); name.back() != '/')
-                    visit(name, own.stated, StoredData(bytes, data, own.packed));
-            }
+            if (own.packed > 0) stored(own.stated, data, own.packed);
             next = data + own.packed;
         }
     }
