@@ -5,8 +5,11 @@
 #include "doll/DollFiles.h"
 #include "fkiss/FkissComponents.h"
 #include "imaging/DecodeCel.h"
+#include "imaging/GifDecoder.h"
 #include "imaging/ImageFileKind.h"
+#include "imaging/JpegDecoder.h"
 #include "imaging/KissHeaders.h"
+#include "imaging/PngDecoder.h"
 #include "imaging/SetPicture.h"
 #include "imaging/StreamErrors.h"
 #include "imaging/TruecolourCel.h"
@@ -24,6 +27,16 @@ public:
     {
     }
 };
+
+void DecodeImageFile(const std::string& kind, MemoryStream& file, RgbaFrames& frames)
+{
+    if (kind == "GIF")
+        DecodeGif(file, frames);
+    else if (kind == "JPEG")
+        DecodeJpeg(file, frames);
+    else
+        DecodePng(file, frames);
+}
 
 ColourScale ScaleOf(const KissConfiguration& c)
 {
@@ -56,7 +69,17 @@ CelDecoder::Decoded CelDecoder::Decode(const TKissCel& cel, int group)
         if (viewer && last_ && key == lastKey_) return *last_;
         last_.reset();
         Doing("cannot open the cel '" + name + "'", [&] { doll_.Load(name, cel_); });
-        if (const char* kind = ImageFileKind(cel_)) throw ECelIsAnImageFile(name, kind);
+        const char* kind = ImageFileKind(cel_);
+        if (kind && !viewer) throw ECelIsAnImageFile(name, kind);
+        if (kind) {
+            if (!std::count(imageFileCels_.begin(), imageFileCels_.end(), name))
+                imageFileCels_.push_back(name);
+            DecodeImageFile(kind, cel_, frames_);
+            const RgbaImage& first = frames_.Frames().front();
+            image_.SetSize(first.Width(), first.Height());
+            lastKey_ = std::move(key);
+            return last_.emplace(Decoded{image_, &first, false, 0, 0, false, &frames_});
+        }
         const CelOrigin origin = viewer ? TakeNegativeOffsets(cel_) : CelOrigin{};
         const bool truecolour = IsTruecolourCel(cel_);
         if (truecolour && !std::count(truecolourCels_.begin(), truecolourCels_.end(), name))

@@ -4,6 +4,7 @@
 
 #include "imaging/Bmp256Image.h"
 #include "imaging/MemoryStream.h"
+#include "imaging/RgbaFrames.h"
 #include "imaging/RgbaImage.h"
 #include "platform/Exception.h"
 
@@ -20,31 +21,37 @@ class RunOutput;
 std::string PaletteNameOf(const KissConfiguration& configuration, const TKissCel& cel);
 
 // The doll's cels decoded one at a time, each in a palette group, into the one image they share.
-// As viewers read a doll, 12-bit colours are scaled as they show them, and a 32-bit cel is also
-// decoded with its alpha and needs no palette line; as designed it is an image of colour 0.
+// As viewers read a doll, 12-bit colours are scaled as they show them, a 32-bit cel is also
+// decoded with its alpha and needs no palette line; as designed it is an image of colour 0. As
+// viewers read a doll, a cel that is a GIF, JPEG or PNG file is decoded as such (its image all
+// colour 0, no palette read); as designed it is refused.
 class CelDecoder {
 public:
     struct Decoded {
         const TBmp256Image& image;
-        const RgbaImage* truecolour; // the 32-bit cel's picture, as viewers read a doll
+        const RgbaImage* truecolour; // the picture with alpha, as viewers read a doll
         bool nibbles;                // a 4-bit cel's pixels, which a palette group moves
         // As viewers read a doll: where the picture stands from its object's place (a headed
         // cel's negative offsets), and whether the cel is left out, a picture of no pixels,
         // because the doll has no file of its name.
         std::int32_t x = 0, y = 0;
         bool leftOut = false;
+        // An image file's frames, the first of them truecolour's picture, as viewers read a doll.
+        const RgbaFrames* frames = nullptr;
     };
 
     CelDecoder(DollFiles& doll, const KissConfiguration& configuration, const RunOutput& output)
         : doll_(doll), configuration_(configuration), output_(output)
     {
     }
-    // Fails for a cel whose name leaves the output folder, which cannot be read, or which is an
-    // image file of another kind. As designed, it fails too for a cel the doll lacks, and for one
-    // whose picture is too large only because its offsets, read as viewers read them, are negative.
+    // Fails for a cel whose name leaves the output folder, which cannot be read, or whose image
+    // file cannot be decoded. As designed, it fails for an image file of any kind, for a cel the
+    // doll lacks, and for one whose picture is too large only because its offsets, read as viewers
+    // read them, are negative.
     Decoded Decode(const TKissCel& cel, int group);
-    // The 32-bit cels decoded so far, each once, in the order met.
+    // The 32-bit cels decoded so far, each once, in the order met; the same of image files.
     const std::vector<std::string>& TruecolourCels() const { return truecolourCels_; }
+    const std::vector<std::string>& ImageFileCels() const { return imageFileCels_; }
     // The cels left out so far, each once, in the order met: FKiSS 5 components, and cel files
     // the doll lacks.
     const std::vector<std::string>& Components() const { return components_; }
@@ -61,12 +68,13 @@ private:
     MemoryStream cel_, palette_;
     TBmp256Image image_;
     RgbaImage truecolour_;
-    std::vector<std::string> truecolourCels_, components_, missingCels_;
+    std::vector<std::string> truecolourCels_, imageFileCels_, components_, missingCels_;
     std::map<std::string, bool> leftOut_; // by name, once looked up
     // As viewers read a doll, the cel decoded last (name, palette line, group) is not read again
     // when it is asked for next: a doll of thousands of lines naming one cel.
     std::tuple<std::string, int, int> lastKey_;
     std::optional<Decoded> last_;
+    RgbaFrames frames_;
 };
 
 class ENegativeOffsets : public Exception {

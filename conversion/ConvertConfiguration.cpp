@@ -203,11 +203,14 @@ void Run::ConvertSet(int number)
               [&] { WriteReportLine(report_, j, imageName, cel, at); });
         controls_.ShowProgress(++done_, all_);
     }
-    if (!cels_->TruecolourCels().empty() && output_.Format() == ImageFormat::Bmp) {
+    for (const auto& [kind, cels] : {std::pair{"32-bit cels", &cels_->TruecolourCels()},
+                                     std::pair{"image-file cels", &cels_->ImageFileCels()}}) {
+        if (cels->empty() || output_.Format() != ImageFormat::Bmp) continue;
         std::string names;
-        for (const std::string& name : cels_->TruecolourCels())
+        for (const std::string& name : *cels)
             names += " " + name;
-        controls_.Notice("32-bit cels are blank in BMP files (--format png keeps them):" + names);
+        controls_.Notice(std::string(kind) +
+                         " are blank in BMP files (--format png keeps them):" + names);
     }
 }
 

@@ -27,9 +27,13 @@ struct DollPage {
         std::int32_t width = 0, height = 0;
         Kind kind = Kind::Indexed;
         int palette = 0;    // index into palettes (none for Rgba)
-        std::string pixels; // rows top down, unpadded
+        std::string pixels; // rows top down, unpadded; an animation's frames one after another
         std::int32_t x = 0,
                      y = 0; // where it stands from its object's place: 0, or a negative offset
+        // An animation's (Rgba only): each frame's delay in ms, and how many times it plays (0:
+        // for ever); none for a still image.
+        std::vector<std::int32_t> delays;
+        std::int32_t plays = 0;
     };
     struct Cel {
         int image = 0; // index into images

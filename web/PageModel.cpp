@@ -7,6 +7,7 @@
 
 #include "conversion/TextPaths.h"
 
+#include "imaging/RgbaFrames.h"
 #include "imaging/RgbaImage.h"
 #include "imaging/StreamErrors.h"
 
@@ -15,6 +16,11 @@ namespace {
 // The page holds every cel's pixels at once: a small doll naming thousands of huge cels must
 // not take all the memory there is.
 constexpr std::size_t kMaxPixelBytes = std::size_t{512} << 20;
+
+[[noreturn]] void TooMany()
+{
+    throw EStreamMemoryError("the page would hold more than 512 MB of pixels");
+}
 
 // The pixels of an image, rows top down without their padding.
 std::string PixelsOf(const TBmp256Image& image)
@@ -57,8 +63,19 @@ int PageModel::Image(const TKissCel& cel)
         image.width = decoded.truecolour->Width();
         image.height = decoded.truecolour->Height();
         image.kind = DollPage::Image::Kind::Rgba;
+        // An animation's frames one after another, counted before they are copied.
+        const std::size_t frames = decoded.frames ? decoded.frames->Frames().size() : 1;
         const std::vector<std::uint8_t>& rgba = decoded.truecolour->Rgba();
+        if (pixelBytes_ + frames * rgba.size() > kMaxPixelBytes) TooMany();
         image.pixels.assign(rgba.begin(), rgba.end());
+        for (std::size_t f = 1; f < frames; ++f) {
+            const std::vector<std::uint8_t>& more = decoded.frames->Frames()[f].Rgba();
+            image.pixels.append(more.begin(), more.end());
+        }
+        if (frames > 1) {
+            image.delays = decoded.frames->Delays();
+            image.plays = decoded.frames->Plays();
+        }
     } else {
         image.width = decoded.image.Width();
         image.height = decoded.image.Height();
@@ -71,8 +88,7 @@ int PageModel::Image(const TKissCel& cel)
         image.pixels = PixelsOf(decoded.image);
     }
     pixelBytes_ += image.pixels.size();
-    if (pixelBytes_ > kMaxPixelBytes)
-        throw EStreamMemoryError("the page would hold more than 512 MB of pixels");
+    if (pixelBytes_ > kMaxPixelBytes) TooMany();
     page_.images.push_back(std::move(image));
     return found->second;
 }
@@ -120,7 +136,8 @@ DollPage PageOf(const RunDoll& doll)
     const KissConfiguration& c = doll.configuration;
     PageModel page(c, [&](const TKissCel& cel) -> PageModel::Decoded {
         const CelDecoder::Decoded decoded = doll.cels.Decode(cel, 0);
-        return {decoded.image, decoded.truecolour, decoded.nibbles, decoded.x, decoded.y};
+        return {decoded.image, decoded.truecolour, decoded.nibbles,
+                decoded.x,     decoded.y,          decoded.frames};
     });
     for (const int number : doll.sets) {
         page.AddSet(number, doll.start.state);

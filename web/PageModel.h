@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+class RgbaFrames;
 class RgbaImage;
 struct RunDoll;
 
@@ -16,14 +17,16 @@ struct RunDoll;
 // and of the palettes they use, each cel decoded once whatever the sets it is in.
 class PageModel {
 public:
-    // A cel decoded in palette group 0: its image, its 32-bit picture for a 32-bit cel (none,
-    // for a cel left out), whether its pixels are a 4-bit cel's, which a palette group moves,
-    // and where the picture stands from its object's place.
+    // A cel decoded in palette group 0: its image, its picture with alpha for a 32-bit cel or an
+    // image file (none, for a cel left out), whether its pixels are a 4-bit cel's, which a
+    // palette group moves, where the picture stands from its object's place, and an image file's
+    // frames.
     struct Decoded {
         const TBmp256Image& image;
         const RgbaImage* truecolour = nullptr;
         bool nibbles = false;
         std::int32_t x = 0, y = 0; // where it stands from its object's place
+        const RgbaFrames* frames = nullptr;
     };
     using Decode = std::function<Decoded(const TKissCel&)>;
 

@@ -64,7 +64,8 @@ std::string StartData(const DollPage& doll)
            "],\n\"program\":" + ProgramJson(doll.program) + ",\n\"words\":" + PageWordsJson();
 }
 
-// Where an image's opaque pixels are: left, top, right and bottom past them; all 0 for none.
+// Where an image's opaque pixels are (an animation's: its first frame's): left, top, right and
+// bottom past them; all 0 for none.
 std::array<std::int32_t, 4> OpaqueBox(const DollPage::Image& image)
 {
     const bool rgba = image.kind == DollPage::Image::Kind::Rgba;
@@ -105,10 +106,13 @@ std::string DollData(const DollPage& doll)
     std::string images = "[";
     for (const DollPage::Image& image : doll.images) {
         const auto box = OpaqueBox(image);
-        Add(images,
+        std::string item =
             JsonArray(std::array{image.width, image.height, static_cast<int>(image.kind),
-                                 image.palette, box[0], box[1], box[2], box[3], image.x, image.y}),
-            ",");
+                                 image.palette, box[0], box[1], box[2], box[3], image.x, image.y});
+        if (!image.delays.empty()) // an animation: how often it plays, each frame's delay
+            item.insert(item.size() - 1,
+                        "," + std::to_string(image.plays) + "," + JsonArray(image.delays));
+        Add(images, item, ",");
     }
     std::string sets = "[";
     for (const DollPage::Set& set : doll.sets) {

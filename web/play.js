@@ -16,16 +16,19 @@
   // left, top, right, bottom, and where it stands from its object's place: x, y (0, or a cel's
   // negative offset)]: kind 0 a byte a pixel, 1 a 4-bit
   // cel's pixels two a byte (high nibble first), which a palette group moves 16 colours on, 2 red,
-  // green, blue and alpha. Boxes and opaque runs are kept from the object's place.
+  // green, blue and alpha. Boxes and opaque runs are kept from the object's place. An animation
+  // (kind 2) adds how many times it plays (0: for ever) and each frame's delay in ms; its frames
+  // follow each other, its box and presses are its first's.
   const packed = atob(doll.pixels), bytes = new Uint8Array(packed.length);
   for (let i = 0; i < packed.length; ++i) bytes[i] = packed.charCodeAt(i);
   const pixels = pako.inflate(bytes);
   let offset = 768 * doll.palettes;
-  const images = doll.images.map(([width, height, kind, palette, left, top, right, bottom, x, y]) => {
-    const size = kind === 2 ? 4 * width * height : kind === 1 ? (width * height + 1) >> 1 : width * height;
+  const images = doll.images.map(([width, height, kind, palette, left, top, right, bottom, x, y, plays, delays = [0]]) => {
+    const size = (kind === 2 ? 4 * width * height : kind === 1 ? (width * height + 1) >> 1 : width * height) * delays.length;
     offset += size;
     return { width, height, kind, palette, packed: pixels.subarray(offset - size, offset), drawn: new Map(), x, y,
-      box: right > left ? { left: left + x, top: top + y, right: right + x, bottom: bottom + y } : null };
+      box: right > left ? { left: left + x, top: top + y, right: right + x, bottom: bottom + y } : null, plays, delays,
+      frame: 0 };
   });
   // An image's colour indices, a byte a pixel (its alpha bytes for kind 2), unpacked once.
   const indices = (image) => {
@@ -55,12 +58,14 @@
     lookUps.set(key, words);
     return words;
   };
-  // An image's pixels in a palette group, made once: colour 0 and alpha 0 are clear.
+  // An image's pixels in a palette group (an animation's: its frame shown), made once: colour 0
+  // and alpha 0 are clear.
   const drawn = (image, group) => {
-    if (image.kind !== 1) group = 0; // only a 4-bit cel's colours move with the group
+    if (image.kind !== 1) group = image.frame; // only a 4-bit cel's colours move with the group
     if (image.drawn.has(group)) return image.drawn.get(group);
     const data = new ImageData(Math.max(image.width, 1), Math.max(image.height, 1));
-    if (image.kind === 2) data.data.set(image.packed);
+    const frame = 4 * image.width * image.height;
+    if (image.kind === 2) data.data.set(image.packed.subarray(frame * group, frame * (group + 1)));
     else {
       const from = indices(image), to = new Uint32Array(data.data.buffer), words = lookUp(image.palette, 0);
       const shift = image.kind === 1 ? 16 * group : 0;
@@ -250,9 +255,10 @@
     const boxes = new Map();
     for (const cel of set.cels) {
       const { mapped, transparency } = cels[cel.line], [x, y] = positions[set.number][cel.object];
-      if (mapped && transparency < 255 && cel.group !== group && cel.img.width > 0 && cel.img.height > 0) {
+      const shown = group + 16 * cel.image.frame; // what the canvas holds: the group and the frame
+      if (mapped && transparency < 255 && cel.group !== shown && cel.img.width > 0 && cel.img.height > 0) {
         cel.img.getContext("2d").putImageData(drawn(cel.image, group), 0, 0);
-        cel.group = group;
+        cel.group = shown;
       }
       cel.img.style.left = x + cel.image.x + "px";
       cel.img.style.top = y + cel.image.y + "px";
@@ -415,6 +421,19 @@
   posed(fragment());
   render();
   player.startTimers(doll.timers);
+  // Each animation plays from the page's start, frame after frame, `plays` times (0: for ever),
+  // then stays on its last frame; it is shown wherever a set shows it.
+  for (const image of images) {
+    if (image.delays.length < 2) continue;
+    let played = 1;
+    const next = () => {
+      if (image.frame + 1 === image.delays.length && image.plays > 0 && played === image.plays) return;
+      if (++image.frame === image.delays.length) [image.frame, played] = [0, played + 1];
+      render();
+      setTimeout(next, image.delays[image.frame]);
+    };
+    setTimeout(next, image.delays[0]);
+  }
   // A pose link followed in the page itself: the doll as the link has it.
   window.addEventListener("hashchange", () => {
     if (location.hash === link.getAttribute("href")) return;
