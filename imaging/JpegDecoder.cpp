@@ -69,7 +69,7 @@ std::pair<std::string, bool> Decode(MemoryStream& file, RgbaFrames& frames)
     }
     jpeg_create_decompress(&info);
     info.progress = &progress;
-    info.mem->max_memory_to_use = RgbaFrames::kMaxBytes;
+    info.mem->max_memory_to_use = static_cast<long>(frames.MaxBytes());
     jpeg_mem_src(&info, file.Data(), static_cast<unsigned long>(file.Size()));
     jpeg_read_header(&info, TRUE);
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;

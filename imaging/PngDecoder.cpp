@@ -13,10 +13,10 @@ void DecodePng(MemoryStream& file, RgbaFrames& frames)
     const std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)> ctx(spng_ctx_new(0), spng_ctx_free);
     if (!ctx) throw EStreamMemoryError("out of memory for the PNG decoder");
     spng_ihdr ihdr{};
-    // Chunks the picture does not need are held to a few megabytes.
+    // A chunk, and the chunks the picture does not need together, are held to 64 MiB.
     int error = spng_set_image_limits(ctx.get(), RgbaFrames::kMaxSide, RgbaFrames::kMaxSide);
     if (!error)
-        error = spng_set_chunk_limits(ctx.get(), std::size_t{1} << 26, std::size_t{1} << 23);
+        error = spng_set_chunk_limits(ctx.get(), std::size_t{1} << 26, std::size_t{1} << 26);
     if (!error)
         error = spng_set_png_buffer(ctx.get(), file.Data(), static_cast<std::size_t>(file.Size()));
     if (!error) error = spng_get_ihdr(ctx.get(), &ihdr);

@@ -14,13 +14,13 @@ void RgbaFrames::Clear()
 bool RgbaFrames::Fits(std::int64_t width, std::int64_t height) const
 {
     return width >= 0 && height >= 0 && width <= kMaxSide && height <= kMaxSide &&
-           frames_.size() < kMaxFrames && 4 * width * height <= kMaxBytes - spent_;
+           frames_.size() < kMaxFrames && 4 * width * height <= maxBytes_ - spent_;
 }
 
 bool RgbaFrames::Spend(std::int64_t width, std::int64_t height)
 {
     if (width < 0 || height < 0 || width > kMaxSide || height > kMaxSide ||
-        4 * width * height > kMaxBytes - spent_)
+        4 * width * height > maxBytes_ - spent_)
         return false;
     spent_ += 4 * width * height;
     return true;

@@ -9,19 +9,22 @@
 // each shown for its delay, the whole shown Plays() times (0: for ever).
 //
 // What one file may cost is bounded before memory is asked for: each side kMaxSide, kMaxFrames
-// frames, and kMaxBytes of pixels (4 bytes each) over its frames and what they are made from.
+// frames, and MaxBytes() of pixels (4 bytes each) over its frames and what they are made from.
 class RgbaFrames {
 public:
     static constexpr std::int32_t kMaxSide = 65535;
     static constexpr std::size_t kMaxFrames = 1024;
     static constexpr std::int64_t kMaxBytes = std::int64_t{256} << 20;
 
+    explicit RgbaFrames(std::int64_t maxBytes = kMaxBytes) : maxBytes_(maxBytes) {}
+    std::int64_t MaxBytes() const { return maxBytes_; }
+
     // No frame, shown once, nothing spent.
     void Clear();
     // Whether a frame of width x height could be added: each side within kMaxSide, the frames
-    // fewer than kMaxFrames, their bytes with these and the pixels spent within kMaxBytes.
+    // fewer than kMaxFrames, their bytes with these and the pixels spent within MaxBytes().
     bool Fits(std::int64_t width, std::int64_t height) const;
-    // Counts width x height pixels against kMaxBytes (what frames are made from); false, counting
+    // Counts width x height pixels against MaxBytes() (what frames are made from); false, counting
     // nothing, past it.
     bool Spend(std::int64_t width, std::int64_t height);
     // A new last frame, transparent black, shown for delay ms. Raises the memory-growth error
@@ -37,5 +40,6 @@ private:
     std::vector<RgbaImage> frames_;
     std::vector<std::int32_t> delays_;
     std::int32_t plays_ = 1;
+    std::int64_t maxBytes_;
     std::int64_t spent_ = 0; // bytes, as 4 a pixel
 };

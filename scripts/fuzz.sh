@@ -16,7 +16,7 @@ case "${1:-}" in --build | --run) mode=$1 && shift ;; esac
 seconds="${1:-20}"
 shift || true
 names=("$@")
-[ ${#names[@]} -gt 0 ] || names=(decode_cel text conversion archives page fkiss)
+[ ${#names[@]} -gt 0 ] || names=(decode_cel text conversion archives page fkiss decode_gif decode_jpeg decode_png)
 
 if [ "$mode" != --run ] && [ "$build" = build/fuzz ]; then
   targets=()

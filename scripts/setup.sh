@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing: by default what building and running the tool
-# needs (compiler, CMake, Qt, the archive, PNG and sound libraries, the page's inflater (pako),
+# needs (compiler, CMake, Qt, the archive, PNG, GIF, JPEG and sound libraries, the page's inflater (pako),
 # fonts for the Japanese messages, xdg-open for the report); with --tests also the test tools
 # (GoogleTest, Google Benchmark, the sanitizer runtime, clang and libFuzzer, valgrind, zip, the
 # desktop-entry checker, lintian, Chromium and Node.js for the web page, and the Windows cross
@@ -13,8 +13,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev
-          fonts-noto-cjk fonts-ipafont-gothic liblhasa-dev libarchive-dev libspng-dev zlib1g-dev
-          libsndfile1-dev node-pako xdg-utils)
+          fonts-noto-cjk fonts-ipafont-gothic liblhasa-dev libarchive-dev libspng-dev libgif-dev
+          libjpeg62-turbo-dev zlib1g-dev libsndfile1-dev node-pako xdg-utils)
 windows=(cmake ninja-build pkg-config g++-mingw-w64-x86-64 libz-mingw-w64-dev dpkg-dev node-pako)
 case "${1:-}" in
   --tests)

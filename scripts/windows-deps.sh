@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Builds liblhasa, libarchive, libspng and libsndfile for 64-bit Windows from Debian's own source
-# packages, statically with MinGW-w64 (zlib from libz-mingw-w64-dev), into
+# Builds liblhasa, libarchive, libspng, libsndfile, giflib and libjpeg-turbo for 64-bit Windows
+# from Debian's own source packages, statically with MinGW-w64 (zlib from libz-mingw-w64-dev), into
 # build/windows-deps/prefix, where the windows presets find them. The sources come through apt-get
 # source with a private list of deb-src entries for the archives and suites of this machine's own
 # sources; apt checks them against the archive's signed index as for any package. What is
-# compiled is in cmake/windows-deps/. With the result in place, built by these same files, it
+# compiled is in cmake/windows-deps/, but libjpeg-turbo, built by its own CMake build. With the result in place, built by these same files, it
 # returns at once; a result this machine built before, for any checkout, is taken from the cache
 # folder (KISS_CACHE, by default ~/.cache/kissconv), kept there by the files it was built by.
 #
@@ -42,14 +42,14 @@ fi
 apt=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$deps/apt/sources.list.d"
      -o "Dir::State::Lists=$deps/apt/lists" -o "Dir::Cache=$deps/apt/cache"
      -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache= -o "APT::Sandbox::User=$(id -un)")
-echo "windows-deps: fetching the source packages lhasa, libarchive, libspng and libsndfile"
+echo "windows-deps: fetching the source packages lhasa, libarchive, libspng, libsndfile, giflib and libjpeg-turbo"
 fetch_failed() {
   echo "windows-deps: cannot fetch Debian's source packages (apt-get said why above)" >&2
   exit 1
 }
 apt-get "${apt[@]}" -qq update || fetch_failed
 (cd "$deps/src" && apt-get "${apt[@]}" -qq source --download-only lhasa libarchive libspng libsndfile \
-  >/dev/null) || fetch_failed
+  giflib libjpeg-turbo >/dev/null) || fetch_failed
 for dsc in "$deps"/src/*.dsc; do
   # apt has checked every file against the signed index: no keyring is needed here.
   (cd "$deps/src" && dpkg-source --no-check -x "$dsc" >/dev/null)
@@ -60,9 +60,22 @@ source_of() { find "$deps/src" -maxdepth 1 -type d -name "$1-*"; }
 cmake -S cmake/windows-deps -B "$deps/build" -G Ninja --toolchain "$PWD/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_INSTALL_PREFIX="$deps/prefix" \
   -DLHASA_SOURCE="$(source_of lhasa)" -DLIBARCHIVE_SOURCE="$(source_of libarchive)" \
-  -DSPNG_SOURCE="$(source_of libspng)" -DSNDFILE_SOURCE="$(source_of libsndfile)" >/dev/null
+  -DSPNG_SOURCE="$(source_of libspng)" -DSNDFILE_SOURCE="$(source_of libsndfile)" \
+  -DGIF_SOURCE="$(source_of giflib)" >/dev/null
 cmake --build "$deps/build" >"$deps/build.log" 2>&1 || { cat "$deps/build.log" >&2 && exit 1; }
 cmake --install "$deps/build" >/dev/null
+# libjpeg-turbo: the library alone, without its SIMD code (which needs nasm) or TurboJPEG API; its
+# pkg-config file made relative to its prefix, as the others are, so that the cache can move it.
+cmake -S "$(source_of libjpeg-turbo)" -B "$deps/jpeg" -G Ninja --toolchain "$PWD/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_INSTALL_PREFIX="$deps/prefix" \
+  -DCMAKE_INSTALL_LIBDIR=lib -DCMAKE_INSTALL_INCLUDEDIR=include -DENABLE_SHARED=OFF -DWITH_SIMD=OFF \
+  -DWITH_TURBOJPEG=OFF -DCMAKE_WARN_DEPRECATED=OFF -Wno-dev >/dev/null
+cmake --build "$deps/jpeg" --target jpeg-static >"$deps/jpeg.log" 2>&1 || { cat "$deps/jpeg.log" >&2 && exit 1; }
+cp "$deps/jpeg/libjpeg.a" "$deps/prefix/lib/"
+cp "$(source_of libjpeg-turbo)"/{jpeglib.h,jmorecfg.h,jerror.h} "$deps/jpeg/jconfig.h" "$deps/prefix/include/"
+sed -e 's|^exec_prefix=.*|exec_prefix=${prefix}|' -e 's|^libdir=.*|libdir=${prefix}/lib|' \
+  -e 's|^includedir=.*|includedir=${prefix}/include|' "$deps/jpeg/pkgscripts/libjpeg.pc" \
+  >"$deps/prefix/lib/pkgconfig/libjpeg.pc"
 echo "$key" >"$deps/prefix/built-by"
 # Into the cache whole or not at all: a copy under a name of its own, renamed once complete. A cache that
 # cannot be written only costs the next checkout this build.

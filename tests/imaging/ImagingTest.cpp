@@ -1,10 +1,13 @@
 #include "imaging/DecodeCel.h"
+#include "imaging/GifDecoder.h"
 #include "imaging/ImageFileKind.h"
+#include "imaging/JpegDecoder.h"
+#include "imaging/PngDecoder.h"
 #include "imaging/SetPicture.h"
 #include "imaging/TruecolourCel.h"
 #include "support/Test.h"
 
-#include <KissWriter.h>
+#include <ImageWriter.h>
 #include <chrono>
 #include <climits>
 #include <functional>
@@ -252,5 +255,79 @@ TEST(SetPicture, DrawOverBlendsBackToFront)
         SetPicture picture(3, 1, {100, 100, 100});
         draw(picture);
         EXPECT_EQ(picture.Rgb(), rgb);
+    }
+}
+
+// Files written by Debian's encoders, read back: every frame's pixels (JPEG's within 3 of each part), delays and plays.
+TEST(ImageFiles, DecodedAsTheirEncodersWroteThem)
+{
+    const std::vector<Rgb> colours = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {9, 9, 9}};
+    const Bytes R = {255, 0, 0, 255}, G = {0, 255, 0, 255}, B = {0, 0, 255, 255}, K = {9, 9, 9, 255}, _ = Bytes(4);
+    const auto Px = [](std::initializer_list<Bytes> pixels, int times = 1) {
+        Bytes all;
+        for (int i = 0; i < times; ++i)
+            for (const Bytes& p : pixels)
+                all.insert(all.end(), p.begin(), p.end());
+        return all;
+    };
+    const auto Pic = [](int w, int h, Bytes indices) {
+        Picture p(w, h);
+        p.pixels = std::move(indices);
+        return p;
+    };
+    Bytes rgba(4 * 9 * 9);
+    for (std::size_t i = 0; i < rgba.size(); ++i)
+        rgba[i] = static_cast<std::uint8_t>(i * 37 + i / 5);
+    // Left (disposal 1), cleared (2), put back (3, over a transparent colour), clipped to the screen.
+    const std::vector<GifImage> moving = {{Pic(3, 1, {0, 0, 0}), 0, 0, 0, 1},
+                                          {Pic(1, 1, {1}), 1, 0, 5, 2},
+                                          {Pic(2, 1, {2, 3}), 1, 0, 1, 3, 3},
+                                          {Pic(2, 1, {1, 1}), 2, 0, 2}};
+    const Bytes animation = Gif(3, 1, colours, moving, false, 0);
+    using Decoder = void (*)(MemoryStream&, RgbaFrames&);
+    // clang-format off
+    const std::tuple<Bytes, Decoder, std::vector<Bytes>, std::vector<std::int32_t>, int> files[] = { // file; frames; delays; plays
+        {Gif(3, 2, colours, {{Pic(3, 2, {0, 1, 2, 3, 3, 0})}}), DecodeGif, {Px({R, G, B, K, K, R})}, {100}, 1}, // 87a
+        {Gif(1, 9, colours, {{Pic(1, 9, {0, 1, 2, 3, 0, 1, 2, 3, 0})}}, true), DecodeGif, {Px({R, G, B, K, R, G, B, K, R})}, {100}, 1},
+        {animation, DecodeGif, {Px({R, R, R}), Px({R, G, R}), Px({R, B, R}), Px({R, _, G})}, {100, 50, 100, 20}, 0},
+        {Bytes(animation.begin(), animation.end() - 6), DecodeGif, {Px({R, R, R}), Px({R, G, R}), Px({R, B, R})}, {100, 50, 100}, 0}, // cut
+        {Gif(1, 1, colours, {{Pic(2, 1, {1, 2}), 0, 0, 3}}, false, 2), DecodeGif, {Px({G, B})}, {30}, 3}, // the screen widened
+        {Jpeg(8, 8, 1, Bytes(64, 128)), DecodeJpeg, {Px({{128, 128, 128, 255}}, 64)}, {0}, 1},
+        {Jpeg(16, 8, 3, Px({{200, 100, 50}}, 128), true), DecodeJpeg, {Px({{200, 100, 50, 255}}, 128)}, {0}, 1},
+        {Jpeg(8, 8, 4, Px({{255, 0, 255, 128}}, 64)), DecodeJpeg, {Px({{128, 0, 128, 255}}, 64)}, {0}, 1}, // CMYK
+        {Png(9, 9, rgba), DecodePng, {rgba}, {0}, 1}, {Png(9, 9, rgba, true), DecodePng, {rgba}, {0}, 1}};
+    // clang-format on
+    RgbaFrames frames;
+    int row = 0;
+    for (const auto& [file, decode, pixels, delays, plays] : files) {
+        SCOPED_TRACE(row++);
+        MemoryStream stream = StreamOf(file);
+        EXPECT_EQ(MessageOf([&] { decode(stream, frames); }), "(no error)");
+        std::vector<Bytes> decoded;
+        for (const RgbaImage& frame : frames.Frames())
+            decoded.push_back(frame.Rgba());
+        const int tolerance = decode == DecodeJpeg ? 3 : 0;
+        const auto near = [&](const Bytes& a, const Bytes& b) {
+            return std::ranges::equal(a, b, [&](int x, int y) { return std::abs(x - y) <= tolerance; });
+        };
+        EXPECT_TRUE(std::ranges::equal(decoded, pixels, near)) << testing::PrintToString(decoded);
+        EXPECT_EQ(std::tuple(frames.Delays(), frames.Plays()), std::tuple(delays, plays));
+    }
+    // Refused: no GIF, PNG or JPEG past the first bytes, a screen past the bounds, a picture past those given.
+    Bytes many = Gif(1, 1, colours, std::vector<GifImage>(1030, {Pic(1, 1, {2}), 0, 0, 2}));
+    const std::tuple<Bytes, Decoder, std::int64_t, std::string> refused[] = {
+        {Bytes{'G', 'I', 'F', '8', '9', 'a'}, DecodeGif, RgbaFrames::kMaxBytes, "ｽﾄﾘｰﾑからの読み込みｴﾗｰ"},
+        {Bytes{0xFF, 0xD8, 0xFF}, DecodeJpeg, RgbaFrames::kMaxBytes, "ｽﾄﾘｰﾑからの読み込みｴﾗｰ"},
+        {Bytes{0x89, 'P', 'N', 'G', 13, 10, 26, 10}, DecodePng, RgbaFrames::kMaxBytes, "ｽﾄﾘｰﾑからの読み込みｴﾗｰ"},
+        {Gif(65535, 65535, colours, {{Pic(1, 1, {1})}}), DecodeGif, RgbaFrames::kMaxBytes, kNoMemory},
+        {Jpeg(8, 8, 1, Bytes(64, 128)), DecodeJpeg, 255, kNoMemory},
+        {Png(9, 9, rgba), DecodePng, 323, kNoMemory},
+        {many, DecodeGif, RgbaFrames::kMaxBytes, "(no error)"}}; // the first 1,024 frames
+    for (const auto& [file, decode, bound, message] : refused) {
+        RgbaFrames bounded(bound);
+        MemoryStream stream = StreamOf(file);
+        const std::string thrown = MessageOf([&] { decode(stream, bounded); });
+        EXPECT_EQ(std::tuple(thrown, bounded.Frames().size()),
+                  std::tuple(message, message == "(no error)" ? 1024u : 0u));
     }
 }
