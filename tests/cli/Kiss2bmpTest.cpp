@@ -2,8 +2,10 @@
 // usage errors, signals, --open, --check, progress on a terminal and the files --page writes (tests/web/chromium/ opens
 // the page in Chromium).
 #include "cli/Arguments.h"
+#include "imaging/PngDecoder.h"
 #include "support/Test.h"
 
+#include <ImageWriter.h>
 #include <regex>
 #include <set>
 #include <thread>
@@ -426,4 +428,40 @@ TEST(Kiss2bmp, ShowsADollAsViewersDoAndSaysWhatTheBmpRunLeavesOut)
         const auto r = RunProcess(KISS2BMP_PATH, {"--check", "--set", set, doll + "three.cnf"}, dir.Path().string());
         EXPECT_EQ(r.out.ends_with("hidden at the start b.cel\n"), hidden) << set;
     }
+}
+
+// Cels that are a GIF (of two frames), a JPEG and a PNG file: drawn, written as PNG files, played by the page; the BMP
+// run refuses them as it always has.
+TEST(Kiss2bmp, DrawsImageFileCelsAsViewersDoAndTheBmpRunRefusesThem)
+{
+    using namespace kisswriter;
+    TempDir dir;
+    const std::string doll = dir / "doll/", out = dir / "out";
+    fs::create_directories(doll);
+    Picture red(2, 1), green(1, 1); // red, red; then green over the second (its delay 0.05 s), played twice
+    green.pixels = {1};
+    const Bytes gif = Gif(2, 1, {{255, 0, 0}, {0, 255, 0}}, {{red}, {green, 1, 0, 5}}, false, 1),
+                jpeg = Jpeg(1, 1, 1, {128}), png = Png(1, 1, {0, 0, 255, 255});
+    for (const auto& [name, bytes] : {std::pair{"a.gif", gif}, {"b.jpg", jpeg}, {"c.png", png}})
+        WriteFile(doll + name, std::string(bytes.begin(), bytes.end()));
+    WriteFile(doll + "own.cnf", "(4,1)\r\n#0 a.gif :0\r\n#1 b.jpg :0\r\n#2 c.png :0 ;%t128\r\n$0 0,0 2,0 3,0\r\n");
+    const auto r = RunProcess(KISS2BMP_PATH, {"-q", "--format=png", "--snapshot", dir / "s.png", doll + "own.cnf", out},
+                              dir.Path().string());
+    const auto Read = [](const std::string& path) {
+        MemoryStream png;
+        png.LoadFromFile(path);
+        RgbaFrames frames;
+        DecodePng(png, frames);
+        return frames.Frames().at(0).Rgba();
+    };
+    EXPECT_EQ(std::tuple(r.status, Read(out + "/a.png"), Read(out + "/c.png")),
+              std::tuple(0, Bytes{255, 0, 0, 255, 255, 0, 0, 255}, Bytes{0, 0, 255, 255})); // the GIF's first frame
+    EXPECT_EQ(Read(dir / "s.png"), (Bytes{255, 0, 0, 255, 255, 0, 0, 255, 128, 128, 128, 255, 0, 0, 127, 255}));
+    EXPECT_EQ(RunProcess(KISS2BMP_PATH, {"-q", "--page", doll + "own.cnf", dir / "page"}, dir.Path().string()).status,
+              0);
+    EXPECT_NE(ReadText(dir / "page/own.html").find("\"images\":[[2,1,2,0,0,0,2,1,2,[100,50]],[1,1,2,0,0,0,1,1]"),
+              std::string::npos);
+    const auto bmp = RunProcess(KISS2BMP_PATH, {"-q", doll + "own.cnf", dir / "bmp"}, dir.Path().string());
+    EXPECT_EQ(std::pair(bmp.status, bmp.err.substr(0, bmp.err.find('\n'))),
+              std::pair(1, "ｾﾙ a.gif は GIF 画像ﾌｧｲﾙです."s));
 }
