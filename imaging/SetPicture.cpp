@@ -125,7 +125,11 @@ void SetPicture::DrawOver(const RgbaImage& image, std::int32_t x, std::int32_t y
             const unsigned a = (pixel[3] * unsigned{opacity} + 127) / 255;
             if (a == 0) continue;
             const std::size_t at = static_cast<std::size_t>((y + row) * width_ + x + column);
-            CoverInto(&rgb_[3 * at], pixel, a);
+            // An opaque pixel of a see-through picture fades in as an 8-bit image's does.
+            if (pixel[3] == 255)
+                FadeInto(&rgb_[3 * at], pixel, opacity);
+            else
+                CoverInto(&rgb_[3 * at], pixel, a);
             drawn_[at] = 1;
         }
     }

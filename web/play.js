@@ -422,15 +422,22 @@
   render();
   player.startTimers(doll.timers);
   // Each animation plays from the page's start, frame after frame, `plays` times (0: for ever),
-  // then stays on its last frame; it is shown wherever a set shows it.
+  // then stays on its last frame; it is shown wherever a set shows it. Its frame is the one the
+  // time since the start falls in, so that late timers never put it behind.
+  const begun = performance.now();
   for (const image of images) {
     if (image.delays.length < 2) continue;
-    let played = 1;
+    const cycle = image.delays.reduce((a, b) => a + b);
     const next = () => {
-      if (image.frame + 1 === image.delays.length && image.plays > 0 && played === image.plays) return;
-      if (++image.frame === image.delays.length) [image.frame, played] = [0, played + 1];
-      render();
-      setTimeout(next, image.delays[image.frame]);
+      const t = performance.now() - begun, round = Math.floor(t / cycle);
+      let into = t - round * cycle, frame = 0;
+      if (image.plays > 0 && round >= image.plays) [frame, into] = [image.delays.length - 1, -Infinity];
+      else while (into >= image.delays[frame]) into -= image.delays[frame++];
+      if (frame !== image.frame) {
+        image.frame = frame;
+        render();
+      }
+      if (into !== -Infinity) setTimeout(next, image.delays[frame] - into);
     };
     setTimeout(next, image.delays[0]);
   }

@@ -34,7 +34,8 @@ const big = join(dir, "big/a-doll-whose-name-is-wider-than-a-phone.cnf");
 renameSync(doll("big", (cnf) => cnf.replace("(96,100)", "(448,320)") + "[3\r\n"), big);
 
 // The configuration, the set chosen, the set button pressed through the fragment (-1: none), a phone's window width (0:
-// room for the play area), the configuration of the snapshot (the same when not given).
+// room for the play area), the configuration of the snapshot (the same when not given), the ms of virtual time the page
+// has run when it is shown, and a time at which it shows something else (its animations moved on).
 const rows = {
   Set0: [bordered, 0, -1, 0],
   Button1: [bordered, 0, 1, 0],
@@ -50,9 +51,11 @@ const rows = {
   Transparent32Bit: [join(dolls, "../kiss-tests/uk_transparent/FKiSS1.cnf"), 0, -1, 0],
   NegativeOffsets32Bit: [join(dolls, "../kiss-tests/uk_messages/FKiSS5.cnf"), 0, -1, 0],
   Components: [join(dolls, "../kiss-tests/uk_animate/FKiSS5.cnf"), 0, -1, 0],
+  // GIF cels of 3 and 5 frames of 150 ms and 4 of 100 ms: all on their first again after 18 s; a JPEG cel a quarter opaque.
+  GifAnimationsBackOnTheirFirstFrames: [join(dolls, "../kiss-tests/uk_gifanimate/CNF3.cnf"), 0, -1, 0, undefined, 18075, 1075],
 };
 
-for (const [name, [cnf, set, button, phone, drawn = cnf]] of Object.entries(rows)) {
+for (const [name, [cnf, set, button, phone, drawn = cnf, budget = 1000, moved]] of Object.entries(rows)) {
   const skip = noBrowser || (!existsSync(cnf) && `the real dolls are not at ${dolls}: only the sample is shown`);
   test(name, { skip }, async () => {
     const page = scratch(), shot = scratch(), shown = String(button < 0 ? set : button);
@@ -61,7 +64,7 @@ for (const [name, [cnf, set, button, phone, drawn = cnf]] of Object.entries(rows
     const snapshot = await picture(join(shot, "snapshot.png")), { width: w, height: h } = snapshot;
     const url = "file://" + join(page, basename(cnf, ".cnf")) + ".html" + (button < 0 ? "" : "#set:" + button);
     const window = phone ? [phone, 667] : [w + 32, h + 100];
-    const screen = await picture(await screenshot(url, ...window, 1000));
+    const screen = await picture(await screenshot(url, ...window, budget));
     assert.deepEqual([screen.width, screen.height], window);
     const same = (a, b) => a.slice(0, 3).every((c, i) => c === b[i]);
     // On a phone, as wide as the window but its padding, never blurred: each pixel the snapshot's under its middle.
@@ -73,6 +76,7 @@ for (const [name, [cnf, set, button, phone, drawn = cnf]] of Object.entries(rows
         differ += !same(screen.pixel(16 + x, 52 + y), under);
       }
     assert.ok(differ <= (phone ? (w * h) / 250 : 0), `${differ} of ${w * h} pixels`); // where rounding parts ways
+    if (moved) assert.notDeepEqual(await screenshot(url, ...window, moved), await screenshot(url, ...window, budget));
     for (let y = 0; y < window[1]; ++y) // nothing reaches the right padding, so nothing scrolls sideways
       across += !same(screen.pixel(window[0] - 1, y), screen.pixel(window[0] - 1, 0));
     assert.equal(across, 0);
