@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (!rest.empty()) {
         SplitAt(rest, static_cast<char>(data[0]), name);
         doll.sets[0].cels.push_back({static_cast<int>(doll.images.size()), static_cast<int>(name.size() % 256)});
-        doll.images.push_back({1, static_cast<std::int32_t>(name.size()), {}, 0, name, {}, 0});
+        doll.images.push_back({1, static_cast<std::int32_t>(name.size()), {}, 0, name, 0, 0, {}, 0});
         doll.sounds.push_back({name, name});
         doll.start.cels.push_back({name, 0});
         doll.start.variables[name] = 1;
