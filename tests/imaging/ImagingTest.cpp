@@ -302,7 +302,7 @@ TEST(ImageFiles, DecodedAsTheirEncodersWroteThem)
     for (const auto& [file, decode, pixels, delays, plays] : files) {
         SCOPED_TRACE(row++);
         MemoryStream stream = StreamOf(file);
-        EXPECT_EQ(MessageOf([&] { decode(stream, frames); }), "(no error)");
+        EXPECT_EQ(MessageOf([&, decode = decode] { decode(stream, frames); }), "(no error)");
         std::vector<Bytes> decoded;
         for (const RgbaImage& frame : frames.Frames())
             decoded.push_back(frame.Rgba());
@@ -326,7 +326,7 @@ TEST(ImageFiles, DecodedAsTheirEncodersWroteThem)
     for (const auto& [file, decode, bound, message] : refused) {
         RgbaFrames bounded(bound);
         MemoryStream stream = StreamOf(file);
-        const std::string thrown = MessageOf([&] { decode(stream, bounded); });
+        const std::string thrown = MessageOf([&, decode = decode] { decode(stream, bounded); });
         EXPECT_EQ(std::tuple(thrown, bounded.Frames().size()),
                   std::tuple(message, message == "(no error)" ? 1024u : 0u));
     }
