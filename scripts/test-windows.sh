@@ -30,7 +30,12 @@ if [ "$mode" != --run ]; then
     start=$SECONDS
     [ -d "$locale/ja_JP.UTF-8" ] || (mkdir -p "$locale" && localedef -i ja_JP -f UTF-8 "$locale/ja_JP.UTF-8")
     mkdir -p "$WINEPREFIX"
-    win cmd /c ver >"$build/wine-start.log" 2>&1 && wineserver -w && echo "Wine prefix ready in $((SECONDS - start)) s"
+    # Wine now and then loses its server while it makes the prefix, saying nothing: a second try.
+    for _ in 1 2; do
+      win cmd /c ver >"$build/wine-start.log" 2>&1 && wineserver -w && echo "Wine prefix ready in $((SECONDS - start)) s" &&
+        exit 0
+    done
+    exit 1
   ) &
   prefix=$!
   cmake --build --preset windows
