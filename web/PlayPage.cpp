@@ -157,13 +157,15 @@ std::string PlayPage(const DollPage& doll)
            "</h1>\n<div id=\"view\"><div id=\"stage\"></div></div>\n"
            "<div id=\"controls\"><nav id=\"sets\" aria-label=\"Sets\"></nav>"
            "<button type=\"button\" id=\"reset\">Reset</button>"
+           "<button type=\"button\" id=\"save\" title=\"Save picture (S)\" "
+           "aria-keyshortcuts=\"S\">Save picture</button>"
            "<button type=\"button\" id=\"mute\" aria-pressed=\"false\" hidden>Mute</button>"
            "<a id=\"pose\" href=\"#\">Link to this pose</a></div>\n"
            "<p id=\"notice\" hidden></p>\n"
            "<details id=\"about\" hidden><summary>About this doll</summary></details>\n"
            "</main>\n<script>\nconst doll = " +
-           DollData(doll) + ";\n" + kInflateScript + "\n" + kFkissScript + kPoseScript +
-           kPlayPageScript + "</script>\n</body>\n</html>\n";
+           DollData(doll) + ";\n" + kFkissScript + kPoseScript + kPlayPageScript +
+           "</script>\n</body>\n</html>\n";
 }
 
 std::string PlayPageOf(const RunDoll& doll)

@@ -6,10 +6,24 @@
 // fixed is dragged as one, within the play area, the program told where it goes; letting go is
 // its release and drop. What the program changes shows once it has run. The first frame is the
 // start as the run left it: initialize() and begin() are not played again, their timers only
-// started.
-(() => {
+// started. Once it shows the doll, the page marks "kiss-ready" (performance.mark).
+(async () => {
   const stage = document.getElementById("stage");
   const bar = document.getElementById("sets");
+  // The script's time, measured around each handler, timer and drawing as "kiss-script" (the outermost
+  // alone; performance.measure, let go at once: an observer sees them, the timeline keeps none).
+  let depth = 0;
+  const timed = (f) => (...args) => {
+    const from = depth++ ? 0 : performance.now();
+    try {
+      return f(...args);
+    } finally {
+      if (--depth === 0) {
+        performance.measure("kiss-script", { start: from });
+        performance.clearMeasures("kiss-script");
+      }
+    }
+  };
 
   // The pixels the page carries: every palette's 256 colours, then each image's pixels, one zlib
   // stream in base 64. An image is [width, height, kind, palette, the box of its opaque pixels:
@@ -21,7 +35,8 @@
   // follow each other, its box and presses are its first's.
   const packed = atob(doll.pixels), bytes = new Uint8Array(packed.length);
   for (let i = 0; i < packed.length; ++i) bytes[i] = packed.charCodeAt(i);
-  const pixels = pako.inflate(bytes);
+  const inflated = new Blob([bytes]).stream().pipeThrough(new DecompressionStream("deflate"));
+  const pixels = new Uint8Array(await new Response(inflated).arrayBuffer());
   let offset = 768 * doll.palettes;
   const images = doll.images.map(([width, height, kind, palette, left, top, right, bottom, x, y, plays, delays = [0]]) => {
     const size = (kind === 2 ? 4 * width * height : kind === 1 ? (width * height + 1) >> 1 : width * height) * delays.length;
@@ -153,6 +168,7 @@
   const sounding = new Set();
   let said = null;
   const player = new Fkiss.Player(doll.words, doll.program, state, {
+    schedule: (f, ms) => setTimeout(timed(f), ms),
     sound: (written) => sounding.add(written.replace(/[A-Z]/g, (c) => c.toLowerCase())),
     notify: (text) => (said = text),
     note: (text) => console.info("FKiSS " + decoded(text)),
@@ -234,7 +250,7 @@
   };
 
   // Shows the state: the player's set, each of its cels where, as and in the group it now is.
-  const render = () => {
+  const render = timed(() => {
     const index = sets.findIndex((set) => set.number === state.set);
     if (index < 0) return;
     const set = sets[index], group = state.paletteGroup[set.number];
@@ -277,7 +293,7 @@
         width: box.right - box.left + "px", height: box.bottom - box.top + "px" });
     }
     keep();
-  };
+  });
 
   // A button for each set the configuration has a "$" line for.
   sets.forEach((set, index) => {
@@ -287,7 +303,7 @@
     button.value = String(index);
     button.textContent = String(set.number);
     button.title = "set " + set.number;
-    button.addEventListener("click", () => player.showSet(set.number));
+    button.addEventListener("click", timed(() => player.showSet(set.number)));
     bar.append(button);
   });
 
@@ -326,7 +342,7 @@
     const r = stage.getBoundingClientRect(), k = r.width / doll.width || 1;
     return [Math.floor((event.clientX - r.left) / k), Math.floor((event.clientY - r.top) / k)];
   };
-  stage.addEventListener("pointerdown", (event) => {
+  stage.addEventListener("pointerdown", timed((event) => {
     if (held || (event.pointerType === "mouse" && event.button !== 0) || current < 0) return;
     const set = sets[current], places = positions[set.number];
     const [px, py] = at(event);
@@ -341,23 +357,23 @@
     } catch (e) {
       // a pointer that is no longer down: the move and up events still come to the stage
     }
-  });
+  }));
   // A finger that takes hold of a loose object drags it; anywhere else it scrolls and zooms the page.
   for (const type of ["touchstart", "touchmove"])
     stage.addEventListener(type, (event) => held?.loose && held.pointer !== undefined && event.preventDefault(), { passive: false });
-  stage.addEventListener("pointermove", (event) => {
+  stage.addEventListener("pointermove", timed((event) => {
     player.mouse = at(event);
     if (!held || event.pointerId !== held.pointer || !held.loose) return;
     moveTo(sets[current], held.object, player.mouse[0] + held.dx, player.mouse[1] + held.dy);
-  });
-  const release = (event) => held && event.pointerId === held.pointer && letGo();
+  }));
+  const release = timed((event) => held && event.pointerId === held.pointer && letGo());
   stage.addEventListener("pointerup", release);
   stage.addEventListener("pointercancel", release);
 
   // The keyboard on an object's stand-in: an arrow key takes hold of it (its press) and moves it
   // by a pixel, 10 with Shift, as long as it is held down; Enter or Space presses it and lets go.
   const arrows = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1] };
-  stage.addEventListener("keydown", (event) => {
+  stage.addEventListener("keydown", timed((event) => {
     const object = Number(event.target.dataset.object), step = arrows[event.key];
     const press = event.key === "Enter" || event.key === " ";
     if (!event.target.classList.contains("object") || current < 0 || (!step && !press)) return;
@@ -369,8 +385,8 @@
     if (!held.loose) return;
     const [x, y] = positions[set.number][object], by = event.shiftKey ? 10 : 1;
     moveTo(set, object, x + step[0] * by, y + step[1] * by);
-  });
-  const keyUp = (event) => held?.key && (event.type === "focusout" || arrows[event.key]) && letGo();
+  }));
+  const keyUp = timed((event) => held?.key && (event.type === "focusout" || arrows[event.key]) && letGo());
   stage.addEventListener("keyup", keyUp);
   stage.addEventListener("focusout", keyUp);
   window.addEventListener("pagehide", () => player.end());
@@ -387,10 +403,32 @@
     notice.hidden = true;
   };
   const reset = document.getElementById("reset");
-  reset.addEventListener("click", () => {
+  reset.addEventListener("click", timed(() => {
     restart();
     render();
-  });
+  }));
+
+  // What the play area shows as a PNG file at the doll's own size, whatever the zoom, named after the doll and the set:
+  // the set's background, then each picture shown from the back, as see-through as it is shown. The button, or S.
+  const save = () => {
+    const picture = Object.assign(document.createElement("canvas"), { width: doll.width, height: doll.height });
+    const context = picture.getContext("2d");
+    context.fillStyle = (doll.colours[shownGroup] ?? ["#000000"])[0];
+    context.fillRect(0, 0, doll.width, doll.height);
+    for (const img of stage.querySelectorAll("canvas:not([hidden])")) {
+      context.globalAlpha = Number(img.style.opacity || 1);
+      if (img.width > 0 && img.height > 0) context.drawImage(img, parseFloat(img.style.left), parseFloat(img.style.top));
+    }
+    const name = `${document.title} set ${state.set}.png`.replace(/[\\/:*?"<>|\x00-\x1f]/g, "_");
+    picture.toBlob((png) => {
+      const link = Object.assign(document.createElement("a"), { href: URL.createObjectURL(png), download: name });
+      link.click();
+      setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+    }, "image/png");
+  };
+  document.getElementById("save").addEventListener("click", save);
+  document.addEventListener("keydown", (e) => // typed, not a link's step: a page saves nothing by itself
+    e.isTrusted && (e.key === "s" || e.key === "S") && !e.ctrlKey && !e.metaKey && !e.altKey && save());
 
   // The author's texts, shown as text.
   const about = document.getElementById("about");
@@ -486,4 +524,5 @@
       fire("pointerup", n[0] + n[2], n[1] + n[3]);
     }
   }
+  performance.mark("kiss-ready");
 })();
