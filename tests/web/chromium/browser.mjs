@@ -1,6 +1,9 @@
-// What the browser suites share: one headless Chromium for every row a suite runs, driven by playwright-core (a start
-// costs some three core-seconds, a page a tenth of that; each page opens in a context of its own, as a start of its own
-// would show it), kiss2bmp, scratch folders, and pictures read back by Chromium's own decoder.
+// What the browser suites share: one headless browser for every row a suite runs (a start costs some three core-seconds,
+// a page a tenth of that; each page opens in a context of its own, as a start of its own would show it), kiss2bmp,
+// scratch folders, and pictures read back by the browser's own decoder. The browser is Chromium, driven by
+// playwright-core, or with KISS_BROWSER=firefox Debian's Firefox ESR, driven by puppeteer-core over WebDriver BiDi, which
+// has no virtual time: there a page's budget is real time once it shows its doll, half a second at most, and a row that
+// needs more skips (noVirtualTime).
 import { after } from "node:test";
 import assert from "node:assert/strict";
 import { spawnSync } from "node:child_process";
@@ -11,15 +14,25 @@ import { join } from "node:path";
 export const source = new URL("../../../", import.meta.url).pathname;
 export const dolls = join(source, "../shared/dolls");
 export const pip = join(source, "samples/pip/pip.cnf");
+export const firefox = process.env.KISS_BROWSER === "firefox";
+const executable = firefox ? "/usr/bin/firefox-esr" : "/usr/bin/chromium";
 // The reason a browser suite skips, or false.
-export const noBrowser = !existsSync("/usr/bin/chromium") && "no /usr/bin/chromium (the test command installs it)";
-const { chromium } = noBrowser ? {} : await import("playwright-core"); // ctest installs it first
-let browser, decoder;
+export const noBrowser = !existsSync(executable) && `no ${executable} (the test command installs it)`;
+export const noVirtualTime = firefox && "no virtual time in Firefox (it is Chromium's protocol)";
+// ctest installs them first.
+const driver = noBrowser ? null : firefox ? (await import("puppeteer-core")).default : (await import("playwright-core")).chromium;
+let browser, launching, decoder;
 const folders = [];
-after(async () => {
+// Closes the browser and removes the scratch folders once the suite's rows have run (and the last page has closed: a
+// hook may run before the last row ends); firefox.mjs, which runs every suite in one process, calls it itself once all
+// have registered their rows (an earlier hook would run between suites).
+let pages = 0;
+export const finish = async () => {
+  while (pages > 0) await sleep(100);
   await browser?.close();
   for (const folder of folders) rmSync(folder, { recursive: true, force: true });
-});
+};
+if (!firefox) after(finish);
 
 // A fresh folder, removed with everything in it once the suite ends.
 export const scratch = () => folders[folders.push(mkdtempSync(join(tmpdir(), "kisstest-"))) - 1];
@@ -32,28 +45,47 @@ export const kiss2bmp = (cwd, runs, status = 0) => {
   }
 };
 
-// Headless, it hides scrollbars and fetches no updates by itself; a page's pixels are the window's.
-const launched = async () => (browser ??= await chromium.launch({ executablePath: "/usr/bin/chromium" }));
+// Headless, it hides scrollbars (Firefox told to lay them over the page) and fetches no updates by itself; a page's
+// pixels are the window's. One start, however many rows ask for it at once.
+const launched = () => (launching ??= driver.launch({ executablePath: executable, ...(firefox &&
+  { browser: "firefox", headless: true, extraPrefsFirefox: { "ui.useOverlayScrollbars": 1 } }) }).then((b) => (browser = b)));
+// A page in a context of its own, in a window of that size, and what closes both.
+const newPage = async (width, height) => {
+  if (!firefox) {
+    const page = await (await launched()).newPage({ viewport: { width, height } });
+    return [page, () => page.close()];
+  }
+  const context = await (await launched()).createBrowserContext(), page = await context.newPage();
+  await page.setViewport({ width, height });
+  return [page, () => context.close()];
+};
+const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
 // What read gives of the page at url in a window of that size, once loaded or once `budget` ms of virtual time have run
 // from its navigation; init runs in the page before the page's own script, listen is given the page before it loads.
 const open = async (url, { width = 800, height = 600, budget = 0, init, listen }, read) => {
-  const page = await (await launched()).newPage({ viewport: { width, height } });
-  if (init) await page.addInitScript(init);
+  ++pages;
+  const [page, close] = await newPage(width, height);
+  if (init) await (firefox ? page.evaluateOnNewDocument(init) : page.addInitScript(init));
   listen?.(page);
-  if (budget > 0) {
+  if (budget > 0 && !firefox) {
     const devtools = await page.context().newCDPSession(page);
     await devtools.send("Emulation.setVirtualTimePolicy", { policy: "pause" }); // until the page is there
     await page.goto(url, { waitUntil: "commit" });
     const expired = new Promise((done) => devtools.once("Emulation.virtualTimeBudgetExpired", done));
     await devtools.send("Emulation.setVirtualTimePolicy", { policy: "pauseIfNetworkFetchesPending", budget });
     await expired;
-  } else {
+  } else { // once a page shows its doll (a gallery has none)
     await page.goto(url);
+    await page.waitForFunction(() => !document.getElementById("stage") || performance.getEntriesByName("kiss-ready")[0]);
+    await sleep(Math.min(budget, 500));
   }
-  const answer = await read(page); // a failed read leaves its page to the browser's end
-  await page.close();
-  return answer;
+  try {
+    return await read(page); // a failed read leaves its page to the browser's end
+  } finally {
+    --pages;
+    await close();
+  }
 };
 
 export const dom = (url, budget = 0) =>
@@ -74,29 +106,47 @@ export const screenshot = (url, width, height, budget) =>
 
 // How a page answers presses at the play area's pixel (x, y), `times` of them some frames apart once it has loaded (a
 // press before its first frame may never reach it): the ms from each press's input event to the next frame, and from
-// the navigation to the end of the page's script. The window is as wide as the play area and its padding, which puts
+// the navigation to the doll shown. The window is as wide as the play area and its padding, which puts
 // the area at 16, 52.
 export const answers = (url, width, [x, y], times) =>
   open(url, { width: width + 32, init: watch }, async (page) => {
     for (let i = 0; i < times; ++i) {
-      await page.waitForTimeout(40 + 30 * i);
+      await sleep(40 + 30 * i);
       await page.mouse.click(16 + x + 0.5, 52 + y + 0.5);
     }
     return page.evaluate(() => new Promise((done) => // once the last press's frame has come
-      requestAnimationFrame(() => requestAnimationFrame(() => done([window.answered, window.opened])))));
+      requestAnimationFrame(() => requestAnimationFrame(() =>
+        done([window.answered, performance.getEntriesByName("kiss-ready")[0].startTime])))));
   });
 const watch = () => {
   window.answered = [];
   const answer = (e) => requestAnimationFrame(() => window.answered.push(performance.now() - e.timeStamp));
   addEventListener("pointerdown", (e) => e.isTrusted && answer(e), true);
-  addEventListener("DOMContentLoaded", () => (window.opened = performance.now()));
+};
+
+// What Save picture gives on the page at url in a window of that size, S typed once it shows the doll: the file's name
+// and its bytes.
+export const saved = (url, width, height) =>
+  open(url, { width, height, init: keep }, async (page) => {
+    await page.keyboard.press("s");
+    await page.waitForFunction(() => window.saved?.url);
+    return page.evaluate(async () => [window.saved.name, await new Promise((done) => {
+      const reader = new FileReader();
+      reader.onload = () => done(reader.result.replace(/^[^,]*,/, ""));
+      reader.readAsDataURL(window.saved.png);
+    })]).then(([name, base64]) => [name, Buffer.from(base64, "base64")]);
+  });
+const keep = () => { // the file kept instead of downloaded
+  const url = URL.createObjectURL;
+  URL.createObjectURL = (png) => (window.saved = { png, url: url(png) }).url;
+  HTMLAnchorElement.prototype.click = function () { window.saved.name = this.download; };
 };
 
 // A PNG (a file's name or its bytes) as Chromium decodes it: its size and a pixel's red, green, blue and alpha (all 0
 // outside the picture).
 export const picture = async (png) => {
   decoder ??= await (await launched()).newPage();
-  const base64 = (typeof png === "string" ? readFileSync(png) : png).toString("base64");
+  const base64 = Buffer.from(typeof png === "string" ? readFileSync(png) : png).toString("base64");
   const { width, height, rgba } = await decoder.evaluate(async (base64) => {
     const image = new Image();
     image.src = "data:image/png;base64," + base64;
