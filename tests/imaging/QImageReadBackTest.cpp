@@ -77,27 +77,21 @@ TEST(QImageReadBack, AnotherReaderSeesOurPixelsInTheirColoursAndASetPictureInFro
 // The highest index used sets the bit depth and the colour table's length; colour 0 is transparent where it is used.
 TEST(QImageReadBack, AnIndexedPngAsDeepAndItsTableAsLongAsTheHighestIndexUsedPixelsAndColoursUnchanged)
 {
-    // highest index used, lowest, bit depth
+    // highest index used, lowest, bit depth; 7 x 5 pixels, rows that end inside a byte at every depth below 8
     for (const auto& [highest, lowest, depth] : {std::tuple(1, 0, 1), std::tuple(3, 1, 2), std::tuple(4, 0, 4),
                                                  std::tuple(15, 2, 4), std::tuple(16, 0, 8), std::tuple(200, 0, 8)}) {
-        TBmp256Image image;
-        image.SetSize(7, 5); // rows that end inside a byte at every depth below 8
-        for (int i = 0; i < 256; ++i)
-            image.WritePaletteEntry(i, i, 255 - i, 9);
+        TBmp256Image image; // its colour table a grey ramp
+        image.SetSize(7, 5);
         for (int i = 0; i < 35; ++i)
-            image.WritePixel(i % 7, i / 7, static_cast<std::uint8_t>(lowest + i % (highest - lowest + 1)));
-        image.WritePixel(6, 4, static_cast<std::uint8_t>(highest));
+            image.WritePixel(i % 7, i / 7, std::uint8_t(i == 34 ? highest : lowest + i % (highest - lowest + 1)));
         MemoryStream png;
         EncodeIndexedPng(image, png);
         const QImage p = QImage::fromData(png.Data(), int(png.Size()), "PNG");
-        const std::string bytes(reinterpret_cast<const char*>(png.Data()), png.Size());
-        EXPECT_EQ(std::tuple(int(bytes[24]), p.colorCount(), bytes.find("tRNS") != std::string::npos),
-                  std::tuple(depth, highest + 1, lowest == 0))
-            << highest;
+        EXPECT_EQ(std::pair(int(png.Data()[24]), p.colorCount()), std::pair(depth, highest + 1)) << highest;
         for (int i = 0; i < 35; ++i) {
-            const int index = image.Row(i / 7)[i % 7];
-            EXPECT_EQ(std::pair(p.pixelIndex(i % 7, i / 7), p.pixel(i % 7, i / 7)),
-                      std::pair(index, qRgba(index, 255 - index, 9, index ? 255 : 0)))
+            const int x = i % 7, y = i / 7, index = image.Row(y)[x];
+            EXPECT_EQ(std::pair(p.pixelIndex(x, y), p.pixel(x, y)),
+                      std::pair(index, qRgba(index, index, index, index ? 255 : 0)))
                 << highest << " " << i;
         }
     }

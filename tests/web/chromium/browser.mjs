@@ -1,9 +1,6 @@
-// What the browser suites share: one headless browser for every row a suite runs (a start costs some three core-seconds,
-// a page a tenth of that; each page opens in a context of its own, as a start of its own would show it), kiss2bmp,
-// scratch folders, and pictures read back by the browser's own decoder. The browser is Chromium, driven by
-// playwright-core, or with KISS_BROWSER=firefox Debian's Firefox ESR, driven by puppeteer-core over WebDriver BiDi, which
-// has no virtual time: there a page's budget is real time once it shows its doll, half a second at most, and a row that
-// needs more skips (noVirtualTime).
+// What the browser suites share: one headless browser for every row (a start costs some three core-seconds, a page a
+// tenth of that; each page in a context of its own), kiss2bmp, scratch folders, pictures read back by its decoder. It is
+// Chromium (playwright-core), or with KISS_BROWSER=firefox Firefox ESR (puppeteer-core), its budgets real time (500 ms).
 import { after } from "node:test";
 import assert from "node:assert/strict";
 import { spawnSync } from "node:child_process";
@@ -19,14 +16,10 @@ const executable = firefox ? "/usr/bin/firefox-esr" : "/usr/bin/chromium";
 // The reason a browser suite skips, or false.
 export const noBrowser = !existsSync(executable) && `no ${executable} (the test command installs it)`;
 export const noVirtualTime = firefox && "no virtual time in Firefox (it is Chromium's protocol)";
-// ctest installs them first.
 const driver = noBrowser ? null : firefox ? (await import("puppeteer-core")).default : (await import("playwright-core")).chromium;
 let browser, launching, decoder;
 const folders = [];
-// Closes the browser and removes the scratch folders once the suite's rows have run (and the last page has closed: a
-// hook may run before the last row ends); firefox.mjs, which runs every suite in one process, calls it itself once all
-// have registered their rows (an earlier hook would run between suites).
-let pages = 0;
+let pages = 0; // open: the end waits for the last to close (firefox.mjs's hook may run before the last row ends)
 export const finish = async () => {
   while (pages > 0) await sleep(100);
   await browser?.close();
@@ -45,27 +38,19 @@ export const kiss2bmp = (cwd, runs, status = 0) => {
   }
 };
 
-// Headless, it hides scrollbars (Firefox told to lay them over the page) and fetches no updates by itself; a page's
-// pixels are the window's. One start, however many rows ask for it at once.
+// Headless, it hides scrollbars (Firefox's laid over the page) and fetches no updates: a page's pixels are the window's.
 const launched = () => (launching ??= driver.launch({ executablePath: executable, ...(firefox &&
   { browser: "firefox", headless: true, extraPrefsFirefox: { "ui.useOverlayScrollbars": 1 } }) }).then((b) => (browser = b)));
-// A page in a context of its own, in a window of that size, and what closes both.
-const newPage = async (width, height) => {
-  if (!firefox) {
-    const page = await (await launched()).newPage({ viewport: { width, height } });
-    return [page, () => page.close()];
-  }
-  const context = await (await launched()).createBrowserContext(), page = await context.newPage();
-  await page.setViewport({ width, height });
-  return [page, () => context.close()];
-};
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
 // What read gives of the page at url in a window of that size, once loaded or once `budget` ms of virtual time have run
 // from its navigation; init runs in the page before the page's own script, listen is given the page before it loads.
 const open = async (url, { width = 800, height = 600, budget = 0, init, listen }, read) => {
   ++pages;
-  const [page, close] = await newPage(width, height);
+  const started = await launched(), viewport = { width, height };
+  const context = await (firefox ? started.createBrowserContext() : started.newContext({ viewport }));
+  const page = await context.newPage();
+  if (firefox) await page.setViewport(viewport);
   if (init) await (firefox ? page.evaluateOnNewDocument(init) : page.addInitScript(init));
   listen?.(page);
   if (budget > 0 && !firefox) {
@@ -80,12 +65,9 @@ const open = async (url, { width = 800, height = 600, budget = 0, init, listen }
     await page.waitForFunction(() => !document.getElementById("stage") || performance.getEntriesByName("kiss-ready")[0]);
     await sleep(Math.min(budget, 500));
   }
-  try {
-    return await read(page); // a failed read leaves its page to the browser's end
-  } finally {
-    --pages;
-    await close();
-  }
+  const answer = await Promise.resolve(read(page)).finally(() => --pages); // a failed read leaves its page to the end
+  await context.close();
+  return answer;
 };
 
 export const dom = (url, budget = 0) =>
@@ -124,25 +106,19 @@ const watch = () => {
   addEventListener("pointerdown", (e) => e.isTrusted && answer(e), true);
 };
 
-// What Save picture gives on the page at url in a window of that size, S typed once it shows the doll: the file's name
-// and its bytes.
+// What Save picture gives on the page at url in a window of that size, S typed: the file's name and bytes.
 export const saved = (url, width, height) =>
   open(url, { width, height, init: keep }, async (page) => {
     await page.keyboard.press("s");
-    await page.waitForFunction(() => window.saved?.url);
-    return page.evaluate(async () => [window.saved.name, await new Promise((done) => {
-      const reader = new FileReader();
-      reader.onload = () => done(reader.result.replace(/^[^,]*,/, ""));
-      reader.readAsDataURL(window.saved.png);
-    })]).then(([name, base64]) => [name, Buffer.from(base64, "base64")]);
+    await page.waitForFunction(() => window.saved?.name);
+    return page.evaluate(async () => [saved.name, [...new Uint8Array(await saved.png.arrayBuffer())]]);
   });
 const keep = () => { // the file kept instead of downloaded
-  const url = URL.createObjectURL;
-  URL.createObjectURL = (png) => (window.saved = { png, url: url(png) }).url;
+  URL.createObjectURL = (png) => ((window.saved = { png }), "#");
   HTMLAnchorElement.prototype.click = function () { window.saved.name = this.download; };
 };
 
-// A PNG (a file's name or its bytes) as Chromium decodes it: its size and a pixel's red, green, blue and alpha (all 0
+// A PNG (a file's name or its bytes) as the browser decodes it: its size and a pixel's red, green, blue and alpha (all 0
 // outside the picture).
 export const picture = async (png) => {
   decoder ??= await (await launched()).newPage();
