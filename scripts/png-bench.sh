@@ -25,7 +25,7 @@ for archive in "$dolls"/*.lzh; do
   # An archive of several configurations names them when none is chosen.
   configurations=$("$build/cli/kiss2bmp" --check "$archive" 2>&1 | sed -n 's/.*choose one with --cnf: //p' || true)
   for cnf in ${configurations:-""}; do
-    "$build/cli/kiss2bmp" --page --format png -q ${cnf:+--cnf "$cnf"} "$archive" "$work/$name-${cnf:-doll}" \
+    "$build/cli/kiss2bmp" --page --format png -q ${cnf:+--cnf "$cnf"} "$archive" "$work/$name-${cnf%.*}" \
       >/dev/null || exit 2
   done
 done
