@@ -249,6 +249,14 @@
     }, 300);
   };
 
+  // Writes what changed of an element's place and look: a value written again costs the browser as much as a new one.
+  const restyle = (element, style, hidden) => {
+    const key = hidden + Object.values(style).join();
+    if (element.shownAs === key) return;
+    element.shownAs = key;
+    element.hidden = hidden;
+    Object.assign(element.style, style);
+  };
   // Shows the state: the player's set, each of its cels where, as and in the group it now is.
   const render = timed(() => {
     const index = sets.findIndex((set) => set.number === state.set);
@@ -276,10 +284,8 @@
         cel.img.getContext("2d").putImageData(drawn(cel.image, group), 0, 0);
         cel.group = shown;
       }
-      cel.img.style.left = x + cel.image.x + "px";
-      cel.img.style.top = y + cel.image.y + "px";
-      cel.img.hidden = !mapped || transparency >= 255;
-      cel.img.style.opacity = transparency > 0 ? String((255 - transparency) / 255) : "";
+      restyle(cel.img, { left: x + cel.image.x + "px", top: y + cel.image.y + "px",
+        opacity: transparency > 0 ? String((255 - transparency) / 255) : "" }, !mapped || transparency >= 255);
       const b = player.masks[cel.mask]?.box, u = boxes.get(cel.object);
       if (!mapped || !b) continue;
       boxes.set(cel.object, u ? { left: Math.min(u.left, x + b.left), top: Math.min(u.top, y + b.top),
@@ -288,9 +294,8 @@
     }
     for (const { key, object } of set.objects) {
       const box = boxes.get(object);
-      key.hidden = !box;
-      if (box) Object.assign(key.style, { left: box.left + "px", top: box.top + "px",
-        width: box.right - box.left + "px", height: box.bottom - box.top + "px" });
+      restyle(key, box ? { left: box.left + "px", top: box.top + "px", width: box.right - box.left + "px",
+        height: box.bottom - box.top + "px" } : {}, !box);
     }
     keep();
   });
