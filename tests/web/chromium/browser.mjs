@@ -1,6 +1,6 @@
 // What the browser suites share: one headless browser for every row (a start costs some three core-seconds, a page a
 // tenth of that; each page in a context of its own), kiss2bmp, scratch folders, pictures read back by its decoder. It is
-// Chromium (playwright-core), or with KISS_BROWSER=firefox Firefox ESR (puppeteer-core), its budgets real time (500 ms).
+// Chromium (playwright-core), or with KISS_BROWSER=firefox Firefox ESR (puppeteer-core), its budgets real time (250 ms).
 import { after } from "node:test";
 import assert from "node:assert/strict";
 import { spawnSync } from "node:child_process";
@@ -63,7 +63,7 @@ const open = async (url, { width = 800, height = 600, budget = 0, init, listen }
   } else { // once a page shows its doll (a gallery has none)
     await page.goto(url);
     await page.waitForFunction(() => !document.getElementById("stage") || performance.getEntriesByName("kiss-ready")[0]);
-    await sleep(Math.min(budget, 500));
+    await sleep(Math.min(budget, 250));
   }
   const answer = await Promise.resolve(read(page)).finally(() => --pages); // a failed read leaves its page to the end
   await context.close();
