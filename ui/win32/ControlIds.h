@@ -5,6 +5,8 @@
 inline constexpr char kMainWindowClass[] = "TfrmMain";
 inline constexpr char kMainWindowCaption[] = "KISS file convertor";
 inline constexpr char kChooserClass[] = "TConfigurationChooser";
+// The height of a line of the drive chooser and the folder list, and a folder's indent a level.
+inline constexpr int kLineHeight = 16, kIndent = 8;
 
 enum ControlId : int {
     Panel1 = 100,

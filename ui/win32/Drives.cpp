@@ -1,7 +1,8 @@
 #include "Drives.h"
 
-#include <windows.h>
 #include <winnetwk.h>
+
+#include <cctype>
 
 namespace {
 
@@ -59,4 +60,31 @@ std::vector<TDriveLine> MachineDrives()
         lines.push_back(line);
     }
     return lines;
+}
+
+std::string ProcessDirectory()
+{
+    std::string directory(::GetCurrentDirectoryA(0, nullptr), '\0');
+    directory.resize(
+        ::GetCurrentDirectoryA(static_cast<DWORD>(directory.size()), directory.data()));
+    return directory;
+}
+
+char DriveLetterOf(const std::string& path)
+{
+    if (path.size() < 2 || path[1] != ':' || ::IsDBCSLeadByte(static_cast<BYTE>(path[0])))
+        return '\0';
+    const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(path[0])));
+    return letter >= 'a' && letter <= 'z' ? letter : '\0';
+}
+
+DWORD VolumeFlags(char letter)
+{
+    const std::string root = {letter, ':', '\\'};
+    DWORD flags = 0;
+    const UINT was = ::SetErrorMode(SEM_FAILCRITICALERRORS);
+    if (!::GetVolumeInformationA(root.c_str(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
+        flags = 0;
+    ::SetErrorMode(was);
+    return flags;
 }

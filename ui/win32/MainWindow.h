@@ -40,7 +40,6 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM w, LPARAM l);
-    static LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM w, LPARAM l);
     static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM w, LPARAM l, UINT_PTR id,
                                         DWORD_PTR self);
     LRESULT Handle(UINT message, WPARAM w, LPARAM l);
