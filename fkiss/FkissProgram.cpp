@@ -304,8 +304,10 @@ std::vector<std::string> SoundFiles(const FkissProgram& program)
     std::vector<std::string> names;
     for (const FkissEvent& event : program.events)
         for (const FkissAction& action : event.actions)
+            // sound("") names no file: viewers take it to stop the sound playing.
             if (action.name == "sound" && !action.arguments.empty() &&
-                action.arguments[0].kind == FkissValue::Kind::Text)
+                action.arguments[0].kind == FkissValue::Kind::Text &&
+                !action.arguments[0].text.empty())
                 names.push_back(action.arguments[0].text);
     return names;
 }

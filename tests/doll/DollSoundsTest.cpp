@@ -56,7 +56,7 @@ TEST(DollSounds, GivesWavAsItIsConvertsAuAndNotesTheRest)
         if (!c.file.empty()) WriteFile(temp / ("doll/" + c.file), c.bytes);
         actions += " sound(\"" + c.written + "\")";
     }
-    actions += " sound(\"a.WAV\") sound(bell)"; // a.wav again, and a variable: no more sounds nor notes
+    actions += " sound(\"a.WAV\") sound(bell) sound(\"\")"; // a.wav again, a variable, a stop: no more sounds nor notes
     const FkissProgram program = ReadFkiss({{1, ";@EventHandler"}, {2, actions}});
     WriteFile(temp / "doll.zip", ZipOf(temp / "doll"));
     for (const std::string& doll : {temp / "doll/doll.cnf", temp / "doll.zip"}) {
