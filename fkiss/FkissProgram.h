@@ -57,5 +57,6 @@ struct FkissProgram {
 // an unknown name or a cut limit is a note, and what could be read is kept.
 FkissProgram ReadFkiss(const std::vector<FkissLine>& lines);
 
-// The files the program's sound actions name, as written, in the order they are met (sound("") names none).
+// The files the program's sound actions name, as written, in the order they are met (sound("")
+// names none).
 std::vector<std::string> SoundFiles(const FkissProgram& program);
