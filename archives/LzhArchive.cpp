@@ -193,7 +193,7 @@ void ForEachFile(const std::string& bytes, const MemberCheck& check, Visit&& vis
             visit(name, stated, StoredData(bytes, at, packed));
     };
     for (std::uint64_t start = 0;;) {
-        Source source{bytes, start};
+        Source source{bytes, static_cast<std::size_t>(start)}; // within the bytes: size_t holds it
         const std::unique_ptr<LHAInputStream, decltype(&lha_input_stream_free)> stream(
             lha_input_stream_new(&kFromMemory, &source), lha_input_stream_free);
         const std::unique_ptr<LHAReader, decltype(&lha_reader_free)> reader(

@@ -35,7 +35,7 @@ std::vector<std::string> FolderNames(const std::vector<std::string>& bases,
     std::vector<std::string> names;
     const auto taken = [&](const std::string& name) {
         return AsciiLowerCase(name) == reserved ||
-               std::ranges::any_of(names, [&](const std::string& other) {
+               std::any_of(names.begin(), names.end(), [&](const std::string& other) {
                    return AsciiLowerCase(other) == AsciiLowerCase(name);
                });
     };
@@ -140,7 +140,7 @@ bool WriteGallery(const Command& command, const platform::Folder& top,
 {
     const std::string path = command.output + platform::kSeparator + "index.html";
     const auto identity = platform::IdentityOf(path);
-    if (identity && std::ranges::any_of(command.dolls, [&](const std::string& doll) {
+    if (identity && std::any_of(command.dolls.begin(), command.dolls.end(), [&](const std::string& doll) {
             return platform::IdentityOf(doll) == identity;
         })) {
         Err("kiss2bmp: the gallery " + Printable(path) + " would replace a doll: not written\n");

@@ -51,7 +51,7 @@ void RunOutput::AddInput(const std::string& name, const std::string& what)
 {
     const std::optional<std::string> path = doll_.InputPath(name);
     if (path &&
-        std::ranges::none_of(inputPaths_, [&](const auto& in) { return in.first == *path; }))
+        std::none_of(inputPaths_.begin(), inputPaths_.end(), [&](const auto& in) { return in.first == *path; }))
         inputPaths_.emplace_back(*path, what);
 }
 

@@ -13,7 +13,7 @@ bool IsComponentName(std::string_view name)
         if (c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     const auto in = [&](const auto& words) {
-        return std::ranges::find(words, word) != words.end();
+        return std::find(std::begin(words), std::end(words), word) != std::end(words);
     };
     return in(kFkissComponentWords) || !in(kCelFileExtensions);
 }

@@ -61,7 +61,7 @@ std::optional<std::int32_t> IntegerOf(const std::string& text)
 bool IsIdentifier(const std::string& text)
 {
     return !text.empty() && IsLetter(text[0]) &&
-           std::ranges::all_of(text, [](char c) { return IsLetter(c) || IsDigit(c); });
+           std::all_of(text.begin(), text.end(), [](char c) { return IsLetter(c) || IsDigit(c); });
 }
 
 std::string WhatFits(char parameter)

@@ -22,14 +22,16 @@ template <class Statement> bool Playable(const Statement& statement, Start start
 {
     const FkissWord* word = FindFkissWord(statement.name);
     return word && word->start == start && statement.arguments.size() == word->parameters.size() &&
-           std::ranges::equal(statement.arguments, word->parameters, FkissFits);
+           std::equal(statement.arguments.begin(), statement.arguments.end(), std::begin(word->parameters),
+                      std::end(word->parameters), FkissFits);
 }
 
 // The handler of that name in a table sorted by name, or nullptr.
 template <class Handlers> auto HandlerOf(const Handlers& handlers, std::string_view name)
 {
     const auto found =
-        std::ranges::lower_bound(handlers, name, {}, [](const auto& h) { return h.first; });
+        std::lower_bound(std::begin(handlers), std::end(handlers), name,
+                         [](const auto& h, const auto& n) { return h.first < n; });
     return found != handlers.end() && found->first == name ? found->second : nullptr;
 }
 
@@ -162,9 +164,9 @@ public:
         {"transparent", &Runner::Cels}, {"unmap", &Runner::Cels}});
     // clang-format on
 };
-constexpr auto kName = [](const auto& handler) { return handler.first; };
-static_assert(std::ranges::is_sorted(Runner::kEvents, {}, kName) &&
-              std::ranges::is_sorted(Runner::kActions, {}, kName));
+constexpr auto kByName = [](const auto& a, const auto& b) { return a.first < b.first; };
+static_assert(std::is_sorted(std::begin(Runner::kEvents), std::end(Runner::kEvents), kByName) &&
+              std::is_sorted(std::begin(Runner::kActions), std::end(Runner::kActions), kByName));
 
 Runner::Runner(FkissProgram& program, DollState& state, std::vector<std::string>& notes)
     : s_(state), notes_(notes, FkissProgram::kMaxNotes), placed_(state.positions)
@@ -252,7 +254,7 @@ void Runner::ChangeSet(const FkissAction& a, std::size_t)
     const std::int32_t n = Value(a.arguments[0]);
     const bool defined =
         n >= 0 && n <= 9 &&
-        (n == s_.set || std::ranges::any_of(s_.positions[n], [](const KissPosition& p) {
+        (n == s_.set || std::any_of(std::begin(s_.positions[n]), std::end(s_.positions[n]), [](const KissPosition& p) {
              return p.x != -1 || p.y != -1;
          }));
     if (!defined) return Skip(a, "set " + std::to_string(n) + " is not in the doll");
@@ -472,6 +474,6 @@ std::vector<std::string_view> StartRunnerWords()
         words.push_back(name);
     for (const auto& [name, act] : Runner::kActions)
         words.push_back(name);
-    std::ranges::sort(words);
+    std::sort(words.begin(), words.end());
     return words;
 }

@@ -105,7 +105,8 @@ constexpr auto kWords = std::to_array<FkissWord>({
     {"viewport", A, 2, "nn", L, N},
     {"windowsize", A, 2, "nn", L, N},
 });
-static_assert(std::ranges::is_sorted(kWords, {}, &FkissWord::name));
+static_assert(std::is_sorted(std::begin(kWords), std::end(kWords),
+                             [](const FkissWord& a, const FkissWord& b) { return a.name < b.name; }));
 
 } // namespace
 
@@ -116,7 +117,8 @@ std::span<const FkissWord> FkissWords()
 
 const FkissWord* FindFkissWord(std::string_view name)
 {
-    const auto found = std::ranges::lower_bound(kWords, name, {}, &FkissWord::name);
+    const auto found = std::lower_bound(std::begin(kWords), std::end(kWords), name,
+                                        [](const FkissWord& w, const auto& n) { return w.name < n; });
     return found != kWords.end() && found->name == name ? &*found : nullptr;
 }
 

@@ -1,0 +1,89 @@
+// The WebAssembly module (kiss2bmp compiled with emscripten, scripts/build-web.sh) against the native
+// kiss2bmp: for each shared doll's archive and each of its configurations, the page, the PNG images
+// with the snapshot and the BMP files with the report byte for byte the same, and the same status and
+// messages; hostile archives and a GIF named as a cel refused with the same messages.
+// Skips, saying why, without the module (no emscripten), the native build or ../shared/dolls.
+import {test} from 'node:test';
+import assert from 'node:assert/strict';
+import {existsSync, readdirSync, readFileSync} from 'node:fs';
+import {join, relative} from 'node:path';
+import {dolls, module, native, noDolls, noModule, noNative, runNative, zip} from './support.mjs';
+
+const skip = noModule || noNative;
+const kiss = skip ? null : await module();
+
+// The same run in both: status, messages and every file written, byte for byte.
+function same(inputs, args, what) {
+  const mine = kiss.run(inputs, args), theirs = runNative(inputs, args);
+  assert.equal(mine.err, theirs.err, `${what}: standard error`);
+  assert.equal(mine.out, theirs.out, `${what}: standard output`);
+  assert.equal(mine.status, theirs.status, `${what}: exit status`);
+  assert.deepEqual([...mine.files.keys()], [...theirs.files.keys()], `${what}: the files written`);
+  for (const [name, bytes] of theirs.files)
+    assert.ok(Buffer.from(mine.files.get(name)).equals(Buffer.from(bytes)), `${what}: ${name} differs`);
+  return mine;
+}
+
+const runs = {
+  page: ['--page'],
+  png: ['--format', 'png', '--snapshot', 'out/snapshot.png'],
+  bmp: [],
+};
+
+test('the module answers --version as kiss2bmp does', {skip}, () => {
+  const r = kiss.run([], ['--version']);
+  assert.equal(r.status, 0);
+  assert.match(r.out, /^kiss2bmp \d/);
+});
+
+const archives = noDolls ? [] : readdirSync(dolls).filter((n) => /\.(lzh|zip)$/i.test(n)).sort();
+if (noDolls) test('the shared dolls', {skip: noDolls}, () => {});
+for (const archive of archives) {
+  test(`${archive}: page, PNG and BMP runs byte for byte as native kiss2bmp's`, {skip}, () => {
+    const bytes = new Uint8Array(readFileSync(join(dolls, archive)));
+    const found = kiss.configurations(archive, bytes);
+    assert.ok(found.names?.length > 0, `${archive}: ${found.error}`);
+    let converted = 0; // a configuration native kiss2bmp refuses must be refused the same way
+    for (const cnf of found.names) {
+      const choose = found.names.length > 1 ? ['--cnf', cnf] : [];
+      for (const [kind, args] of Object.entries(runs)) {
+        const r = same([[archive, bytes]], [...choose, ...args, archive, 'out'], `${archive} ${cnf} ${kind}`);
+        if (r.status === 0) ++converted;
+      }
+      same([[archive, bytes]], [...choose, '--check', archive], `${archive} ${cnf} --check`);
+    }
+    assert.ok(converted > 0, `${archive}: no configuration converted`);
+  });
+}
+
+test('a damaged archive is refused with the native messages, and the module still converts after', {skip: skip || noDolls}, () => {
+  const bytes = new Uint8Array(readFileSync(join(dolls, 'boredom.lzh')));
+  const cut = bytes.slice(0, Math.floor(bytes.length * 0.6));
+  const r = same([['cut.lzh', cut]], ['cut.lzh', 'out'], 'a cut archive');
+  assert.notEqual(r.status, 0);
+  assert.ok(kiss.configurations('cut.lzh', cut).error, 'the configurations of a cut archive');
+  const again = same([['boredom.lzh', bytes]], ['boredom.lzh', 'out'], 'boredom after the cut archive');
+  assert.equal(again.status, 0);
+});
+
+test('a ZIP archive whose members climb out of it is refused as natively', {skip}, () => {
+  const cnf = new TextEncoder().encode('%pal.kcf\n#1 a.cel *0 :0\n$0 0,0\n');
+  const hostile = zip([['../evil.cnf', cnf], ['/abs.cel', new Uint8Array(8)], ['a/../../x.kcf', new Uint8Array(4)]]);
+  const r = same([['hostile.zip', hostile]], ['hostile.zip', 'out'], 'a hostile zip');
+  assert.notEqual(r.status, 0);
+  assert.ok(r.err.length > 0);
+  same([['hostile.zip', hostile]], ['--check', 'hostile.zip'], 'a hostile zip --check');
+});
+
+test('a GIF named as a cel is refused in the BMP run with the native message', {skip: skip || noDolls}, () => {
+  const folder = join(dolls, 'boredom');
+  const names = readdirSync(folder).sort();
+  const cel = names.find((n) => /\.cel$/i.test(n));
+  const gif = Buffer.from('474946383961010001008000000000 00ffffff21f90401000000002c00000000010001000002024401003b'.replace(/ /g, ''), 'hex');
+  const members = names.map((n) => [n, n === cel ? gif : readFileSync(join(folder, n))]);
+  const archive = zip(members, true);
+  const r = same([['gifcel.zip', archive]], ['gifcel.zip', 'out'], 'a GIF as a cel, BMP run');
+  assert.notEqual(r.status, 0);
+  assert.match(r.err, new RegExp(cel.replace('.', '\\.'), 'i'));
+  same([['gifcel.zip', archive]], ['--page', 'gifcel.zip', 'out'], 'a GIF as a cel, page');
+});
