@@ -1,0 +1,92 @@
+// The app (dist/web/index.html, scripts/build-web.sh) in Debian's Chromium through playwright-core,
+// opened from file://: it gets ready, plays a shared doll's page, and its downloads (the page, the
+// PNG zip, the BMP zip) hold byte for byte what native kiss2bmp writes; a damaged archive is refused
+// with kiss2bmp's message and the app still works after; its Content-Security-Policy refuses every
+// fetch and connection, and the app makes no request at all. Skips, saying why, without the app,
+// Chromium, playwright-core (npm ci in tests/web), native kiss2bmp or ../shared/dolls.
+import {test, after} from 'node:test';
+import assert from 'node:assert/strict';
+import {existsSync, readFileSync} from 'node:fs';
+import {createRequire} from 'node:module';
+import {join} from 'node:path';
+import {dolls, noDolls, noNative, runNative, source} from './support.mjs';
+
+const app = join(source, 'dist/web/index.html');
+const playwright = join(source, 'tests/web/node_modules/playwright-core');
+const skip = (!existsSync(app) && 'no app (bash scripts/build-web.sh; needs emscripten)') ||
+  (!existsSync('/usr/bin/chromium') && 'no /usr/bin/chromium') ||
+  (!existsSync(playwright) && 'no playwright-core (npm ci in tests/web)') || noNative || noDolls;
+if (skip) console.log(`the app's browser tests skip: ${skip}`);
+
+// The members of a ZIP of stored members, as the app writes them.
+function unzip(bytes) {
+  const files = new Map(), view = Buffer.from(bytes);
+  for (let at = 0; view.readUInt32LE(at) === 0x04034B50;) {
+    const size = view.readUInt32LE(at + 18), nameSize = view.readUInt16LE(at + 26), extra = view.readUInt16LE(at + 28);
+    const name = view.toString('utf8', at + 30, at + 30 + nameSize);
+    const start = at + 30 + nameSize + extra;
+    files.set(name, view.subarray(start, start + size));
+    at = start + size;
+  }
+  return files;
+}
+
+test('the app from file:// plays a doll and offers its files as native kiss2bmp writes them', {skip}, async () => {
+  const {chromium} = createRequire(import.meta.url)(playwright);
+  const browser = await chromium.launch({executablePath: '/usr/bin/chromium'});
+  after(() => browser.close());
+  const page = await browser.newPage({acceptDownloads: true});
+  const requests = [];
+  page.on('request', (r) => { if (!/^(file|data|blob|about):/.test(r.url())) requests.push(r.url()); });
+  const started = Date.now();
+  await page.goto('file://' + app);
+  await page.waitForSelector('body[data-ready]', {timeout: 20000});
+  const ready = Date.now() - started;
+  console.log(`the app was ready ${ready} ms after its navigation from file://`);
+
+  const archive = 'boredom.lzh';
+  const bytes = readFileSync(join(dolls, archive));
+  const dropped = Date.now();
+  await page.setInputFiles('#pick', {name: archive, mimeType: 'application/octet-stream', buffer: bytes});
+  await page.waitForSelector('#doll:not([hidden])');
+  const frame = page.frameLocator('#player');
+  await frame.locator('#stage *').first().waitFor({timeout: 20000});
+  console.log(`${archive}: from the pick to the page's first picture ${Date.now() - dropped} ms`);
+
+  const saved = async (button) => {
+    const [download] = await Promise.all([page.waitForEvent('download'), page.click(button)]);
+    return readFileSync(await download.path());
+  };
+  const nativePage = runNative([[archive, bytes]], ['--page', archive, 'out']);
+  const [pageName, pageBytes] = [...nativePage.files].find(([n]) => n.endsWith('.html'));
+  assert.ok(Buffer.from(await saved('#get-page')).equals(Buffer.from(pageBytes)), `the page ${pageName}`);
+  for (const [button, args] of [['#get-png', ['--format', 'png', '--snapshot', 'out/snapshot.png']], ['#get-bmp', []]]) {
+    const theirs = runNative([[archive, bytes]], ['-q', ...args, archive, 'out']).files;
+    const mine = unzip(await saved(button));
+    assert.deepEqual([...mine.keys()].sort(), [...theirs.keys()].sort(), `${button}: the members`);
+    for (const [name, b] of theirs) assert.ok(mine.get(name).equals(Buffer.from(b)), `${button}: ${name}`);
+  }
+
+  // A damaged archive: kiss2bmp's own message, and the app still plays a doll after.
+  const cut = bytes.subarray(0, Math.floor(bytes.length * 0.6));
+  const theirs = runNative([['cut.lzh', cut]], ['cut.lzh', 'out']);
+  await page.setInputFiles('#pick', {name: 'cut.lzh', mimeType: 'application/octet-stream', buffer: cut});
+  await page.waitForSelector('#error:not([hidden])');
+  const shown = await page.textContent('#error');
+  assert.equal(shown.trim(), theirs.err.trim(), 'the damaged archive\'s message');
+  await page.setInputFiles('#pick', {name: archive, mimeType: 'application/octet-stream', buffer: bytes});
+  await page.waitForSelector('#doll:not([hidden])');
+  await page.waitForSelector('#error', {state: 'hidden'});
+
+  // The policy refuses a fetch and a connection; nothing was requested.
+  const refused = await page.evaluate(async () => {
+    const seen = [];
+    document.addEventListener('securitypolicyviolation', (e) => seen.push(e.violatedDirective));
+    await fetch('http://127.0.0.1:9/').catch(() => {});
+    try { new WebSocket('ws://127.0.0.1:9/'); } catch (e) { seen.push('threw'); }
+    await new Promise((done) => setTimeout(done, 200));
+    return seen;
+  });
+  assert.ok(refused.filter((d) => d.startsWith('connect-src')).length >= 2 || refused.includes('threw'), refused.join());
+  assert.deepEqual(requests, [], 'requests the app made');
+});
