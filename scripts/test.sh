@@ -112,6 +112,21 @@ set +m
 stage "default: the process tests and the page in a browser"
 must "default build" built default
 run_ctest default
+# The convertor in the browser (docs/web.md): only where emscripten is installed (setup.sh does not
+# install it); the module and the app against the default build's kiss2bmp.
+stage "web: kiss2bmp in WebAssembly, the app in Chromium"
+if command -v emcc >/dev/null; then
+  if bash scripts/build-web.sh >"$logs/build-web.log" 2>&1; then
+    passed=$((passed + 1))
+    check "the module and the app as native kiss2bmp" env KISS2BMP="$PWD/build/default/cli/kiss2bmp" \
+      timeout 180 node --test tests/wasm/
+  else
+    tail -n 40 "$logs/build-web.log" >&2 && failed=$((failed + 1)) && echo "FAILED: web build" >&2
+  fi
+else
+  echo "web: skipped: emscripten is not installed (apt-get install emscripten)"
+  skipped=$((skipped + 1))
+fi
 touch "$logs/browser.done"
 
 stage "desktop entry, manual page, Debian package"
