@@ -5,7 +5,8 @@
 # tools (GoogleTest, Google Benchmark, the sanitizer runtime, clang and libFuzzer, valgrind, zip, the
 # desktop-entry checker, lintian, Chromium, Firefox ESR and Node.js for the web page, and the Windows
 # cross compiler, Wine, its fonts and the Japanese locale's sources for the Windows tests and the
-# window's screenshot, with Xvfb and the IPA fonts); with --windows only
+# window's screenshot, with Xvfb and the IPA fonts, and emscripten that compiles kiss2bmp for the
+# browser app); with --windows only
 # what cross-building kiss2bmp.exe and its libraries needs (MinGW-w64, its zlib, dpkg-dev to
 # unpack Debian's sources, esbuild).
 #
@@ -20,7 +21,7 @@ case "${1:-}" in
   --tests)
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev xvfb xauth time
                valgrind zip desktop-file-utils lintian man-db chromium firefox-esr nodejs googletest
-               "${windows[@]}" wine wine64 fonts-wine locales) ;;
+               "${windows[@]}" wine wine64 fonts-wine locales emscripten) ;;
   --windows) packages=("${windows[@]}") ;;
   '') ;;
   *) echo "setup: unknown argument '$1'" >&2; exit 2 ;;

@@ -112,8 +112,8 @@ set +m
 stage "default: the process tests and the page in a browser"
 must "default build" built default
 run_ctest default
-# The convertor in the browser (docs/web.md): only where emscripten is installed (setup.sh does not
-# install it); the module and the app against the default build's kiss2bmp.
+# The convertor in the browser (docs/web.md): emscripten comes with setup.sh --tests (a machine
+# without it skips, saying so); the module and the app against the default build's kiss2bmp.
 stage "web: kiss2bmp in WebAssembly, the app in Chromium"
 if command -v emcc >/dev/null; then
   if bash scripts/build-web.sh >"$logs/build-web.log" 2>&1; then

@@ -30,12 +30,6 @@ const runs = {
   bmp: [],
 };
 
-test('the module answers --version as kiss2bmp does', {skip}, () => {
-  const r = kiss.run([], ['--version']);
-  assert.equal(r.status, 0);
-  assert.match(r.out, /^kiss2bmp \d/);
-});
-
 const archives = noDolls ? [] : readdirSync(dolls).filter((n) => /\.(lzh|zip)$/i.test(n)).sort();
 if (noDolls) test('the shared dolls', {skip: noDolls}, () => {});
 for (const archive of archives) {

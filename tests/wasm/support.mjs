@@ -7,7 +7,7 @@ import {existsSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, s
 import {createRequire} from 'node:module';
 import {tmpdir} from 'node:os';
 import {dirname, join} from 'node:path';
-import {deflateRawSync} from 'node:zlib';
+import assert from 'node:assert/strict';
 
 export const source = new URL('../../', import.meta.url).pathname;
 export const dolls = join(source, '../shared/dolls');
@@ -53,35 +53,14 @@ export function runNative(inputs, args) {
   return {status: r.status, out: r.stdout, err: r.stderr, files: existsSync(out) ? readTree(out) : new Map()};
 }
 
-// A ZIP archive of stored or deflated members ([name, bytes]).
+// A ZIP archive of members ([name, bytes]), stored or deflated, with their names as given, even
+// those that climb out of it (Python's zipfile, which emscripten needs anyway, keeps them).
 export function zip(members, deflate = false) {
-  const crcTable = Array.from({length: 256}, (_, n) => {
-    let c = n;
-    for (let k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320 ^ (c >>> 1) : c >>> 1;
-    return c >>> 0;
-  });
-  const crc32 = (b) => { let c = ~0; for (const x of b) c = crcTable[(c ^ x) & 255] ^ (c >>> 8); return ~c >>> 0; };
-  const parts = [], central = [];
-  let offset = 0;
-  for (const [name, raw] of members) {
-    const bytes = Buffer.from(raw), nameBytes = Buffer.from(name, 'latin1');
-    const data = deflate ? deflateRawSync(bytes) : bytes;
-    const local = Buffer.alloc(30);
-    local.writeUInt32LE(0x04034B50, 0); local.writeUInt16LE(20, 4); local.writeUInt16LE(deflate ? 8 : 0, 8);
-    local.writeUInt32LE(crc32(bytes), 14); local.writeUInt32LE(data.length, 18); local.writeUInt32LE(bytes.length, 22);
-    local.writeUInt16LE(nameBytes.length, 26);
-    const entry = Buffer.alloc(46);
-    entry.writeUInt32LE(0x02014B50, 0); entry.writeUInt16LE(20, 4); entry.writeUInt16LE(20, 6);
-    entry.writeUInt16LE(deflate ? 8 : 0, 10); entry.writeUInt32LE(crc32(bytes), 16);
-    entry.writeUInt32LE(data.length, 20); entry.writeUInt32LE(bytes.length, 24);
-    entry.writeUInt16LE(nameBytes.length, 28); entry.writeUInt32LE(offset, 42);
-    parts.push(local, nameBytes, data);
-    central.push(entry, nameBytes);
-    offset += 30 + nameBytes.length + data.length;
-  }
-  const size = central.reduce((s, b) => s + b.length, 0);
-  const end = Buffer.alloc(22);
-  end.writeUInt32LE(0x06054B50, 0); end.writeUInt16LE(members.length, 8); end.writeUInt16LE(members.length, 10);
-  end.writeUInt32LE(size, 12); end.writeUInt32LE(offset, 16);
-  return new Uint8Array(Buffer.concat([...parts, ...central, end]));
+  const path = join(scratch(), 'a.zip');
+  const script = 'import sys,json,zipfile\nm=json.load(sys.stdin)\n' +
+    'with zipfile.ZipFile(sys.argv[1],"w",zipfile.ZIP_DEFLATED if m["d"] else zipfile.ZIP_STORED) as z:\n' +
+    ' for n,b in m["f"]: z.writestr(n,bytes.fromhex(b))';
+  const input = JSON.stringify({d: deflate, f: members.map(([n, b]) => [n, Buffer.from(b).toString('hex')])});
+  assert.equal(spawnSync('python3', ['-c', script, path], {input}).status, 0, 'python3 zipfile');
+  return new Uint8Array(readFileSync(path));
 }
