@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds zlib, liblhasa, libarchive (its ZIP reader), libspng, libsndfile, giflib and libjpeg-turbo
-# for WebAssembly with Debian's emscripten, from Debian's own source packages, statically, into
-# build/web-deps/prefix, where the wasm preset finds them (emscripten's "ports" would download them
-# from the internet: they are not used). The sources come as for the Windows libraries
+# for WebAssembly, optimised for size (-Oz), with Debian's emscripten, from Debian's own source
+# packages, statically, into build/web-deps/prefix, where the wasm preset finds them (emscripten's
+# "ports" would download them from the internet: they are not used). The sources come as for the Windows libraries
 # (scripts/windows-deps.sh: apt-get source through a private list of deb-src entries, checked against
 # the archive's signed index); what is compiled is in cmake/web-deps/. With the result in place,
 # built by these same files, it returns at once; a result this machine built before is taken from
@@ -60,7 +60,7 @@ done
 echo "web-deps: building $(cd "$deps/src" && echo */ | tr -d /)"
 source_of() { find "$deps/src" -maxdepth 1 -type d -name "$1-*"; }
 emcmake cmake -S cmake/web-deps -B "$deps/build" -G Ninja \
-  -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_INSTALL_PREFIX="$deps/prefix" \
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-Oz -DNDEBUG" -DCMAKE_INSTALL_PREFIX="$deps/prefix" \
   -DZLIB_SOURCE="$(source_of zlib)" \
   -DLHASA_SOURCE="$(source_of lhasa)" -DLIBARCHIVE_SOURCE="$(source_of libarchive)" \
   -DSPNG_SOURCE="$(source_of libspng)" -DSNDFILE_SOURCE="$(source_of libsndfile)" \
@@ -70,7 +70,7 @@ cmake --install "$deps/build" >/dev/null
 # libjpeg-turbo: the library alone, without SIMD code or the TurboJPEG API; the sizes of its types
 # given, as its build cannot read them from a WebAssembly object.
 emcmake cmake -S "$(source_of libjpeg-turbo)" -B "$deps/jpeg" -G Ninja \
-  -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_INSTALL_PREFIX="$deps/prefix" \
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-Oz -DNDEBUG" -DCMAKE_INSTALL_PREFIX="$deps/prefix" \
   -DCMAKE_INSTALL_LIBDIR=lib -DCMAKE_INSTALL_INCLUDEDIR=include -DENABLE_SHARED=OFF -DWITH_SIMD=OFF \
   -DWITH_TURBOJPEG=OFF -DCMAKE_WARN_DEPRECATED=OFF -Wno-dev -DHAVE_SIZE_T=TRUE -DSIZE_T=4 \
   -DHAVE_UNSIGNED_LONG=TRUE -DUNSIGNED_LONG=4 >"$deps/jpeg-configure.log" 2>&1 ||

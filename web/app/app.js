@@ -80,14 +80,22 @@
     doll.page = page;
     $('player').srcdoc = new TextDecoder().decode(page[1]);
     $('doll').hidden = false;
-    const check = kiss.run([[doll.name, doll.bytes]], [...(doll.cnf ? ['--cnf', doll.cnf] : []), '--check', doll.name]);
-    $('findings').textContent = check.out + check.err;
+    // --check once the doll shows, so that it does not hold the first frame back.
+    const checked = doll;
+    $('findings').textContent = '…';
+    $('player').addEventListener('load', () => setTimeout(() => {
+      if (doll !== checked) return;
+      const check = kiss.run([[doll.name, doll.bytes]], [...(doll.cnf ? ['--cnf', doll.cnf] : []), '--check', doll.name]);
+      $('findings').textContent = check.out + check.err;
+    }, 50), {once: true});
     status(`${doll.name}${doll.cnf ? ' (' + doll.cnf + ')' : ''}: playing (converted in ${Math.round(performance.now() - started)} ms)`);
   }
 
   async function open(file) {
     failure('');
     status(`Reading ${file.name}…`);
+    await starting;
+    if (!kiss) return;
     doll = {name: file.name.replace(/[/\\]/g, '_'), bytes: new Uint8Array(await file.arrayBuffer()), cnf: null};
     const found = kiss.configurations(doll.name, doll.bytes);
     const select = $('cnf');
@@ -128,14 +136,21 @@
   document.addEventListener('drop', (e) => {
     e.preventDefault();
     drop.classList.remove('over');
-    if (kiss && e.dataTransfer.files.length) open(e.dataTransfer.files[0]);
+    if (e.dataTransfer.files.length) open(e.dataTransfer.files[0]);
   });
 
-  const text = $('kiss-wasm').textContent.trim();
-  const bytes = Uint8Array.from(atob(text), (c) => c.charCodeAt(0));
-  openKiss(createKiss, bytes).then((opened) => {
+  // The app answers at once; the module is decoded and compiled after the first paint, and a doll
+  // picked before it is ready waits for it.
+  performance.mark('kiss-app-interactive');
+  const starting = new Promise((started) => setTimeout(started, 0)).then(() => {
+    const text = atob($('kiss-wasm').textContent.trim());
+    const bytes = new Uint8Array(text.length);
+    for (let i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
+    return openKiss(createKiss, bytes);
+  }).then((opened) => {
     kiss = opened;
     document.body.dataset.ready = 'true';
+    performance.mark('kiss-app-ready');
     status('Ready: open a doll.');
   }, (e) => failure('The convertor could not start: ' + e));
 })();
