@@ -1,13 +1,15 @@
 // The app (dist/web/index.html, scripts/build-web.sh) in Debian's Chromium through playwright-core,
-// opened from file://: it gets ready, plays a shared doll's page, and its downloads (the page, the
-// PNG zip, the BMP zip) hold byte for byte what native kiss2bmp writes; a damaged archive is refused
+// opened from file:// and from a static server on 127.0.0.1: it gets ready, plays a shared doll's
+// page, a doll's folder and two dolls, and its downloads (the page, the PNG zip, the BMP zip, the
+// gallery) hold byte for byte what native kiss2bmp writes; a damaged archive is refused
 // with kiss2bmp's message and the app still works after; its Content-Security-Policy refuses every
 // fetch and connection, and the app makes no request at all. Skips, saying why, without the app,
 // Chromium, playwright-core (npm ci in tests/web), native kiss2bmp or ../shared/dolls.
 import {test, after} from 'node:test';
 import assert from 'node:assert/strict';
-import {existsSync, readFileSync} from 'node:fs';
+import {existsSync, readdirSync, readFileSync} from 'node:fs';
 import {createRequire} from 'node:module';
+import {createServer} from 'node:http';
 import {join} from 'node:path';
 import {dolls, noDolls, noNative, runNative, source} from './support.mjs';
 
@@ -31,18 +33,25 @@ function unzip(bytes) {
   return files;
 }
 
-test('the app from file:// plays a doll and offers its files as native kiss2bmp writes them', {skip}, async () => {
-  const {chromium} = createRequire(import.meta.url)(playwright);
-  const browser = await chromium.launch({executablePath: '/usr/bin/chromium'});
-  after(() => browser.close());
+// The app served as a static host would, on 127.0.0.1 only.
+const server = createServer((request, response) => {
+  if (request.url !== '/') return response.writeHead(404).end();
+  response.writeHead(200, {'content-type': 'text/html; charset=utf-8'}).end(readFileSync(app));
+});
+const served = skip ? null : await new Promise((up) => server.listen(0, '127.0.0.1', () => up(`http://127.0.0.1:${server.address().port}/`)));
+after(() => server.close());
+const browser = skip ? null : await createRequire(import.meta.url)(playwright).chromium.launch({executablePath: '/usr/bin/chromium'});
+after(() => browser?.close());
+
+for (const [from, url] of [['file://', 'file://' + app], ['a static server', served]])
+test(`the app from ${from} plays dolls and offers their files as native kiss2bmp writes them`, {skip}, async () => {
   const page = await browser.newPage({acceptDownloads: true});
   const requests = [];
-  page.on('request', (r) => { if (!/^(file|data|blob|about):/.test(r.url())) requests.push(r.url()); });
+  page.on('request', (r) => { if (!/^(file|data|blob|about):/.test(r.url()) && r.url() !== url) requests.push(r.url()); });
   const started = Date.now();
-  await page.goto('file://' + app);
+  await page.goto(url);
   await page.waitForSelector('body[data-ready]', {timeout: 20000});
-  const ready = Date.now() - started;
-  console.log(`the app was ready ${ready} ms after its navigation from file://`);
+  console.log(`the app was ready ${Date.now() - started} ms after its navigation from ${from}`);
 
   const archive = 'boredom.lzh';
   const bytes = readFileSync(join(dolls, archive));
@@ -60,12 +69,25 @@ test('the app from file:// plays a doll and offers its files as native kiss2bmp 
   const nativePage = runNative([[archive, bytes]], ['--page', archive, 'out']);
   const [pageName, pageBytes] = [...nativePage.files].find(([n]) => n.endsWith('.html'));
   assert.ok(Buffer.from(await saved('#get-page')).equals(Buffer.from(pageBytes)), `the page ${pageName}`);
-  for (const [button, args] of [['#get-png', ['--format', 'png', '--snapshot', 'out/snapshot.png']], ['#get-bmp', []]]) {
-    const theirs = runNative([[archive, bytes]], ['-q', ...args, archive, 'out']).files;
-    const mine = unzip(await saved(button));
+  const sameZip = async (button, inputs, args) => {
+    const theirs = runNative(inputs, ['-q', ...args]).files, mine = unzip(await saved(button));
     assert.deepEqual([...mine.keys()].sort(), [...theirs.keys()].sort(), `${button}: the members`);
     for (const [name, b] of theirs) assert.ok(mine.get(name).equals(Buffer.from(b)), `${button}: ${name}`);
-  }
+  };
+  await sameZip('#get-png', [[archive, bytes]], ['--format', 'png', '--snapshot', 'out/snapshot.png', archive, 'out']);
+  await sameZip('#get-bmp', [[archive, bytes]], [archive, 'out']);
+
+  // A doll's folder plays as native kiss2bmp reads its .cnf; two archives give the gallery it writes.
+  const files = readdirSync(join(dolls, 'boredom')).map((n) => [`boredom/${n}`, readFileSync(join(dolls, 'boredom', n))]);
+  const cnf = files.find(([n]) => /\.cnf$/i.test(n))[0];
+  await page.setInputFiles('#pick-folder', join(dolls, 'boredom'));
+  await page.waitForFunction((c) => document.getElementById('status').textContent.startsWith(c + ': playing'), cnf);
+  const folderPage = [...runNative(files, ['--page', cnf, 'out']).files].find(([n]) => n.endsWith('.html'))[1];
+  assert.ok(Buffer.from(await saved('#get-page')).equals(Buffer.from(folderPage)), 'the folder\'s page');
+  const two = ['boredom.lzh', 'washua.lzh'].map((n) => [n, readFileSync(join(dolls, n))]);
+  await page.setInputFiles('#pick', two.map(([name, buffer]) => ({name, mimeType: 'application/octet-stream', buffer})));
+  await page.waitForSelector('#get-gallery:not([hidden])');
+  await sameZip('#get-gallery', two, ['--page', ...two.map(([n]) => n), '-o', 'out']);
 
   // A damaged archive: kiss2bmp's own message, and the app still plays a doll after.
   const cut = bytes.subarray(0, Math.floor(bytes.length * 0.6));

@@ -10,7 +10,7 @@
     $('error').textContent = text;
     $('error').hidden = !text;
   };
-  let kiss = null, doll = null; // doll: {name, bytes, cnf}
+  let kiss = null;
 
   // CRC-32 and a ZIP of stored members (the files are kept byte for byte as kiss2bmp wrote them).
   const crcTable = new Uint32Array(256).map((_, n) => {
@@ -58,19 +58,25 @@
     setTimeout(() => URL.revokeObjectURL(link.href), 60000);
   }
 
-  // kiss2bmp over the doll with the chosen configuration; a failure is shown as it printed it.
+  // What was given: every file by its relative name (an archive, a doll's folder, a .cnf with its
+  // files, several of them), the dolls among them (kiss2bmp's operands: each archive and each loose
+  // .cnf), and one entry for each doll's each configuration.
+  let inputs = [], dolls = [], entries = [], doll = null; // doll: the entry playing, {name, cnf, page}
+  const limits = {files: 20000, bytes: 512 << 20};
+
+  // kiss2bmp over the given files with args; a failure is shown as it printed it.
   function run(args) {
-    const cnf = doll.cnf ? ['--cnf', doll.cnf] : [];
-    const result = kiss.run([[doll.name, doll.bytes]], [...cnf, ...args, doll.name, 'out']);
+    const result = kiss.run(inputs, args);
     if (result.status !== 0 && result.status !== undefined) failure(result.err || result.out);
     return result;
   }
-  const baseName = () => (doll.cnf || doll.name).replace(/\.[^.]*$/, '');
+  const chosen = () => [...(doll.cnf ? ['--cnf', doll.cnf] : [])];
+  const baseName = () => (doll.cnf || doll.name).replace(/^.*\//, '').replace(/\.[^.]*$/, '');
 
   function play() {
     failure('');
     const started = performance.now();
-    const result = run(['-q', '--page']);
+    const result = run([...chosen(), '-q', '--page', doll.name, 'out']);
     const page = [...result.files].find(([name]) => name.endsWith('.html'));
     if (result.status !== 0 || !page) {
       $('doll').hidden = true;
@@ -85,58 +91,101 @@
     $('findings').textContent = '…';
     $('player').addEventListener('load', () => setTimeout(() => {
       if (doll !== checked) return;
-      const check = kiss.run([[doll.name, doll.bytes]], [...(doll.cnf ? ['--cnf', doll.cnf] : []), '--check', doll.name]);
+      const check = kiss.run(inputs, [...chosen(), '--check', doll.name]);
       $('findings').textContent = check.out + check.err;
     }, 50), {once: true});
     status(`${doll.name}${doll.cnf ? ' (' + doll.cnf + ')' : ''}: playing (converted in ${Math.round(performance.now() - started)} ms)`);
   }
 
-  async function open(file) {
+  // Opens what was given ([relative name, File]): lists every doll's configurations and plays the first.
+  async function open(files) {
     failure('');
-    status(`Reading ${file.name}…`);
-    await starting;
-    if (!kiss) return;
-    doll = {name: file.name.replace(/[/\\]/g, '_'), bytes: new Uint8Array(await file.arrayBuffer()), cnf: null};
-    const found = kiss.configurations(doll.name, doll.bytes);
-    const select = $('cnf');
-    select.replaceChildren();
-    if (found.error) {
-      $('doll').hidden = true;
-      failure(found.error);
-      status(`${file.name}: not converted`);
+    if (files.length > limits.files || files.reduce((sum, [, f]) => sum + f.size, 0) > limits.bytes) {
+      failure(`Too much at once: at most ${limits.files} files and ${limits.bytes >> 20} MB.`);
       return;
     }
-    for (const name of found.names) select.append(new Option(name, name));
-    $('choices').hidden = found.names.length < 2;
-    doll.cnf = found.names.length > 1 ? found.names[0] : null;
+    status(`Reading ${files.length === 1 ? files[0][0] : files.length + ' files'}…`);
+    await starting;
+    if (!kiss) return;
+    // Names as relative paths, with no part that climbs out or is empty.
+    const safe = files.map(([name, file]) => [name.split('/').filter((p) => p && p !== '.' && p !== '..').join('/'), file]);
+    inputs = await Promise.all(safe.filter(([name]) => name).map(async ([name, file]) => [name, new Uint8Array(await file.arrayBuffer())]));
+    dolls = inputs.map(([name]) => name).filter((name) => /\.(lzh|zip|cnf)$/i.test(name)).sort();
+    entries = [];
+    const refused = [];
+    for (const name of dolls) {
+      const found = kiss.configurations(inputs, name);
+      if (found.error) refused.push(found.error);
+      else if (found.names.length < 2) entries.push({name, cnf: null}); // a .cnf lists none; kiss2bmp reads it
+      else for (const cnf of found.names) entries.push({name, cnf});
+    }
+    const select = $('cnf');
+    select.replaceChildren(...entries.map((e, n) => new Option(e.cnf ? `${e.name} — ${e.cnf}` : e.name, n)));
+    $('choices').hidden = entries.length < 2;
+    $('get-gallery').hidden = dolls.length < 2;
+    if (!entries.length) {
+      $('doll').hidden = true;
+      failure(refused.join('\n') || 'No doll here: give a .lzh or .zip archive, a doll\'s folder, or a .cnf with its files.');
+      status(`${files.length === 1 ? files[0][0] : files.length + ' files'}: not converted`);
+      return;
+    }
+    doll = entries[0];
     play();
+    if (refused.length) failure(refused.join('\n'));
   }
 
-  $('cnf').addEventListener('change', () => { doll.cnf = $('cnf').value; play(); });
+  // The files of a dropped folder, with their paths in it.
+  async function dropped(items) {
+    const files = [];
+    const walk = async (entry) => {
+      if (files.length > limits.files) return;
+      if (entry.isFile) files.push([entry.fullPath.replace(/^\//, ''), await new Promise((ok, ko) => entry.file(ok, ko))]);
+      else if (entry.isDirectory) {
+        const reader = entry.createReader();
+        for (let batch; (batch = await new Promise((ok, ko) => reader.readEntries(ok, ko))).length;)
+          for (const child of batch) await walk(child);
+      }
+    };
+    for (const entry of items.map((item) => item.webkitGetAsEntry?.()).filter(Boolean)) await walk(entry);
+    return files;
+  }
+
+  $('cnf').addEventListener('change', () => { doll = entries[Number($('cnf').value)]; play(); });
   $('get-page').addEventListener('click', () => {
     download(new Blob([doll.page[1]], {type: 'text/html'}), doll.page[0]);
   });
   $('get-png').addEventListener('click', () => {
-    const result = run(['-q', '--format', 'png', '--snapshot', 'out/snapshot.png']);
+    const result = run([...chosen(), '-q', '--format', 'png', '--snapshot', 'out/snapshot.png', doll.name, 'out']);
     if (result.status === 0) download(zip(result.files), baseName() + '-png.zip');
   });
   $('get-bmp').addEventListener('click', () => {
-    const result = run(['-q']);
+    const result = run([...chosen(), '-q', doll.name, 'out']);
     if (result.status === 0) download(zip(result.files), baseName() + '-bmp.zip');
   });
-  $('pick').addEventListener('change', () => {
-    if ($('pick').files.length) open($('pick').files[0]);
+  $('get-gallery').addEventListener('click', () => {
+    const result = run(['-q', '-j', '1', '--page', ...dolls, '-o', 'out']); // one at a time: no threads here
+    if (result.files.size) download(zip(result.files), 'gallery.zip');
   });
+  for (const id of ['pick', 'pick-folder']) {
+    $(id).addEventListener('change', () => {
+      const files = [...$(id).files];
+      if (files.length) open(files.map((f) => [f.webkitRelativePath || f.name, f]));
+      $(id).value = '';
+    });
+  }
   const drop = $('drop');
   drop.addEventListener('keydown', (e) => {
     if (e.key === 'Enter' || e.key === ' ') { e.preventDefault(); $('pick').click(); }
   });
   document.addEventListener('dragover', (e) => { e.preventDefault(); drop.classList.add('over'); });
   document.addEventListener('dragleave', () => drop.classList.remove('over'));
-  document.addEventListener('drop', (e) => {
+  document.addEventListener('drop', async (e) => {
     e.preventDefault();
     drop.classList.remove('over');
-    if (e.dataTransfer.files.length) open(e.dataTransfer.files[0]);
+    const items = [...e.dataTransfer.items];
+    const files = items.some((item) => item.webkitGetAsEntry?.()?.isDirectory) ? await dropped(items) :
+      [...e.dataTransfer.files].map((f) => [f.name, f]);
+    if (files.length) open(files);
   });
 
   // The app answers at once; the module is decoded and compiled after the first paint, and a doll

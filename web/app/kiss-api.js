@@ -56,9 +56,10 @@ async function openKiss(createKiss, wasmBinary) {
   }
 
   return {
-    // The configurations an archive holds ({names}), or the message kiss2bmp gives for it ({error}).
-    configurations(name, bytes) {
-      putInputs([[name, bytes]]);
+    // The configurations the doll name among inputs ([relative name, bytes]) holds ({names}), or
+    // the message kiss2bmp gives for it ({error}).
+    configurations(inputs, name) {
+      putInputs(inputs);
       const argument = stringOnHeap(name);
       const pointer = module._kiss_configurations(argument);
       module._free(argument);
