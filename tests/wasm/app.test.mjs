@@ -11,7 +11,7 @@ import {existsSync, readdirSync, readFileSync} from 'node:fs';
 import {createRequire} from 'node:module';
 import {createServer} from 'node:http';
 import {join} from 'node:path';
-import {dolls, noDolls, noNative, runNative, source} from './support.mjs';
+import {dolls, noDolls, noNative, runNative, source, unzip} from './support.mjs';
 
 const app = join(source, 'dist/web/index.html');
 const playwright = join(source, 'tests/web/node_modules/playwright-core');
@@ -19,19 +19,6 @@ const skip = (!existsSync(app) && 'no app (bash scripts/build-web.sh; needs emsc
   (!existsSync('/usr/bin/chromium') && 'no /usr/bin/chromium') ||
   (!existsSync(playwright) && 'no playwright-core (npm ci in tests/web)') || noNative || noDolls;
 if (skip) console.log(`the app's browser tests skip: ${skip}`);
-
-// The members of a ZIP of stored members, as the app writes them.
-function unzip(bytes) {
-  const files = new Map(), view = Buffer.from(bytes);
-  for (let at = 0; view.readUInt32LE(at) === 0x04034B50;) {
-    const size = view.readUInt32LE(at + 18), nameSize = view.readUInt16LE(at + 26), extra = view.readUInt16LE(at + 28);
-    const name = view.toString('utf8', at + 30, at + 30 + nameSize);
-    const start = at + 30 + nameSize + extra;
-    files.set(name, view.subarray(start, start + size));
-    at = start + size;
-  }
-  return files;
-}
 
 // The app served as a static host would, on 127.0.0.1 only.
 const server = createServer((request, response) => {
@@ -111,4 +98,25 @@ test(`the app from ${from} plays dolls and offers their files as native kiss2bmp
   });
   assert.ok(refused.filter((d) => d.startsWith('connect-src')).length >= 2 || refused.includes('threw'), refused.join());
   assert.deepEqual(requests, [], 'requests the app made');
+});
+
+test('the app in Japanese on a phone, used by keyboard', {skip}, async () => {
+  const context = await browser.newContext({locale: 'ja-JP', viewport: {width: 360, height: 640}, isMobile: true, hasTouch: true});
+  const page = await context.newPage();
+  await page.goto('file://' + app);
+  await page.waitForSelector('body[data-ready]');
+  const fits = () => page.evaluate(() => document.documentElement.scrollWidth <= innerWidth);
+  assert.ok(await fits(), 'no sideways scrolling');
+  for (let n = 0; n < 4 && await page.evaluate(() => document.activeElement.id !== 'drop'); ++n) await page.keyboard.press('Tab');
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'drop', 'the drop zone, reached by Tab, opens the picker');
+  const choosing = page.waitForEvent('filechooser');
+  await page.evaluate(() => 0); // the browser intercepts the file chooser before the key is pressed
+  await page.keyboard.press('Enter');
+  await (await choosing).setFiles({name: 'boredom.lzh', mimeType: 'application/octet-stream', buffer: readFileSync(join(dolls, 'boredom.lzh'))});
+  await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('boredom.lzh: 遊べます'));
+  assert.equal(await page.getAttribute('html', 'lang'), 'ja');
+  assert.ok(await fits(), 'no sideways scrolling with the doll shown');
+  await page.click('#language');
+  assert.match(await page.textContent('#status'), /^boredom\.lzh: playing/);
+  await context.close();
 });

@@ -64,3 +64,15 @@ export function zip(members, deflate = false) {
   assert.equal(spawnSync('python3', ['-c', script, path], {input}).status, 0, 'python3 zipfile');
   return new Uint8Array(readFileSync(path));
 }
+
+// The members of a ZIP archive, read by Python's zipfile once it has checked every member's CRC
+// against the central directory.
+export function unzip(bytes) {
+  const path = join(scratch(), 'b.zip');
+  writeFileSync(path, bytes);
+  const script = 'import sys,json,zipfile\nz=zipfile.ZipFile(sys.argv[1])\nassert z.testzip() is None\n' +
+    'print(json.dumps({n: z.read(n).hex() for n in z.namelist()}))';
+  const r = spawnSync('python3', ['-c', script, path], {encoding: 'utf8', maxBuffer: 1 << 30});
+  assert.equal(r.status, 0, r.stderr);
+  return new Map(Object.entries(JSON.parse(r.stdout)).map(([n, hex]) => [n, Buffer.from(hex, 'hex')]));
+}

@@ -5,7 +5,65 @@
 'use strict';
 (() => {
   const $ = (id) => document.getElementById(id);
-  const status = (text) => { $('status').textContent = text; };
+
+  // The app's own texts in English (those in index.html, marked data-text, are read from it) and
+  // Japanese, in the language the browser prefers first, or the one chosen; kiss2bmp's messages
+  // are shown as it prints them.
+  const texts = {
+    en: {
+      loading: 'Loading the convertor…', ready: 'Ready: open a doll.', language: '日本語',
+      reading: (what) => `Reading ${what}…`, files: (n) => `${n} files`,
+      listing: (name, n, count) => `Reading ${name} (${n} of ${count})…`,
+      converting: (name) => `Converting ${name}…`, gallery: (n) => `Converting ${n} dolls…`,
+      playing: (name, ms) => `${name}: playing (converted in ${ms} ms)`, failed: (name) => `${name}: not converted`,
+      none: 'No doll here: give a .lzh or .zip archive, a doll\'s folder, or a .cnf with its files.',
+      tooMuch: (files, mb) => `Too much at once: at most ${files} files and ${mb} MB.`,
+      noStart: (e) => `The convertor could not start: ${e}`, frame: 'The doll playing',
+    },
+    ja: {
+      intro: 'KiSS の人形をここにドロップするか、選んでください。すぐに遊べて、ファイルもクリック一つで保存できます。' +
+        '複数の人形はギャラリーになります。ブラウザの外には何も送られません。',
+      pick: 'アーカイブやファイルを開く…', 'pick-folder': '人形のフォルダを開く…',
+      'drop-help': 'またはこのページにドロップ: .lzh・.zip アーカイブ、人形のフォルダ、.cnf とそのファイル',
+      cnf: '人形', 'get-page': 'ページを保存 (.html)', 'get-png': 'PNG 画像を保存 (.zip)',
+      'get-bmp': 'BMP ファイルを保存 (.zip)', 'get-gallery': 'すべての人形のページとギャラリーを保存 (.zip)',
+      check: '--check の結果', loading: '変換プログラムを読み込んでいます…', ready: '準備ができました: 人形を開いてください。',
+      language: 'English', reading: (what) => `${what} を読み込んでいます…`, files: (n) => `${n} 個のファイル`,
+      listing: (name, n, count) => `${name} を読んでいます (${n}/${count})…`,
+      converting: (name) => `${name} を変換しています…`, gallery: (n) => `${n} 体の人形を変換しています…`,
+      playing: (name, ms) => `${name}: 遊べます (変換 ${ms} ms)`, failed: (name) => `${name}: 変換できませんでした`,
+      none: '人形がありません: .lzh・.zip アーカイブ、人形のフォルダ、または .cnf とそのファイルを渡してください。',
+      tooMuch: (files, mb) => `一度に多すぎます: ${files} ファイル、${mb} MB までです。`,
+      noStart: (e) => `変換プログラムを起動できませんでした: ${e}`, frame: '遊んでいる人形',
+    },
+  };
+  for (const element of document.querySelectorAll('[data-text]')) texts.en[element.dataset.text] = element.textContent;
+  let language = /^ja\b/i.test(navigator.language) ? 'ja' : 'en';
+  let said = ['loading'];
+  const say = (key, ...args) => {
+    const text = texts[language][key] ?? texts.en[key];
+    return typeof text === 'function' ? text(...args) : text;
+  };
+  function translate() {
+    document.documentElement.lang = language;
+    for (const element of document.querySelectorAll('[data-text]')) element.textContent = say(element.dataset.text);
+    $('player').title = say('frame');
+    Object.assign($('language'), {textContent: say('language'), lang: language === 'ja' ? 'en' : 'ja'});
+    $('status').textContent = say(...said);
+  }
+  // The status line, and the progress bar while work goes on (done of total, or no count); each
+  // step waits for a paint so that both show.
+  const status = (...what) => {
+    said = what;
+    $('status').textContent = say(...what);
+    $('progress').hidden = true;
+  };
+  const busy = (done, total, ...what) => {
+    status(...what);
+    Object.assign($('progress'), {hidden: false, max: total || 1});
+    if (total) $('progress').value = done; else $('progress').removeAttribute('value');
+    return new Promise((painted) => requestAnimationFrame(() => setTimeout(painted, 0)));
+  };
   const failure = (text) => {
     $('error').textContent = text;
     $('error').hidden = !text;
@@ -73,14 +131,15 @@
   const chosen = () => [...(doll.cnf ? ['--cnf', doll.cnf] : [])];
   const baseName = () => (doll.cnf || doll.name).replace(/^.*\//, '').replace(/\.[^.]*$/, '');
 
-  function play() {
+  async function play() {
     failure('');
+    await busy(0, 0, 'converting', doll.cnf || doll.name);
     const started = performance.now();
     const result = run([...chosen(), '-q', '--page', doll.name, 'out']);
     const page = [...result.files].find(([name]) => name.endsWith('.html'));
     if (result.status !== 0 || !page) {
       $('doll').hidden = true;
-      status(`${doll.name}: not converted`);
+      status('failed', doll.name);
       return;
     }
     doll.page = page;
@@ -94,17 +153,18 @@
       const check = kiss.run(inputs, [...chosen(), '--check', doll.name]);
       $('findings').textContent = check.out + check.err;
     }, 50), {once: true});
-    status(`${doll.name}${doll.cnf ? ' (' + doll.cnf + ')' : ''}: playing (converted in ${Math.round(performance.now() - started)} ms)`);
+    status('playing', doll.name + (doll.cnf ? ` (${doll.cnf})` : ''), Math.round(performance.now() - started));
   }
 
   // Opens what was given ([relative name, File]): lists every doll's configurations and plays the first.
   async function open(files) {
     failure('');
     if (files.length > limits.files || files.reduce((sum, [, f]) => sum + f.size, 0) > limits.bytes) {
-      failure(`Too much at once: at most ${limits.files} files and ${limits.bytes >> 20} MB.`);
+      failure(say('tooMuch', limits.files, limits.bytes >> 20));
       return;
     }
-    status(`Reading ${files.length === 1 ? files[0][0] : files.length + ' files'}…`);
+    const given = files.length === 1 ? files[0][0] : say('files', files.length);
+    await busy(0, 0, 'reading', given);
     await starting;
     if (!kiss) return;
     // Names as relative paths, with no part that climbs out or is empty.
@@ -113,7 +173,8 @@
     dolls = inputs.map(([name]) => name).filter((name) => /\.(lzh|zip|cnf)$/i.test(name)).sort();
     entries = [];
     const refused = [];
-    for (const name of dolls) {
+    for (const [n, name] of dolls.entries()) {
+      if (dolls.length > 1) await busy(n, dolls.length, 'listing', name, n + 1, dolls.length);
       const found = kiss.configurations(inputs, name);
       if (found.error) refused.push(found.error);
       else if (found.names.length < 2) entries.push({name, cnf: null}); // a .cnf lists none; kiss2bmp reads it
@@ -125,8 +186,8 @@
     $('get-gallery').hidden = dolls.length < 2;
     if (!entries.length) {
       $('doll').hidden = true;
-      failure(refused.join('\n') || 'No doll here: give a .lzh or .zip archive, a doll\'s folder, or a .cnf with its files.');
-      status(`${files.length === 1 ? files[0][0] : files.length + ' files'}: not converted`);
+      failure(refused.join('\n') || say('none'));
+      status('failed', given);
       return;
     }
     doll = entries[0];
@@ -162,8 +223,11 @@
     const result = run([...chosen(), '-q', doll.name, 'out']);
     if (result.status === 0) download(zip(result.files), baseName() + '-bmp.zip');
   });
-  $('get-gallery').addEventListener('click', () => {
+  $('get-gallery').addEventListener('click', async () => {
+    const before = said;
+    await busy(0, 0, 'gallery', dolls.length);
     const result = run(['-q', '-j', '1', '--page', ...dolls, '-o', 'out']); // one at a time: no threads here
+    status(...before);
     if (result.files.size) download(zip(result.files), 'gallery.zip');
   });
   for (const id of ['pick', 'pick-folder']) {
@@ -188,6 +252,12 @@
     if (files.length) open(files);
   });
 
+  $('language').addEventListener('click', () => {
+    language = language === 'ja' ? 'en' : 'ja';
+    translate();
+  });
+  translate();
+
   // The app answers at once; the module is decoded and compiled after the first paint, and a doll
   // picked before it is ready waits for it.
   performance.mark('kiss-app-interactive');
@@ -200,6 +270,6 @@
     kiss = opened;
     document.body.dataset.ready = 'true';
     performance.mark('kiss-app-ready');
-    status('Ready: open a doll.');
-  }, (e) => failure('The convertor could not start: ' + e));
+    status('ready');
+  }, (e) => failure(say('noStart', e)));
 })();
