@@ -15,6 +15,8 @@
       reading: (what) => `Reading ${what}…`, files: (n) => `${n} files`,
       listing: (name, n, count) => `Reading ${name} (${n} of ${count})…`,
       converting: (name) => `Converting ${name}…`, gallery: (n) => `Converting ${n} dolls…`,
+      galleryShown: (n) => `The gallery of ${n} dolls: choose one in it or in the list.`,
+      galleryOption: (n) => `The gallery (${n} dolls)`,
       playing: (name, ms) => `${name}: playing (converted in ${ms} ms)`, failed: (name) => `${name}: not converted`,
       none: 'No doll here: give a .lzh or .zip archive, a doll\'s folder, or a .cnf with its files.',
       tooMuch: (files, mb) => `Too much at once: at most ${files} files and ${mb} MB.`,
@@ -31,6 +33,8 @@
       language: 'English', reading: (what) => `${what} を読み込んでいます…`, files: (n) => `${n} 個のファイル`,
       listing: (name, n, count) => `${name} を読んでいます (${n}/${count})…`,
       converting: (name) => `${name} を変換しています…`, gallery: (n) => `${n} 体の人形を変換しています…`,
+      galleryShown: (n) => `${n} 体の人形のギャラリー: ここか一覧から選んでください。`,
+      galleryOption: (n) => `ギャラリー (${n} 体)`,
       playing: (name, ms) => `${name}: 遊べます (変換 ${ms} ms)`, failed: (name) => `${name}: 変換できませんでした`,
       none: '人形がありません: .lzh・.zip アーカイブ、人形のフォルダ、または .cnf とそのファイルを渡してください。',
       tooMuch: (files, mb) => `一度に多すぎます: ${files} ファイル、${mb} MB までです。`,
@@ -143,6 +147,7 @@
       return;
     }
     doll.page = page;
+    for (const id of ['get-page', 'get-png', 'get-bmp']) $(id).hidden = false;
     $('player').srcdoc = new TextDecoder().decode(page[1]);
     $('doll').hidden = false;
     // --check once the doll shows, so that it does not hold the first frame back.
@@ -155,6 +160,34 @@
     }, 50), {once: true});
     status('playing', doll.name + (doll.cnf ? ` (${doll.cnf})` : ''), Math.round(performance.now() - started));
   }
+
+  // Several dolls: their gallery, as kiss2bmp writes it, shown in the frame (made once for what was
+  // given); a doll chosen there plays, its link reported by a script added to the shown copy only.
+  let gallery = null;
+  const makeGallery = () => gallery ??= run(['-q', '-j', '1', '--page', ...dolls, '-o', 'out']).files; // no threads here
+  async function showGallery() {
+    failure('');
+    await busy(0, 0, 'gallery', dolls.length);
+    const index = makeGallery().get('index.html');
+    if (!index) return status('failed', say('files', inputs.length));
+    const report = '<script>addEventListener("click", (e) => { const link = e.target.closest("a[href]"); ' +
+      'if (link) { e.preventDefault(); parent.postMessage({kissPage: link.getAttribute("href")}, "*"); } });</script>';
+    $('player').srcdoc = new TextDecoder().decode(index).replace(/<\/body>/i, report + '</body>');
+    $('doll').hidden = false;
+    for (const id of ['get-page', 'get-png', 'get-bmp']) $(id).hidden = true; // no doll chosen yet
+    $('findings').textContent = '';
+    status('galleryShown', dolls.length);
+  }
+  addEventListener('message', (e) => {
+    if (e.source !== $('player').contentWindow || typeof e.data?.kissPage !== 'string') return;
+    const folder = (name) => name.replace(/^.*\//, '').replace(/\.[^.]*$/, '');
+    const page = decodeURIComponent(e.data.kissPage).replace(/\/[^/]*$/, '');
+    const n = entries.findIndex((entry) => [entry.name, entry.cnf].filter(Boolean).map(folder).join('/') === page);
+    if (n < 0) return; // a doll numbered apart from another of its name: chosen from the list
+    $('cnf').value = n;
+    doll = entries[n];
+    play();
+  });
 
   // Opens what was given ([relative name, File]): lists every doll's configurations and plays the first.
   async function open(files) {
@@ -182,6 +215,8 @@
     }
     const select = $('cnf');
     select.replaceChildren(...entries.map((e, n) => new Option(e.cnf ? `${e.name} — ${e.cnf}` : e.name, n)));
+    gallery = null;
+    if (dolls.length > 1) select.prepend(new Option(say('galleryOption', dolls.length), 'gallery'));
     $('choices').hidden = entries.length < 2;
     $('get-gallery').hidden = dolls.length < 2;
     if (!entries.length) {
@@ -191,7 +226,10 @@
       return;
     }
     doll = entries[0];
-    play();
+    if (dolls.length > 1) {
+      select.value = 'gallery';
+      showGallery();
+    } else play();
     if (refused.length) failure(refused.join('\n'));
   }
 
@@ -211,7 +249,11 @@
     return files;
   }
 
-  $('cnf').addEventListener('change', () => { doll = entries[Number($('cnf').value)]; play(); });
+  $('cnf').addEventListener('change', () => {
+    if ($('cnf').value === 'gallery') return showGallery();
+    doll = entries[Number($('cnf').value)];
+    play();
+  });
   $('get-page').addEventListener('click', () => {
     download(new Blob([doll.page[1]], {type: 'text/html'}), doll.page[0]);
   });
@@ -226,9 +268,9 @@
   $('get-gallery').addEventListener('click', async () => {
     const before = said;
     await busy(0, 0, 'gallery', dolls.length);
-    const result = run(['-q', '-j', '1', '--page', ...dolls, '-o', 'out']); // one at a time: no threads here
+    const files = makeGallery();
     status(...before);
-    if (result.files.size) download(zip(result.files), 'gallery.zip');
+    if (files.size) download(zip(files), 'gallery.zip');
   });
   for (const id of ['pick', 'pick-folder']) {
     $(id).addEventListener('change', () => {

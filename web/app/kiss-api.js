@@ -76,10 +76,14 @@ async function openKiss(createKiss, wasmBinary) {
       out = [];
       err = [];
       let status;
+      // Under node, emscripten leaves kiss2bmp's status as the process's own: the caller's is kept.
+      const exitCode = typeof process === 'object' ? process.exitCode : undefined;
       try {
         status = module.callMain(args);
       } catch (e) {
         if (e && typeof e.status === 'number') status = e.status; else throw e;
+      } finally {
+        if (typeof process === 'object') process.exitCode = exitCode;
       }
       const files = FS.analyzePath('/in/out').exists ? readTree('/in/out', '', new Map()) : new Map();
       return {status, out: text(out), err: text(err), files};
