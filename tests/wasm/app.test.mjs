@@ -1,10 +1,7 @@
-// The app (dist/web/index.html, scripts/build-web.sh) in Debian's Chromium through playwright-core,
-// opened from file:// and from a static server on 127.0.0.1: it gets ready, plays a shared doll's
-// page, a doll's folder and two dolls, and its downloads (the page, the PNG zip, the BMP zip, the
-// gallery) hold byte for byte what native kiss2bmp writes; a damaged archive is refused
-// with kiss2bmp's message and the app still works after; its Content-Security-Policy refuses every
-// fetch and connection, and the app makes no request at all. Skips, saying why, without the app,
-// Chromium, playwright-core (npm ci in tests/web), native kiss2bmp or ../shared/dolls.
+// The app (dist/web/index.html) in Debian's Chromium, from file:// and from a static server on
+// 127.0.0.1: an archive, a folder and two dolls give downloads byte for byte as native kiss2bmp's; a
+// damaged archive gets its message and the app works after; the CSP refuses every fetch and
+// connection, and no request is made; Japanese, a phone's screen and the keyboard. Skips, saying why.
 import {test, after} from 'node:test';
 import assert from 'node:assert/strict';
 import {existsSync, readdirSync, readFileSync} from 'node:fs';
@@ -48,24 +45,24 @@ test(`the app from ${from} plays dolls and offers their files as native kiss2bmp
     const [download] = await Promise.all([page.waitForEvent('download'), page.click(button)]);
     return readFileSync(await download.path());
   };
-  const nativePage = runNative([[archive, bytes]], ['--page', archive, 'out']);
-  const [pageName, pageBytes] = [...nativePage.files].find(([n]) => n.endsWith('.html'));
-  assert.ok(Buffer.from(await saved('#get-page')).equals(Buffer.from(pageBytes)), `the page ${pageName}`);
+  const samePage = async (inputs, doll) => assert.ok(Buffer.from(await saved('#get-page')).equals(Buffer.from(
+    [...runNative(inputs, ['--page', doll, 'out']).files].find(([n]) => n.endsWith('.html'))[1])), `${doll}'s page`);
+  await samePage([[archive, bytes]], archive);
   const sameZip = async (button, inputs, args) => {
     const theirs = runNative(inputs, ['-q', ...args]).files, mine = unzip(await saved(button));
     assert.deepEqual([...mine.keys()].sort(), [...theirs.keys()].sort(), `${button}: the members`);
     for (const [name, b] of theirs) assert.ok(mine.get(name).equals(Buffer.from(b)), `${button}: ${name}`);
   };
   await sameZip('#get-png', [[archive, bytes]], ['--format', 'png', '--snapshot', 'out/snapshot.png', archive, 'out']);
-  await sameZip('#get-bmp', [[archive, bytes]], [archive, 'out']);
+  await page.selectOption('#set', '1');
+  await sameZip('#get-bmp', [[archive, bytes]], ['--set', '1', archive, 'out']);
 
   // A doll's folder plays as native kiss2bmp reads its .cnf; two archives give the gallery it writes.
   const files = readdirSync(join(dolls, 'boredom')).map((n) => [`boredom/${n}`, readFileSync(join(dolls, 'boredom', n))]);
   const cnf = files.find(([n]) => /\.cnf$/i.test(n))[0];
   await page.setInputFiles('#pick-folder', join(dolls, 'boredom'));
   await page.waitForFunction((c) => document.getElementById('status').textContent.startsWith(c + ': playing'), cnf);
-  const folderPage = [...runNative(files, ['--page', cnf, 'out']).files].find(([n]) => n.endsWith('.html'))[1];
-  assert.ok(Buffer.from(await saved('#get-page')).equals(Buffer.from(folderPage)), 'the folder\'s page');
+  await samePage(files, cnf);
   const two = ['boredom.lzh', 'washua.lzh'].map((n) => [n, readFileSync(join(dolls, n))]);
   await page.setInputFiles('#pick', two.map(([name, buffer]) => ({name, mimeType: 'application/octet-stream', buffer})));
   await page.waitForSelector('#get-gallery:not([hidden])');

@@ -31,14 +31,8 @@ const folders = [];
 after(() => { for (const f of folders) rmSync(f, {recursive: true, force: true}); });
 export const scratch = () => folders[folders.push(mkdtempSync(join(tmpdir(), 'kisswasm-'))) - 1];
 
-function readTree(folder, prefix = '', files = new Map()) {
-  for (const name of readdirSync(folder).sort()) {
-    const path = join(folder, name);
-    if (statSync(path).isDirectory()) readTree(path, prefix + name + '/', files);
-    else files.set(prefix + name, new Uint8Array(readFileSync(path)));
-  }
-  return files;
-}
+const readTree = (folder) => new Map(readdirSync(folder, {recursive: true}).sort().filter((n) => statSync(join(folder, n)).isFile())
+  .map((n) => [n, new Uint8Array(readFileSync(join(folder, n)))]));
 
 // kiss2bmp run natively in a fresh folder holding the inputs ([relative name, bytes]), as the
 // module runs it: the same arguments, the output folder "out" there.

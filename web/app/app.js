@@ -27,7 +27,7 @@
         '複数の人形はギャラリーになります。ブラウザの外には何も送られません。',
       pick: 'アーカイブやファイルを開く…', 'pick-folder': '人形のフォルダを開く…',
       'drop-help': 'またはこのページにドロップ: .lzh・.zip アーカイブ、人形のフォルダ、.cnf とそのファイル',
-      cnf: '人形', 'get-page': 'ページを保存 (.html)', 'get-png': 'PNG 画像を保存 (.zip)',
+      cnf: '人形', set: '画像のセット', 'get-page': 'ページを保存 (.html)', 'get-png': 'PNG 画像を保存 (.zip)',
       'get-bmp': 'BMP ファイルを保存 (.zip)', 'get-gallery': 'すべての人形のページとギャラリーを保存 (.zip)',
       check: '--check の結果', loading: '変換プログラムを読み込んでいます…', ready: '準備ができました: 人形を開いてください。',
       language: 'English', reading: (what) => `${what} を読み込んでいます…`, files: (n) => `${n} 個のファイル`,
@@ -54,6 +54,8 @@
     $('player').title = say('frame');
     Object.assign($('language'), {textContent: say('language'), lang: language === 'ja' ? 'en' : 'ja'});
     $('status').textContent = say(...said);
+    const galleryOption = $('cnf').querySelector('option[value=gallery]');
+    if (galleryOption) galleryOption.textContent = say('galleryOption', dolls.length);
   }
   // The status line, and the progress bar while work goes on (done of total, or no count); each
   // step waits for a paint so that both show.
@@ -61,9 +63,11 @@
     said = what;
     $('status').textContent = say(...what);
     $('progress').hidden = true;
+    document.querySelector('main').removeAttribute('aria-busy');
   };
   const busy = (done, total, ...what) => {
     status(...what);
+    document.querySelector('main').setAttribute('aria-busy', 'true'); // a screen reader waits for the result
     Object.assign($('progress'), {hidden: false, max: total || 1});
     if (total) $('progress').value = done; else $('progress').removeAttribute('value');
     return new Promise((painted) => requestAnimationFrame(() => setTimeout(painted, 0)));
@@ -133,6 +137,8 @@
     return result;
   }
   const chosen = () => [...(doll.cnf ? ['--cnf', doll.cnf] : [])];
+  // The images' set (kiss2bmp's own default, 0, given as it is: no option).
+  const chosenSet = () => ($('set').value === '0' ? [] : ['--set', $('set').value]);
   const baseName = () => (doll.cnf || doll.name).replace(/^.*\//, '').replace(/\.[^.]*$/, '');
 
   async function play() {
@@ -147,7 +153,7 @@
       return;
     }
     doll.page = page;
-    for (const id of ['get-page', 'get-png', 'get-bmp']) $(id).hidden = false;
+    for (const id of ['get-page', 'get-png', 'get-bmp', 'set-choice']) $(id).hidden = false;
     $('player').srcdoc = new TextDecoder().decode(page[1]);
     $('doll').hidden = false;
     // --check once the doll shows, so that it does not hold the first frame back.
@@ -174,7 +180,7 @@
       'if (link) { e.preventDefault(); parent.postMessage({kissPage: link.getAttribute("href")}, "*"); } });</script>';
     $('player').srcdoc = new TextDecoder().decode(index).replace(/<\/body>/i, report + '</body>');
     $('doll').hidden = false;
-    for (const id of ['get-page', 'get-png', 'get-bmp']) $(id).hidden = true; // no doll chosen yet
+    for (const id of ['get-page', 'get-png', 'get-bmp', 'set-choice']) $(id).hidden = true; // no doll chosen yet
     $('findings').textContent = '';
     status('galleryShown', dolls.length);
   }
@@ -258,11 +264,11 @@
     download(new Blob([doll.page[1]], {type: 'text/html'}), doll.page[0]);
   });
   $('get-png').addEventListener('click', () => {
-    const result = run([...chosen(), '-q', '--format', 'png', '--snapshot', 'out/snapshot.png', doll.name, 'out']);
+    const result = run([...chosen(), ...chosenSet(), '-q', '--format', 'png', '--snapshot', 'out/snapshot.png', doll.name, 'out']);
     if (result.status === 0) download(zip(result.files), baseName() + '-png.zip');
   });
   $('get-bmp').addEventListener('click', () => {
-    const result = run([...chosen(), '-q', doll.name, 'out']);
+    const result = run([...chosen(), ...chosenSet(), '-q', doll.name, 'out']);
     if (result.status === 0) download(zip(result.files), baseName() + '-bmp.zip');
   });
   $('get-gallery').addEventListener('click', async () => {
