@@ -49,6 +49,26 @@ std::vector<std::string> FolderNames(const std::vector<std::string>& bases,
     return names;
 }
 
+} // namespace
+
+std::vector<std::string> DollFolders(const std::vector<std::string>& dolls)
+{
+    std::vector<std::string> bases;
+    for (const std::string& doll : dolls)
+        bases.push_back(StripExtension(doll.substr(DirectoryOf(doll).size())));
+    return FolderNames(bases, "index.html");
+}
+
+std::vector<std::string> ConfigurationFolders(const std::vector<std::string>& members)
+{
+    std::vector<std::string> bases;
+    for (const std::string& member : members)
+        bases.push_back(BaseName(StripExtension(NativeName(member))));
+    return FolderNames(bases);
+}
+
+namespace {
+
 // Runs step for one configuration: a failure becomes its message, its status and its reason;
 // what it noticed before goes unsaid, as for one doll.
 template <class Step> void Attempt(Converted& converted, Step&& step)
@@ -91,10 +111,7 @@ std::vector<Converted> ConvertInBatch(const Command& command, const platform::Fo
     });
     if (done[0].printed.status == 0 && inside.size() > 1) {
         done.clear();
-        std::vector<std::string> bases;
-        for (const std::string& member : inside)
-            bases.push_back(BaseName(StripExtension(NativeName(member))));
-        const std::vector<std::string> folders = FolderNames(bases);
+        const std::vector<std::string> folders = ConfigurationFolders(inside);
         for (std::size_t i = 0; i < inside.size(); ++i) {
             Converted& one = done.emplace_back();
             one.label = one.printed.label = doll + platform::kSeparator + NativeName(inside[i]);
@@ -140,7 +157,8 @@ bool WriteGallery(const Command& command, const platform::Folder& top,
 {
     const std::string path = command.output + platform::kSeparator + "index.html";
     const auto identity = platform::IdentityOf(path);
-    if (identity && std::any_of(command.dolls.begin(), command.dolls.end(), [&](const std::string& doll) {
+    if (identity &&
+        std::any_of(command.dolls.begin(), command.dolls.end(), [&](const std::string& doll) {
             return platform::IdentityOf(doll) == identity;
         })) {
         Err("kiss2bmp: the gallery " + Printable(path) + " would replace a doll: not written\n");
@@ -160,10 +178,7 @@ int RunDolls(const Command& command)
 {
     bool made = false;
     const platform::Folder top = OutputFolder(command.output, made);
-    std::vector<std::string> bases;
-    for (const std::string& doll : command.dolls)
-        bases.push_back(StripExtension(doll.substr(DirectoryOf(doll).size())));
-    const std::vector<std::string> names = FolderNames(bases, "index.html");
+    const std::vector<std::string> names = DollFolders(command.dolls);
     const int count = static_cast<int>(command.dolls.size());
     std::vector<std::vector<Converted>> results(count); // each written by one worker
     if (made && !command.quiet) Out("made the output folder " + Printable(command.output) + "\n");

@@ -186,10 +186,8 @@
   }
   addEventListener('message', (e) => {
     if (e.source !== $('player').contentWindow || typeof e.data?.kissPage !== 'string') return;
-    const folder = (name) => name.replace(/^.*\//, '').replace(/\.[^.]*$/, '');
-    const page = decodeURIComponent(e.data.kissPage).replace(/\/[^/]*$/, '');
-    const n = entries.findIndex((entry) => [entry.name, entry.cnf].filter(Boolean).map(folder).join('/') === page);
-    if (n < 0) return; // a doll numbered apart from another of its name: chosen from the list
+    const n = entries.findIndex((entry) => entry.folder === decodeURIComponent(e.data.kissPage).replace(/\/[^/]*$/, ''));
+    if (n < 0) return;
     $('cnf').value = n;
     doll = entries[n];
     play();
@@ -212,12 +210,16 @@
     dolls = inputs.map(([name]) => name).filter((name) => /\.(lzh|zip|cnf)$/i.test(name)).sort();
     entries = [];
     const refused = [];
+    const folders = kiss.folders(dolls, 'dolls'); // where the gallery's links lead
     for (const [n, name] of dolls.entries()) {
       if (dolls.length > 1) await busy(n, dolls.length, 'listing', name, n + 1, dolls.length);
       const found = kiss.configurations(inputs, name);
       if (found.error) refused.push(found.error);
-      else if (found.names.length < 2) entries.push({name, cnf: null}); // a .cnf lists none; kiss2bmp reads it
-      else for (const cnf of found.names) entries.push({name, cnf});
+      else if (found.names.length < 2) entries.push({name, cnf: null, folder: folders[n]}); // a .cnf lists none
+      else {
+        const inside = kiss.folders(found.names, 'configurations');
+        found.names.forEach((cnf, i) => entries.push({name, cnf, folder: `${folders[n]}/${inside[i]}`}));
+      }
     }
     const select = $('cnf');
     select.replaceChildren(...entries.map((e, n) => new Option(e.cnf ? `${e.name} — ${e.cnf}` : e.name, n)));

@@ -68,6 +68,16 @@ async function openKiss(createKiss, wasmBinary) {
       if (text.startsWith('!')) return {error: text.slice(1)};
       return {names: text.split('\n').filter((n) => n)};
     },
+    // The folders kiss2bmp's run over several dolls gives them (of: 'dolls', names their paths) or,
+    // in a doll's folder, gives an archive's several configurations (of: 'configurations').
+    folders(names, of) {
+      const argument = stringOnHeap(names.join('\n'));
+      const pointer = module._kiss_folders(argument, of === 'dolls' ? 0 : 1);
+      module._free(argument);
+      const text = pointer ? module.UTF8ToString(pointer) : '';
+      module._free(pointer);
+      return text.split('\n').slice(0, names.length);
+    },
     // Runs kiss2bmp with args (its output folder written as "out", made beside the inputs) over
     // inputs (an array or Map of [relative name, bytes]): its exit status, what it printed to
     // standard output and error, and the files it wrote, by their names under out/.
