@@ -61,19 +61,4 @@ std::optional<std::string> ShiftJisToUtf8(const std::string& text)
     return out;
 }
 
-std::string FileNameFromShiftJis(const std::string& name)
-{
-    return ShiftJisToUtf8(name).value_or(name);
-}
-
-bool IsFileNameLeadByte(char)
-{
-    return false;
-}
-
-std::string FileNameAsUtf8(const std::string& fileName)
-{
-    return fileName;
-}
-
 } // namespace platform

@@ -16,49 +16,12 @@ cd "$(dirname "$0")/.."
 command -v emcmake >/dev/null || { echo "web-deps: emscripten is not installed (apt-get install emscripten)" >&2; exit 1; }
 # Debian's emcc runs its JavaScript optimiser with Debian's node-acorn.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
-deps=$PWD/build/web-deps
-key=$(cat scripts/web-deps.sh cmake/web-deps/* | sha256sum)
-if [ "$(cat "$deps/prefix/built-by" 2>/dev/null)" = "$key" ]; then
-  echo "web-deps: the libraries are in place ($deps/prefix)"
-  exit 0
-fi
-cache=${KISS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/kissconv}/web-deps-${key:0:16}
-if [ "$(cat "$cache/built-by" 2>/dev/null)" = "$key" ]; then
-  rm -rf "$deps" && mkdir -p "$deps" && cp -a "$cache" "$deps/prefix"
-  sed -i "s|^prefix=.*|prefix=$deps/prefix|" "$deps/prefix"/lib/pkgconfig/*.pc # its own place, not the cache's
-  echo "web-deps: the libraries built before are in place ($cache)"
-  exit 0
-fi
+key=$(cat scripts/web-deps.sh cmake/web-deps/* scripts/debian-sources.sh | sha256sum)
+name=web-deps
+. scripts/debian-sources.sh
+libraries_in_place && exit 0
 start=$SECONDS
-rm -rf "$deps"
-mkdir -p "$deps/apt/sources.list.d" "$deps/apt/lists/partial" "$deps/src"
-
-if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-  sed 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
-    >"$deps/apt/sources.list.d/debian-src.sources"
-elif [ -f /etc/apt/sources.list ]; then
-  sed -n 's/^deb /deb-src /p' /etc/apt/sources.list >"$deps/apt/sources.list.d/debian-src.list"
-else
-  echo "web-deps: no Debian sources list here (/etc/apt/sources.list.d/debian.sources)" >&2
-  exit 1
-fi
-apt=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$deps/apt/sources.list.d"
-     -o "Dir::State::Lists=$deps/apt/lists" -o "Dir::Cache=$deps/apt/cache"
-     -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache= -o "APT::Sandbox::User=$(id -un)")
-echo "web-deps: fetching the source packages zlib, lhasa, libarchive, libspng, libsndfile, giflib and libjpeg-turbo"
-fetch_failed() {
-  echo "web-deps: cannot fetch Debian's source packages (apt-get said why above)" >&2
-  exit 1
-}
-apt-get "${apt[@]}" -qq update || fetch_failed
-(cd "$deps/src" && apt-get "${apt[@]}" -qq source --download-only zlib/bookworm lhasa libarchive libspng libsndfile \
-  giflib libjpeg-turbo >/dev/null) || fetch_failed
-for dsc in "$deps"/src/*.dsc; do
-  (cd "$deps/src" && dpkg-source --no-check -x "$dsc" >/dev/null)
-done
-
-echo "web-deps: building $(cd "$deps/src" && echo */ | tr -d /)"
-source_of() { find "$deps/src" -maxdepth 1 -type d -name "$1-*"; }
+fetch_sources zlib/bookworm lhasa libarchive libspng libsndfile giflib libjpeg-turbo
 emcmake cmake -S cmake/web-deps -B "$deps/build" -G Ninja \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-Oz -DNDEBUG" -DCMAKE_INSTALL_PREFIX="$deps/prefix" \
   -DZLIB_SOURCE="$(source_of zlib)" \
@@ -76,13 +39,6 @@ emcmake cmake -S "$(source_of libjpeg-turbo)" -B "$deps/jpeg" -G Ninja \
   -DHAVE_UNSIGNED_LONG=TRUE -DUNSIGNED_LONG=4 >"$deps/jpeg-configure.log" 2>&1 ||
   { cat "$deps/jpeg-configure.log" >&2 && exit 1; }
 cmake --build "$deps/jpeg" --target jpeg-static >"$deps/jpeg.log" 2>&1 || { tail -n 60 "$deps/jpeg.log" >&2 && exit 1; }
-cp "$deps/jpeg/libjpeg.a" "$deps/prefix/lib/"
-cp "$(source_of libjpeg-turbo)"/{jpeglib.h,jmorecfg.h,jerror.h} "$deps/jpeg/jconfig.h" "$deps/prefix/include/"
-sed -e 's|^exec_prefix=.*|exec_prefix=${prefix}|' -e 's|^libdir=.*|libdir=${prefix}/lib|' \
-  -e 's|^includedir=.*|includedir=${prefix}/include|' "$deps/jpeg/pkgscripts/libjpeg.pc" \
-  >"$deps/prefix/lib/pkgconfig/libjpeg.pc"
-echo "$key" >"$deps/prefix/built-by"
-if mkdir -p "$(dirname "$cache")" 2>/dev/null && cp -a "$deps/prefix" "$cache.$$" 2>/dev/null; then
-  rm -rf "$cache" && mv -T "$cache.$$" "$cache" 2>/dev/null || rm -rf "$cache.$$"
-fi
+install_libjpeg
+keep_libraries
 echo "web-deps: built in $((SECONDS - start)) s into $deps/prefix"
